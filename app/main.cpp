@@ -1,0 +1,2 @@
+// PLACEHOLDER: the integer relation test program.
+int main() { return 0; }

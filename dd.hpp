@@ -1,0 +1,18 @@
+// ddkit: double-double arithmetic (about 32 significant digits from a pair of
+// binary64 values), its typed interface, decimal input and output, elementary,
+// complex and special functions, and the multipair PSLQ relation search.
+//
+// This umbrella header brings in the whole public interface, in namespace dd.
+#pragma once
+
+#include "ddreal/ddreal.hpp"
+#include "ddio/ddio.hpp"
+#include "ddelem/ddelem.hpp"
+#include "ddcomplex/ddcomplex.hpp"
+#include "ddspecial/ddspecial.hpp"
+#include "ddtyped/real.hpp"
+#include "ddtyped/elementary.hpp"
+#include "ddtyped/complex.hpp"
+#include "ddtyped/text.hpp"
+#include "ddtyped/special.hpp"
+#include "pslq/pslq.hpp"

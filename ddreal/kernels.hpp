@@ -1,0 +1,267 @@
+// Double-double number format and its arithmetic kernels.
+//
+// A DDReal is the unevaluated sum hi + lo of two binary64 words, normalised so
+// that hi is that sum rounded to nearest.  Every kernel below is a fixed
+// sequence of IEEE binary64 operations (round to nearest, ties to even): no
+// fused multiply-add, no wider intermediate precision, no reassociation.  The
+// grouping written here is the contract; results are bit-identical on every
+// conforming machine and at every optimisation level.
+//
+// Every kernel reads all of its inputs before writing any output word, so an
+// output may share storage with an input (a <- a + b is valid).
+#pragma once
+
+#if defined(__FAST_MATH__)
+#error "ddkit needs exact IEEE binary64 arithmetic: do not build it with -ffast-math or -Ofast"
+#endif
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <type_traits>
+
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "ddkit needs binary64 operations evaluated in binary64 (FLT_EVAL_METHOD == 0; use SSE2, not x87)"
+#endif
+
+namespace dd {
+
+/// A double-double number: the exact sum hi + lo of two binary64 words.
+struct DDReal {
+  double hi;
+  double lo;
+
+  /// Uninitialised, like a built-in double.
+  DDReal() = default;
+  constexpr DDReal(double h, double l) noexcept : hi(h), lo(l) {}
+  /// A binary64 value x is the DDReal (x, 0).
+  constexpr DDReal(double x) noexcept : hi(x), lo(0.0) {}  // NOLINT(google-explicit-constructor)
+  /// Narrowing to binary64 keeps the high word; explicit because it drops digits.
+  constexpr explicit operator double() const noexcept { return hi; }
+};
+
+static_assert(sizeof(DDReal) == 2 * sizeof(double));
+static_assert(std::is_standard_layout_v<DDReal>);
+static_assert(std::is_trivially_copyable_v<DDReal>);
+static_assert(std::is_trivially_default_constructible_v<DDReal>);
+
+namespace detail {
+
+/// 2^27 + 1: splits a binary64 into two halves of at most 26 significant bits.
+inline constexpr double kSplitter = 134217729.0;
+
+/// split(x) -> (xh, xl) with x = xh + xl exactly (for |x| below about 1.34e300).
+inline void split(double x, double& xh, double& xl) noexcept {
+  const double t = kSplitter * x;
+  xh = t - (t - x);
+  xl = x - xh;
+}
+
+/// The rounding error of p = x * y.  The first argument's high half leads each
+/// cross term, and the terms are summed left to right in exactly this grouping.
+inline double prod_err(double x, double y, double p) noexcept {
+  double xh, xl, yh, yl;
+  split(x, xh, xl);
+  split(y, yh, yl);
+  return (((xh * yh - p) + xh * yl) + xl * yh) + xl * yl;
+}
+
+/// The rounding error of s = u + v (no condition on the magnitudes).
+inline double two_sum_err(double u, double v, double s) noexcept {
+  const double w = s - u;
+  return (u - (s - w)) + (v - w);
+}
+
+/// Renormalise s + e into (h, l) with h = fl(s + e); exact when |s| >= |e|.
+inline void quick_two_sum(double s, double e, double& h, double& l) noexcept {
+  h = s + e;
+  l = e - (h - s);
+}
+
+}  // namespace detail
+
+/// r = a + b.
+inline void DDADD(const DDReal& a, const DDReal& b, DDReal& r) noexcept {
+  const double s = a.hi + b.hi;
+  double e = detail::two_sum_err(a.hi, b.hi, s);
+  e = e + a.lo;
+  e = e + b.lo;
+  detail::quick_two_sum(s, e, r.hi, r.lo);
+}
+
+/// r = a - b.
+inline void DDSUB(const DDReal& a, const DDReal& b, DDReal& r) noexcept {
+  const double s = a.hi - b.hi;
+  const double w = s - a.hi;
+  double e = (a.hi - (s - w)) + (-b.hi - w);
+  e = e + a.lo;
+  e = e - b.lo;
+  detail::quick_two_sum(s, e, r.hi, r.lo);
+}
+
+/// r = a * b.  The cross terms join p before the product error is added.
+inline void DDMUL(const DDReal& a, const DDReal& b, DDReal& r) noexcept {
+  const double p = a.hi * b.hi;
+  const double q = a.hi * b.lo + b.hi * a.lo;
+  const double s = p + q;
+  double e = detail::prod_err(a.hi, b.hi, p) + detail::two_sum_err(p, q, s);
+  e = e + a.lo * b.lo;
+  detail::quick_two_sum(s, e, r.hi, r.lo);
+}
+
+/// r = a * d for a binary64 d.
+inline void DDMULD(const DDReal& a, double d, DDReal& r) noexcept {
+  const double p = a.hi * d;
+  const double q = a.lo * d;
+  const double s = p + q;
+  const double e = detail::prod_err(a.hi, d, p) + detail::two_sum_err(p, q, s);
+  detail::quick_two_sum(s, e, r.hi, r.lo);
+}
+
+/// r = x * y exactly: hi is the rounded product, lo its rounding error (no renormalisation).
+inline void DDMULDD(double x, double y, DDReal& r) noexcept {
+  const double p = x * y;
+  const double e = detail::prod_err(x, y, p);
+  r.hi = p;
+  r.lo = e;
+}
+
+/// r = a / b: a binary64 quotient, one correction from the remainder a - b*q1.
+inline void DDDIV(const DDReal& a, const DDReal& b, DDReal& r) noexcept {
+  const double q1 = a.hi / b.hi;
+  // b * q1 by the DDMULD sequence, with the quotient leading the product error.
+  const double p = b.hi * q1;
+  const double q = b.lo * q1;
+  const double s = p + q;
+  const double e = detail::prod_err(q1, b.hi, p) + detail::two_sum_err(p, q, s);
+  DDReal prod;
+  detail::quick_two_sum(s, e, prod.hi, prod.lo);
+  DDReal rem;
+  DDSUB(a, prod, rem);
+  const double q2 = rem.hi / b.hi;
+  detail::quick_two_sum(q1, q2, r.hi, r.lo);
+}
+
+/// r = a / d for a binary64 d.
+inline void DDDIVD(const DDReal& a, double d, DDReal& r) noexcept {
+  const double q1 = a.hi / d;
+  DDReal prod;
+  DDMULDD(q1, d, prod);
+  DDReal rem;
+  DDSUB(a, prod, rem);
+  const double q2 = rem.hi / d;
+  detail::quick_two_sum(q1, q2, r.hi, r.lo);
+}
+
+/// b = sqrt(a): one correction of the binary64 root s = a.hi / sqrt(a.hi).
+/// A zero hi word gives (0, 0) whatever the lo word; a negative hi gives NaN words.
+inline void DDSQRT(const DDReal& a, DDReal& b) noexcept {
+  if (a.hi == 0.0) {
+    b.hi = 0.0;
+    b.lo = 0.0;
+    return;
+  }
+  const double g = 1.0 / std::sqrt(a.hi);
+  const double s = a.hi * g;
+  DDReal sq;
+  DDMULDD(s, s, sq);
+  DDReal rem;
+  DDSUB(a, sq, rem);
+  const double t = (rem.hi * 0.5) * g;
+  DDADD(DDReal(s, 0.0), DDReal(t, 0.0), b);
+}
+
+/// b = -a: both sign bits flipped, so (0, 0) becomes (-0, -0).
+inline void DDNEG(const DDReal& a, DDReal& b) noexcept {
+  const double h = -a.hi;
+  const double l = -a.lo;
+  b.hi = h;
+  b.lo = l;
+}
+
+/// b = |a|: a unchanged when a.hi >= 0 (either zero included), else both signs flipped.
+inline void DDABS(const DDReal& a, DDReal& b) noexcept {
+  if (a.hi >= 0.0) {
+    b = a;
+  } else {
+    DDNEG(a, b);
+  }
+}
+
+/// b = a, both words.
+inline void DDCOPY(const DDReal& a, DDReal& b) noexcept { b = a; }
+
+/// Three-way comparison, lexicographic on (hi, lo): -1, 0 or 1.
+/// Unordered words (NaN) compare as 1; +0 equals -0.
+inline void DDCOMPARE(const DDReal& a, const DDReal& b, int& ic) noexcept {
+  if (a.hi < b.hi) {
+    ic = -1;
+  } else if (a.hi != b.hi) {  // greater, or unordered
+    ic = 1;
+  } else if (a.lo < b.lo) {
+    ic = -1;
+  } else if (a.lo != b.lo) {
+    ic = 1;
+  } else {
+    ic = 0;
+  }
+}
+
+/// Sign of the hi word: 0 for either zero, 1 when positive, -1 otherwise (NaN included).
+inline int DDSIGN(const DDReal& a) noexcept {
+  if (a.hi == 0.0) return 0;
+  if (a.hi > 0.0) return 1;
+  return -1;
+}
+
+/// d = a.hi.
+inline void DDTOD(const DDReal& a, double& d) noexcept { d = a.hi; }
+
+/// b = (d, 0).
+inline void DDFROMD(double d, DDReal& b) noexcept {
+  b.hi = d;
+  b.lo = 0.0;
+}
+
+namespace detail {
+inline constexpr DDReal kPi{std::bit_cast<double>(std::uint64_t{0x400921FB54442D18}),
+                            std::bit_cast<double>(std::uint64_t{0x3CA1A62633145C07})};
+inline constexpr DDReal kLog2{std::bit_cast<double>(std::uint64_t{0x3FE62E42FEFA39EF}),
+                              std::bit_cast<double>(std::uint64_t{0x3C7ABC9E3B39803F})};
+inline constexpr DDReal kEuler{std::bit_cast<double>(std::uint64_t{0x3FE2788CFC6FB619}),
+                               std::bit_cast<double>(std::uint64_t{0xBC56CB90701FBFA0})};
+}  // namespace detail
+
+/// b = pi.
+inline void DDPI(DDReal& b) noexcept { b = detail::kPi; }
+/// b = ln 2.
+inline void DDLOG2(DDReal& b) noexcept { b = detail::kLog2; }
+/// b = Euler's constant gamma.
+inline void DDEULER(DDReal& b) noexcept { b = detail::kEuler; }
+
+/// d = a.hi, n = 0.  No scaling is done: callers treat (d, n) as d * 2^n.
+inline void DDSPLITEXP(const DDReal& a, double& d, int& n) noexcept {
+  d = a.hi;
+  n = 0;
+}
+
+/// b = (d * 2^n, 0), with 2^n formed by repeated squaring of 2 (1 / 2^|n| for
+/// negative n): exact for |n| <= 1023, infinite for n >= 1024 and zero for
+/// n <= -1024.  The product with d is one rounded multiplication.
+inline void DDJOINEXP(double d, int n, DDReal& b) noexcept {
+  // |n| in 64 bits, so that n = -2^31 has a magnitude.
+  std::int64_t m = n < 0 ? -static_cast<std::int64_t>(n) : static_cast<std::int64_t>(n);
+  double p = 1.0;
+  double base = 2.0;
+  while (m != 0) {
+    if ((m & 1) != 0) p = p * base;
+    m >>= 1;
+    if (m != 0) base = base * base;
+  }
+  if (n < 0) p = 1.0 / p;
+  b.hi = d * p;
+  b.lo = 0.0;
+}
+
+}  // namespace dd
