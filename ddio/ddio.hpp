@@ -1,1 +1,5 @@
+// Digit strings, decimal input, E- and F-format output, the line writer and
+// numbered input/output units.
 #pragma once
+
+#include "ddio/units.hpp"
