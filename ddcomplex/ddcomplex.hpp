@@ -1,1 +1,94 @@
+// Double-double complex numbers: the DDComplex format and its kernels
+// (construction, copy, addition, subtraction, multiplication, principal square
+// root, division and integer power).  Every kernel applies the real kernels to
+// the parts in a fixed order, so results are bit-identical everywhere.
 #pragma once
+
+#include <complex>
+#include <type_traits>
+
+#include "ddreal/kernels.hpp"
+
+namespace dd {
+
+/// A double-double complex number: real part, then imaginary part; in storage
+/// the four binary64 words re.hi, re.lo, im.hi, im.lo.
+struct DDComplex {
+  DDReal re;
+  DDReal im;
+};
+
+static_assert(sizeof(DDComplex) == 4 * sizeof(double));
+static_assert(std::is_standard_layout_v<DDComplex>);
+static_assert(std::is_trivially_copyable_v<DDComplex>);
+
+namespace msg {
+inline constexpr char kCdivZero[] = "('*** DDCDIV: Divisor is zero.')";
+inline constexpr char kCpwrZero[] = "('*** DDCPWR: Argument is zero and N is negative or zero.')";
+}  // namespace msg
+
+/// v = ((z.re, 0), (z.im, 0)).
+inline void DDCFROMDC(const std::complex<double>& z, DDComplex& v) noexcept {
+  const double r = z.real();
+  const double i = z.imag();
+  v.re = DDReal(r, 0.0);
+  v.im = DDReal(i, 0.0);
+}
+
+/// v = (x, (0, 0)).
+inline void DDCFROMR(const DDReal& x, DDComplex& v) noexcept {
+  const DDReal r = x;
+  v.re = r;
+  v.im = DDReal(0.0, 0.0);
+}
+
+/// v = (x, y).
+inline void DDCMAKE(const DDReal& x, const DDReal& y, DDComplex& v) noexcept {
+  const DDReal r = x;
+  const DDReal i = y;
+  v.re = r;
+  v.im = i;
+}
+
+/// v = a, all four words.
+inline void DDCCOPY(const DDComplex& a, DDComplex& v) noexcept { v = a; }
+
+/// v = a + b.
+inline void DDCADD(const DDComplex& a, const DDComplex& b, DDComplex& v) noexcept {
+  DDReal r, i;
+  DDADD(a.re, b.re, r);
+  DDADD(a.im, b.im, i);
+  v.re = r;
+  v.im = i;
+}
+
+/// v = a - b.
+inline void DDCSUB(const DDComplex& a, const DDComplex& b, DDComplex& v) noexcept {
+  DDReal r, i;
+  DDSUB(a.re, b.re, r);
+  DDSUB(a.im, b.im, i);
+  v.re = r;
+  v.im = i;
+}
+
+/// v = a * b from four real products.
+inline void DDCMUL(const DDComplex& a, const DDComplex& b, DDComplex& v) noexcept {
+  DDReal p1, p2, p3, p4;
+  DDMUL(a.re, b.re, p1);
+  DDMUL(a.im, b.im, p2);
+  DDMUL(a.re, b.im, p3);
+  DDMUL(a.im, b.re, p4);
+  DDSUB(p1, p2, v.re);
+  DDADD(p3, p4, v.im);
+}
+
+/// v = the principal square root of a (real part never negative).
+void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept;
+
+/// q = a / b.  Stops when both hi words of b are zero.
+void DDCDIV(const DDComplex& a, const DDComplex& b, DDComplex& q);
+
+/// q = a^n by binary exponentiation.  Zero to a negative power stops.
+void DDCPWR(const DDComplex& a, int n, DDComplex& q);
+
+}  // namespace dd
