@@ -1,0 +1,128 @@
+// Exponential, logarithm and real power of a DDReal.
+#include <cmath>
+#include <limits>
+
+#include "ddelem/ddelem.hpp"
+#include "ddreal/outfmt.hpp"
+#include "ddreal/rounding.hpp"
+
+namespace dd {
+
+namespace {
+
+/// Arguments whose hi word reaches this magnitude overflow (positive) or give
+/// zero (negative) in DDEXP.
+constexpr double kExpLimit = 300.0;
+/// The Taylor series of e^(s/64) stops once a term falls to 1e-32 of the sum.
+constexpr double kExpSeriesTol = 1e-32;
+/// With |s/64| below 0.0055 a dozen terms suffice; 99 is a guard.
+constexpr int kExpMaxTerms = 99;
+/// Newton steps of DDLOG from the binary64 logarithm (16 -> 32 -> 64 digits).
+constexpr int kLogNewtonSteps = 3;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+/// e^a for |a.hi| < 300 (or a.hi <= -300, which gives zero): the body of DDEXP
+/// after its overflow test.
+inline void exp_core(const DDReal& a, DDReal& b) {
+  if (a.hi <= -kExpLimit) {
+    b = DDReal(0.0, 0.0);
+    return;
+  }
+  // n = nearest integer to a / ln 2; its hi word, nudged away from zero by
+  // 1e-14 and truncated, is the binary exponent.
+  DDReal q, n;
+  DDDIV(a, detail::kLog2, q);
+  DDNINT(q, n);
+  const int nz = static_cast<int>(n.hi + std::copysign(1e-14, n.hi));
+
+  // s = a - n ln 2, |s| <= about ln 2 / 2.
+  DDReal nl, s;
+  DDMUL(n, detail::kLog2, nl);
+  DDSUB(a, nl, s);
+
+  DDReal mant(1.0, 0.0);
+  if (s.hi != 0.0) {
+    // e^(s/64) by its Taylor series, then squared six times.
+    DDReal r;
+    DDDIVD(s, 64.0, r);
+    DDReal term(1.0, 0.0);
+    DDReal sum(1.0, 0.0);
+    for (int l = 1;; ++l) {
+      DDMUL(term, r, term);
+      DDDIVD(term, static_cast<double>(l), term);
+      DDADD(sum, term, sum);
+      if (std::fabs(term.hi) <= kExpSeriesTol * std::fabs(sum.hi)) break;
+      if (l >= kExpMaxTerms) detail::fail(msg::kExpIterLimit);
+    }
+    for (int k = 0; k < 6; ++k) DDMUL(sum, sum, sum);
+    mant = sum;
+  }
+  // |nz| <= 433, so 2^nz is an exact binary64.
+  DDMULD(mant, std::ldexp(1.0, nz), b);
+}
+
+/// The three Newton steps x <- x + (a - e^x) / e^x from x = log(a.hi).  Returns
+/// false, leaving x unspecified, when a step would need e^x with |x.hi| >= 300
+/// (a beyond about 1.94e130 or below about 5.1e-131).
+inline bool log_newton(const DDReal& a, DDReal& x) {
+  x = DDReal(std::log(a.hi), 0.0);
+  for (int k = 0; k < kLogNewtonSteps; ++k) {
+    if (!(std::fabs(x.hi) < kExpLimit)) return false;
+    DDReal t, d, c;
+    exp_core(x, t);
+    DDSUB(a, t, d);
+    DDDIV(d, t, c);
+    DDADD(x, c, x);
+  }
+  return true;
+}
+
+}  // namespace
+
+void DDEXP(const DDReal& a, DDReal& b) {
+  if (std::isnan(a.hi) || std::isnan(a.lo)) {
+    b = DDReal(kNaN, kNaN);
+    return;
+  }
+  if (std::fabs(a.hi) >= kExpLimit && a.hi > 0.0) detail::fail(msg::kExpTooLarge, {a.hi});
+  exp_core(a, b);
+}
+
+// The logarithm refines the binary64 logarithm by three Newton steps on e^x = a.
+// Where one of those steps would leave DDEXP's range, the argument is first
+// scaled by an exact power of two, a = m 2^k with m in [0.5, 1), and
+// ln a = ln m + k ln 2; inside the range the result is that of the Newton steps
+// alone.  NaN and +infinity give NaN words.
+void DDLOG(const DDReal& a, DDReal& b) {
+  if (std::isnan(a.hi) || std::isnan(a.lo)) {
+    b = DDReal(kNaN, kNaN);
+    return;
+  }
+  if (a.hi <= 0.0) detail::fail(msg::kLogNotPositive);
+  if (std::isinf(a.hi)) {
+    b = DDReal(kNaN, kNaN);
+    return;
+  }
+  DDReal x;
+  if (!log_newton(a, x)) {
+    int k = 0;
+    const double mh = std::frexp(a.hi, &k);
+    const DDReal m(mh, std::ldexp(a.lo, -k));
+    log_newton(m, x);  // |ln m| < 0.7: always in range
+    DDReal kl;
+    DDMULD(detail::kLog2, static_cast<double>(k), kl);
+    DDADD(kl, x, x);
+  }
+  b = x;
+}
+
+void DDPOWER(const DDReal& a, const DDReal& b, DDReal& p) {
+  if (a.hi <= 0.0) detail::fail(msg::kPowerNotPositive);
+  DDReal l, t;
+  DDLOG(a, l);
+  DDMUL(b, l, t);
+  DDEXP(t, p);
+}
+
+}  // namespace dd

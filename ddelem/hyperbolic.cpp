@@ -1,0 +1,97 @@
+// Hyperbolic cosine and sine, and the inverse hyperbolic functions, through
+// the exponential and the logarithm.
+#include <cmath>
+#include <limits>
+
+#include "ddelem/ddelem.hpp"
+#include "ddreal/outfmt.hpp"
+
+namespace dd {
+
+namespace {
+
+/// Beyond 2^510 in magnitude a*a no longer fits the kernels' range; there
+/// asinh |a| and acosh a are ln|a| + ln 2, the neglected 1/(4a^2) being far
+/// below the last digit.
+constexpr double kHugeArg = 0x1p510;
+
+/// For a below -2^26, asinh by a + sqrt(a^2 + 1) cancels more than half of
+/// the digits (the absolute error grows like 2 a^2 2^-106); there the odd
+/// symmetry asinh a = -asinh(-a) is used instead.
+constexpr double kAsinhCancel = -0x1p26;
+
+/// ln(a + sqrt(a*a + s)) for s = +1 (asinh) or -1 (acosh); a square root of
+/// a non-positive hi word is taken as zero.
+inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
+  if (std::fabs(a.hi) > kHugeArg) {
+    DDReal l;
+    DDLOG(a, l);
+    DDADD(l, detail::kLog2, b);
+    return;
+  }
+  DDReal sq, q, w, t;
+  DDMUL(a, a, sq);
+  DDADD(sq, DDReal(s, 0.0), q);
+  if (q.hi > 0.0 || std::isnan(q.hi)) {
+    DDSQRT(q, w);
+  } else {
+    w = DDReal(0.0, 0.0);
+  }
+  DDADD(a, w, t);
+  DDLOG(t, b);
+}
+
+}  // namespace
+
+// cosh a = (e^a + e^-a)/2, sinh a = (e^a - e^-a)/2 from one exponential and
+// its reciprocal.  For small |a| the sinh has an absolute error of about
+// 1e-32, not a relative one.  Arguments whose hi word is 300 or more in
+// magnitude stop with DDEXP's overflow message (showing the argument): e^300
+// is refused by DDEXP, and for a at or below -300 so is the reciprocal.
+void DDCOSHSINH(const DDReal& a, DDReal& x, DDReal& y) {
+  if (a.hi <= -300.0) detail::fail(msg::kExpTooLarge, {a.hi});
+  DDReal t, u, p, m, c, s;
+  DDEXP(a, t);
+  DDDIV(DDReal(1.0, 0.0), t, u);
+  DDADD(t, u, p);
+  DDMULD(p, 0.5, c);
+  DDSUB(t, u, m);
+  DDMULD(m, 0.5, s);
+  x = c;
+  y = s;
+}
+
+void DDASINH(const DDReal& a, DDReal& b) {
+  if (a.hi < kAsinhCancel) {
+    DDReal na, r;
+    DDNEG(a, na);
+    log_of_sum(na, 1.0, r);
+    DDNEG(r, b);
+    return;
+  }
+  log_of_sum(a, 1.0, b);
+}
+
+// For a hi word of exactly 1 with a negative lo word, a^2 - 1 is slightly
+// negative; the square root is then taken as zero and the result is 0, the
+// value at the end of the domain.
+void DDACOSH(const DDReal& a, DDReal& b) {
+  if (a.hi < 1.0) detail::fail(msg::kAcoshBelowOne);
+  if (a.hi == 1.0 && a.lo < 0.0) {
+    b = DDReal(0.0, 0.0);
+    return;
+  }
+  log_of_sum(a, -1.0, b);
+}
+
+void DDATANH(const DDReal& a, DDReal& b) {
+  if (std::fabs(a.hi) >= 1.0) detail::fail(msg::kAtanhDomain);
+  DDReal n, d, q, l;
+  DDADD(DDReal(1.0, 0.0), a, n);
+  DDSUB(DDReal(1.0, 0.0), a, d);
+  DDDIV(n, d, q);
+  DDLOG(q, l);
+  DDMULD(l, 0.5, b);
+}
+
+}  // namespace dd
