@@ -44,6 +44,11 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y);
 /// a = the angle in (-pi, pi] of the point (x, y).  Stops when both hi words are zero.
 void DDANG(const DDReal& x, const DDReal& y, DDReal& a);
 
+namespace detail {
+/// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128).
+bool cssnr_size_limit(double x);
+}  // namespace detail
+
 // ---- hyperbolic functions --------------------------------------------------------
 
 /// x = cosh a, y = sinh a.

@@ -1,0 +1,298 @@
+// Exact values, special cases, messages and the sound handling of the ranges
+// where the plain formulas break down.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "elem_util.hpp"
+#include "support/stop_capture.hpp"
+
+namespace {
+
+using dd::DDReal;
+using dd::test::Mp;
+using dd::test::same_words;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const DDReal kPi = dd::detail::kPi;
+const DDReal kLn2 = dd::detail::kLog2;
+
+DDReal exp_of(const DDReal& a) { DDReal b; dd::DDEXP(a, b); return b; }
+DDReal log_of(const DDReal& a) { DDReal b; dd::DDLOG(a, b); return b; }
+DDReal ang_of(const DDReal& x, const DDReal& y) { DDReal a; dd::DDANG(x, y, a); return a; }
+
+TEST(exp_log, exact_values) {
+  EXPECT_TRUE(same_words(exp_of(DDReal(0.0)), 1.0, 0.0));
+  EXPECT_TRUE(same_words(exp_of(kLn2), 2.0, 0.0));
+  EXPECT_TRUE(same_words(exp_of(DDReal(-300.0)), 0.0, 0.0));
+  EXPECT_TRUE(same_words(exp_of(DDReal(-kInf)), 0.0, 0.0));
+  const DDReal tiny = exp_of(DDReal(-299.9));
+  EXPECT_GT(tiny.hi, 5.68e-131);
+  EXPECT_LT(tiny.hi, 5.70e-131);
+  EXPECT_TRUE(same_words(log_of(DDReal(1.0)), 0.0, 0.0));
+  // In-place use.
+  DDReal a = kLn2;
+  dd::DDEXP(a, a);
+  EXPECT_TRUE(same_words(a, 2.0, 0.0));
+}
+
+TEST(exp_log, messages) {
+  EXPECT_DD_STOP(exp_of(DDReal(300.0)), "*** DDEXP: Argument is too large  300.000000");
+  EXPECT_DD_STOP(exp_of(DDReal(1234.5)), "*** DDEXP: Argument is too large 1234.500000");
+  EXPECT_DD_STOP(log_of(DDReal(0.0)), "*** DDLOG: Argument is less than or equal to zero.");
+  EXPECT_DD_STOP(log_of(DDReal(-2.0)), "*** DDLOG: Argument is less than or equal to zero.");
+  DDReal p;
+  EXPECT_DD_STOP(dd::DDPOWER(DDReal(0.0), DDReal(0.0), p), "DDPOWER: A <= 0");
+  EXPECT_DD_STOP(dd::DDPOWER(DDReal(-1.0), DDReal(2.0), p), "DDPOWER: A <= 0");
+  // b ln a reaching 300 stops in the exponential.
+  EXPECT_DD_STOP(dd::DDPOWER(DDReal(10.0), DDReal(140.0), p), "*** DDEXP: Argument is too large  322.361913");
+}
+
+// The Newton steps x <- x + (a - e^x)/e^x from x = log(a.hi), written out.
+DDReal plain_log(const DDReal& a) {
+  DDReal x(std::log(a.hi), 0.0);
+  for (int k = 0; k < 3; ++k) {
+    DDReal t, d, c;
+    dd::DDEXP(x, t);
+    dd::DDSUB(a, t, d);
+    dd::DDDIV(d, t, c);
+    dd::DDADD(x, c, x);
+  }
+  return x;
+}
+
+TEST(exp_log, log_outside_the_exponential_range) {
+  // Between about 5.1e-131 and 1.94e130 the result is that of the Newton steps
+  // alone, bit for bit; beyond, it is still the correct logarithm.
+  for (double v : {6e-131, 1e-100, 0.3, 7.0, 1e100, 1.9e130}) {
+    const DDReal a(v, v * 0x1p-60);
+    EXPECT_TRUE(same_words(log_of(a), plain_log(a))) << v;
+  }
+  for (double v : {2e130, 1e200, 1.7976931348623157e308, 5e-131, 1e-200, 2.2250738585072014e-308,
+                   4.9406564584124654e-324}) {
+    const DDReal a(v, 0.0);
+    Mp want(a);
+    mpfr_log(want, want, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(log_of(a), want), 10.0) << v;
+    DDReal back;
+    if (std::fabs(log_of(a).hi) < 299.0) {
+      dd::DDEXP(log_of(a), back);
+      EXPECT_LE(dd::test::rel_error(back, Mp(a)), 1e-29) << v;
+    }
+  }
+}
+
+TEST(exp_log, identities) {
+  std::mt19937_64 g(21);
+  for (int k = 0; k < 200; ++k) {
+    const DDReal a = dd::test::log_uniform_dd(g, 1e-120, 1e120);
+    EXPECT_LE(dd::test::rel_error(exp_of(log_of(a)), Mp(a)), 0x1p-96) << a.hi;
+  }
+  DDReal p;
+  dd::DDPOWER(DDReal(2.0), DDReal(0.5), p);
+  DDReal r;
+  dd::DDSQRT(DDReal(2.0), r);
+  Mp want(r);
+  EXPECT_LE(dd::test::rel_error(p, want), 1e-30);
+}
+
+TEST(exp_log, nan_and_infinity) {
+  const DDReal nan(kNaN, kNaN);
+  EXPECT_TRUE(std::isnan(exp_of(nan).hi));
+  EXPECT_TRUE(std::isnan(log_of(nan).hi));
+  EXPECT_TRUE(std::isnan(log_of(DDReal(kInf)).hi));
+  EXPECT_DD_STOP(exp_of(DDReal(kInf)), "*** DDEXP: Argument is too large    Infinity");
+}
+
+TEST(cos_sin, exact_values_and_signs) {
+  DDReal c, s;
+  dd::DDCSSNR(DDReal(0.0), c, s);
+  EXPECT_TRUE(same_words(c, 1.0, 0.0));
+  EXPECT_TRUE(same_words(s, 0.0, 0.0));
+  dd::DDCSSNR(DDReal(6.283185307179586, 2.4492935982947064e-16), c, s);
+  EXPECT_TRUE(same_words(c, 1.0, 0.0));
+  EXPECT_TRUE(same_words(s, 0.0, 0.0));
+
+  dd::DDCSSNR(DDReal(1.5707963267948966, 6.123233995736766e-17), c, s);
+  EXPECT_LT(std::fabs(c.hi), 4e-31);
+  EXPECT_TRUE(same_words(s, 1.0, 0.0) || std::fabs(s.hi - 1.0) <= 0x1p-53);
+  EXPECT_LT(std::fabs((s.hi - 1.0) + s.lo), 1e-30);
+
+  // The sign of the sine comes from the reduced argument.
+  dd::DDCSSNR(DDReal(-1e-3), c, s);
+  EXPECT_LT(s.hi, 0.0);
+  dd::DDCSSNR(DDReal(-2.0), c, s);
+  EXPECT_LT(s.hi, 0.0);
+  EXPECT_LT(c.hi, 0.0);
+  dd::DDCSSNR(DDReal(4.0), c, s);
+  EXPECT_LT(s.hi, 0.0);
+}
+
+TEST(cos_sin, size_limit_neighbours_of_1e60) {
+  // The binary64 value nearest 10^60 lies below it and passes the size test
+  // (it then stops in the reduction, whose quotient exceeds 2^105); the next
+  // binary64 value above it is refused by the size test itself.
+  const double below = 1e60;
+  const double above = std::nextafter(below, kInf);
+  EXPECT_FALSE(dd::detail::cssnr_size_limit(below));
+  EXPECT_TRUE(dd::detail::cssnr_size_limit(above));
+  DDReal c, s;
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(below), c, s), "*** DDNINT: Argument is too large.");
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(above), c, s),
+                 "*** DDCSSNR: argument is too large to compute cos or sin.");
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(kInf), c, s),
+                 "*** DDCSSNR: argument is too large to compute cos or sin.");
+  // Positive arguments above 2^105 * 2 pi stop in the reduction; so do their mirrors.
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(3e32), c, s), "*** DDNINT: Argument is too large.");
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(-3e32), c, s), "*** DDNINT: Argument is too large.");
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(-1e300), c, s), "*** DDNINT: Argument is too large.");
+  EXPECT_DD_STOP(dd::DDCSSNR(DDReal(-kInf), c, s), "*** DDNINT: Argument is too large.");
+  // Just inside the reduction's range the result is still a cosine and sine.
+  dd::DDCSSNR(DDReal(-2e32), c, s);
+  EXPECT_LE(std::fabs(c.hi), 1.0);
+  EXPECT_LE(std::fabs(s.hi), 1.0);
+  dd::DDCSSNR(DDReal(kNaN, kNaN), c, s);
+  EXPECT_TRUE(std::isnan(c.hi) && std::isnan(s.hi));
+}
+
+TEST(cos_sin, identity_cos2_plus_sin2) {
+  std::mt19937_64 g(22);
+  for (int k = 0; k < 300; ++k) {
+    const DDReal a = dd::test::uniform_dd(g, -1e6, 1e6);
+    DDReal c, s, cc, ss, t;
+    dd::DDCSSNR(a, c, s);
+    dd::DDMUL(c, c, cc);
+    dd::DDMUL(s, s, ss);
+    dd::DDADD(cc, ss, t);
+    EXPECT_LE(std::fabs((t.hi - 1.0) + t.lo), 1e-29) << a.hi;
+  }
+}
+
+TEST(angle, axes_and_diagonals) {
+  const DDReal half_pi(1.5707963267948966, 6.123233995736766e-17);
+  EXPECT_TRUE(same_words(ang_of(DDReal(1.0), DDReal(0.0)), 0.0, 0.0));
+  EXPECT_TRUE(same_words(ang_of(DDReal(-1.0), DDReal(0.0)), kPi));
+  EXPECT_TRUE(same_words(ang_of(DDReal(-1.0, -0.0), DDReal(-0.0, 0.0)), kPi));
+  EXPECT_TRUE(same_words(ang_of(DDReal(0.0), DDReal(1.0)), half_pi));
+  EXPECT_TRUE(same_words(ang_of(DDReal(0.0), DDReal(-1.0)), -half_pi.hi, -half_pi.lo));
+
+  Mp q(kPi);
+  mpfr_const_pi(q, MPFR_RNDN);
+  mpfr_div_ui(q, q, 4, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_error(ang_of(DDReal(1.0), DDReal(1.0)), q), 1e-30);
+  mpfr_mul_si(q, q, -3, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_error(ang_of(DDReal(-1.0), DDReal(-1.0)), q), 1e-30);
+
+  EXPECT_DD_STOP(ang_of(DDReal(0.0), DDReal(0.0)), "*** DDANG: Both arguments are zero.");
+  EXPECT_DD_STOP(ang_of(DDReal(0.0), DDReal(-0.0, 1e-300)), "*** DDANG: Both arguments are zero.");
+  EXPECT_TRUE(std::isnan(ang_of(DDReal(kNaN), DDReal(1.0)).hi));
+  EXPECT_TRUE(std::isnan(ang_of(DDReal(kInf), DDReal(1.0)).hi));
+}
+
+TEST(angle, scaling_keeps_results_between_the_limits) {
+  // Scaling a point by a power of two inside the band changes nothing.
+  const DDReal a = ang_of(DDReal(3.0, 1e-17), DDReal(-2.0, 3e-17));
+  const DDReal b = ang_of(DDReal(3.0 * 0x1p300, 1e-17 * 0x1p300), DDReal(-2.0 * 0x1p300, 3e-17 * 0x1p300));
+  const DDReal c = ang_of(DDReal(3.0 * 0x1p900, 1e-17 * 0x1p900), DDReal(-2.0 * 0x1p900, 3e-17 * 0x1p900));
+  const DDReal d = ang_of(DDReal(3.0 * 0x1p-900, 1e-17 * 0x1p-900), DDReal(-2.0 * 0x1p-900, 3e-17 * 0x1p-900));
+  EXPECT_TRUE(same_words(b, a));
+  EXPECT_TRUE(same_words(c, a));
+  EXPECT_TRUE(same_words(d, a));
+}
+
+TEST(hyperbolic, exact_values_and_messages) {
+  DDReal c, s, b;
+  dd::DDCOSHSINH(DDReal(0.0), c, s);
+  EXPECT_TRUE(same_words(c, 1.0, 0.0));
+  EXPECT_TRUE(same_words(s, 0.0, 0.0));
+  dd::DDACOSH(DDReal(1.0), b);
+  EXPECT_TRUE(same_words(b, 0.0, 0.0));
+  dd::DDATANH(DDReal(0.0), b);
+  EXPECT_TRUE(same_words(b, 0.0, 0.0));
+  dd::DDASINH(DDReal(0.0), b);
+  EXPECT_TRUE(same_words(b, 0.0, 0.0));
+
+  EXPECT_DD_STOP(dd::DDCOSHSINH(DDReal(300.0), c, s), "*** DDEXP: Argument is too large  300.000000");
+  EXPECT_DD_STOP(dd::DDCOSHSINH(DDReal(-300.0), c, s), "*** DDEXP: Argument is too large -300.000000");
+  EXPECT_DD_STOP(dd::DDACOSH(DDReal(0.5), b), "DDACOSH: Argument is < 1.");
+  EXPECT_DD_STOP(dd::DDATANH(DDReal(1.0), b), "DDATANH: Argument is <= -1 or >= 1.");
+  EXPECT_DD_STOP(dd::DDATANH(DDReal(-1.0), b), "DDATANH: Argument is <= -1 or >= 1.");
+}
+
+TEST(hyperbolic, edges_of_the_formulas) {
+  DDReal c, s, b;
+  // Just above -300 the reciprocal of a tiny exponential is still finite.
+  dd::DDCOSHSINH(DDReal(-299.9), c, s);
+  EXPECT_TRUE(std::isfinite(c.hi) && std::isfinite(s.hi));
+  EXPECT_GT(c.hi, 1e129);
+  EXPECT_LT(s.hi, -1e129);
+
+  // A hi word of exactly 1 with a negative lo word passes the test and gives 0.
+  dd::DDACOSH(DDReal(1.0, -1e-20), b);
+  EXPECT_TRUE(same_words(b, 0.0, 0.0));
+
+  // Beyond the range of a*a, asinh and acosh are ln|a| + ln 2.
+  for (double v : {1e160, 1e300, 1.7e308}) {
+    const DDReal dv(v);
+    Mp want(dv);
+    mpfr_asinh(want, want, MPFR_RNDN);
+    dd::DDASINH(DDReal(v), b);
+    EXPECT_LE(dd::test::rel_ulps(b, want), 8.0) << v;
+    dd::DDASINH(DDReal(-v), b);
+    EXPECT_LE(dd::test::rel_ulps(-b, want), 8.0) << v;
+    Mp wc(dv);
+    mpfr_acosh(wc, wc, MPFR_RNDN);
+    dd::DDACOSH(DDReal(v), b);
+    EXPECT_LE(dd::test::rel_ulps(b, wc), 8.0) << v;
+  }
+  // Large negative arguments no longer cancel to a zero logarithm argument.
+  const DDReal m17(-1e17);
+  Mp want(m17);
+  mpfr_asinh(want, want, MPFR_RNDN);
+  dd::DDASINH(DDReal(-1e17), b);
+  EXPECT_LE(dd::test::rel_ulps(b, want), 8.0);
+
+  const DDReal nan(kNaN, kNaN);
+  dd::DDCOSHSINH(nan, c, s);
+  EXPECT_TRUE(std::isnan(c.hi) && std::isnan(s.hi));
+  dd::DDASINH(nan, b);
+  EXPECT_TRUE(std::isnan(b.hi));
+  dd::DDACOSH(nan, b);
+  EXPECT_TRUE(std::isnan(b.hi));
+  dd::DDATANH(nan, b);
+  EXPECT_TRUE(std::isnan(b.hi));
+}
+
+TEST(agm_root, values_and_messages) {
+  DDReal m;
+  dd::DDAGMR(DDReal(3.0, 1e-16), DDReal(3.0, 1e-16), m);
+  EXPECT_TRUE(same_words(m, 3.0, 1e-16));
+  EXPECT_DD_STOP(dd::DDAGMR(DDReal(1.0), DDReal(0.0), m), "*** DDAGMR: Iteration limit exceeded.");
+  EXPECT_DD_STOP(dd::DDAGMR(DDReal(1.0), DDReal(-2.0), m), "*** DDAGMR: Iteration limit exceeded.");
+
+  const DDReal sq2[] = {DDReal(-2.0), DDReal(0.0), DDReal(1.0)};
+  DDReal x;
+  dd::DDROOT(2, sq2, DDReal(1.0), x);
+  DDReal r;
+  dd::DDSQRT(DDReal(2.0), r);
+  EXPECT_LE(dd::test::rel_error(x, Mp(r)), 1e-31);
+
+  const DDReal sq4[] = {DDReal(-4.0), DDReal(0.0), DDReal(1.0)};
+  dd::DDROOT(2, sq4, DDReal(2.0), x);
+  EXPECT_TRUE(same_words(x, 2.0, 0.0));
+
+  const DDReal constant[] = {DDReal(5.0)};
+  EXPECT_DD_STOP(dd::DDROOT(0, constant, DDReal(1.0), x), "DDROOT: failed to converge.");
+  // The step test is absolute: near 1e20 neighbouring values are 1e-12 apart.
+  const DDReal big[] = {DDReal(-1e40), DDReal(0.0), DDReal(1.0)};
+  x = DDReal(0.0);
+  EXPECT_DD_STOP(dd::DDROOT(2, big, DDReal(3e20), x), "DDROOT: failed to converge.");
+  DDReal root;
+  dd::DDSQRT(DDReal(1e40), root);
+  EXPECT_LE(dd::test::rel_error(x, Mp(root)), 1e-30);  // the last iterate is kept
+}
+
+}  // namespace
