@@ -1,0 +1,48 @@
+# Install rules: the headers (folder layout kept, dd.hpp at the include root),
+# the library, a CMake package (find_package(ddkit CONFIG) gives dd::dd with
+# its C++20 and -ffp-contract=off usage requirements), a pkg-config file
+# ddkit.pc, and the findrel program.
+#
+# On by default only when ddkit is the top-level project, so that a project
+# that brings ddkit in with add_subdirectory does not install it as well.
+option(DD_INSTALL "Generate the install rules of ddkit" ${PROJECT_IS_TOP_LEVEL})
+if(NOT DD_INSTALL)
+  return()
+endif()
+
+include(CMakePackageConfigHelpers)
+
+set(DD_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/ddkit" CACHE STRING
+    "Where the CMake package files of ddkit are installed, relative to the prefix")
+
+install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${dir}
+          FILES_MATCHING PATTERN "*.hpp")
+endforeach()
+
+install(TARGETS dd EXPORT ddkitTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS findrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(EXPORT ddkitTargets NAMESPACE dd:: DESTINATION ${DD_INSTALL_CMAKEDIR})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/ddkitConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/ddkitConfig.cmake INSTALL_DESTINATION ${DD_INSTALL_CMAKEDIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/ddkitConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/ddkitConfig.cmake ${PROJECT_BINARY_DIR}/ddkitConfigVersion.cmake
+        DESTINATION ${DD_INSTALL_CMAKEDIR})
+
+# pkg-config: the prefix is found from the .pc file's own place, so the file
+# stays right when the tree is installed with cmake --install --prefix DIR.
+set(DD_PC_DIR "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
+  set(DD_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
+else()
+  file(RELATIVE_PATH DD_PC_UP "/ddkit-prefix/${DD_PC_DIR}" "/ddkit-prefix")
+  set(DD_PC_PREFIX "\${pcfiledir}/${DD_PC_UP}")
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ddkit.pc.in ${PROJECT_BINARY_DIR}/ddkit.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/ddkit.pc DESTINATION ${DD_PC_DIR})

@@ -1,0 +1,349 @@
+// find_relation: PSLQM1 on a caller's numbers, with the result returned.
+//
+// The search itself is PSLQM1, called once with the caller's threshold and
+// norm bound, so a relation found here is the one the search finds.  What
+// this layer adds:
+//   - refusal of inputs the search cannot take: fewer than two numbers, more
+//     than kMaxRelationSize, a non-finite number, all numbers zero, and
+//     options outside their meaningful range;
+//   - an exact rescaling by a power of two so that the largest |x(i)| lies in
+//     [1, 2).  Every operation of the search's start (squares, their sums, the
+//     square root, 1/norm, y = x/norm) commutes with such a scaling, so y and
+//     everything after it are bit-identical to the unscaled run; the scaling
+//     only keeps the squares away from overflow and underflow, which would
+//     otherwise make the partial norms zero or infinite;
+//   - a last number that is zero or negligible (below 2^-450 of the largest)
+//     makes the search's partial norm of the tail zero and its first step
+//     divide by zero; the relation is then simply e(n) = (0, ..., 0, 1), which
+//     is returned without a search;
+//   - a stop of the package inside the search (for instance DDNINT on an
+//     overflowing multiplier) is caught and returned as search_failed; the
+//     caller's stop handler is restored in every case;
+//   - the residual, the norm, the digits to which the relation holds and the
+//     comparison with a chance relation.
+#include "pslq/find_relation.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "ddreal/power.hpp"
+#include "ddreal/stop.hpp"
+#include "pslq/pslq.hpp"
+
+namespace dd {
+
+// The search (pslq/pslq.cpp); repeated here until pslq/pslq.hpp declares it.
+void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel);
+
+namespace {
+
+// The largest |x(i)| is scaled into [1, 2); a last entry below 2^-450 of it
+// has a square (2^-900) that still is normal, but anything smaller heads for
+// an underflowing partial norm, and it is negligible at any threshold above
+// 10^-135 anyway.
+constexpr int kNegligibleExponent = -450;
+
+// A DDReal holds integers exactly up to 2^105 (about 4e31), and DDNINT stops
+// beyond that, so a norm bound above 10^31 cannot be honoured.
+constexpr double kMaxLog10NormBound = 31.0;
+
+// The chance warning fires when n log10(norm) comes within this many digits of
+// the threshold's digits.
+constexpr double kChanceMargin = 3.0;
+
+struct SearchStop {
+  std::string message;
+};
+
+[[noreturn]] void throw_search_stop(const std::string& message) { throw SearchStop{message}; }
+
+// Installs the throwing handler for the duration of the search; restores the caller's.
+class StopGuard {
+ public:
+  StopGuard() : previous_(set_stop_handler(&throw_search_stop)) {}
+  ~StopGuard() { set_stop_handler(previous_); }
+  StopGuard(const StopGuard&) = delete;
+  StopGuard& operator=(const StopGuard&) = delete;
+
+ private:
+  stop_handler previous_;
+};
+
+bool finite(const DDReal& a) { return std::isfinite(a.hi) && std::isfinite(a.lo); }
+
+std::string printf_string(const char* fmt, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, fmt, v);
+  return buf;
+}
+
+relation_result refuse(std::string why) {
+  relation_result r;
+  r.status = relation_status::bad_input;
+  r.message = std::move(why);
+  return r;
+}
+
+// Residual, norm, digits and the chance comparison of r.relation on x.
+void judge(std::span<const DDReal> x, const DDReal& threshold, relation_result& r) {
+  DDReal sum(0.0), sq(0.0);
+  double log_scale = -std::numeric_limits<double>::infinity();
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const DDReal& a = r.relation[i];
+    DDReal t;
+    DDMUL(a, x[i], t);
+    DDADD(sum, t, sum);
+    DDMUL(a, a, t);
+    DDADD(sq, t, sq);
+    if (a.hi != 0.0 && x[i].hi != 0.0)
+      log_scale = std::max(log_scale, std::log10(std::fabs(a.hi)) + std::log10(std::fabs(x[i].hi)));
+  }
+  DDABS(sum, r.residual);
+  DDSQRT(sq, r.norm);
+  if (r.residual.hi == 0.0 || !std::isfinite(log_scale)) {
+    r.digits = kWorkingDigits;
+  } else {
+    r.digits = std::min(kWorkingDigits, log_scale - std::log10(r.residual.hi));
+  }
+  const double n = static_cast<double>(x.size());
+  r.chance_digits = r.norm.hi > 0.0 ? n * std::log10(r.norm.hi) : 0.0;
+  const double threshold_digits = -std::log10(threshold.hi);
+  r.maybe_chance = r.chance_digits >= threshold_digits - kChanceMargin;
+}
+
+// The base-10^9 digits of m * 2^53 + q, least significant first.
+std::string unsigned_text(std::uint64_t m, std::uint64_t q) {
+  std::vector<std::uint64_t> limbs;
+  constexpr std::uint64_t kBase = 1000000000;
+  for (std::uint64_t v = m; v != 0; v /= kBase) limbs.push_back(v % kBase);
+  auto mul = [&](std::uint64_t f) {  // f <= 2^26, so limb * f + carry < 2^63
+    std::uint64_t carry = 0;
+    for (auto& l : limbs) {
+      const std::uint64_t t = l * f + carry;
+      l = t % kBase;
+      carry = t / kBase;
+    }
+    for (; carry != 0; carry /= kBase) limbs.push_back(carry % kBase);
+  };
+  mul(std::uint64_t{1} << 26);
+  mul(std::uint64_t{1} << 26);
+  mul(2);
+  std::uint64_t carry = q;
+  for (std::size_t k = 0; carry != 0; ++k) {
+    if (k == limbs.size()) limbs.push_back(0);
+    const std::uint64_t t = limbs[k] + carry;
+    limbs[k] = t % kBase;
+    carry = t / kBase;
+  }
+  if (limbs.empty()) return "0";
+  std::string s = std::to_string(limbs.back());
+  for (std::size_t k = limbs.size() - 1; k-- > 0;) {
+    const std::string part = std::to_string(limbs[k]);
+    s += std::string(9 - part.size(), '0') + part;
+  }
+  return s;
+}
+
+}  // namespace
+
+const char* relation_status_text(relation_status s) noexcept {
+  switch (s) {
+    case relation_status::found: return "relation found";
+    case relation_status::too_large: return "relation too large";
+    case relation_status::iteration_limit: return "iteration limit";
+    case relation_status::norm_bound: return "norm bound limit";
+    case relation_status::precision_exhausted: return "precision exhausted";
+    case relation_status::not_found: return "no relation found";
+    case relation_status::search_failed: return "search failed";
+    case relation_status::bad_input: return "bad input";
+  }
+  return "unknown";
+}
+
+DDReal default_relation_threshold() {
+  DDReal eps;
+  DDNPWR(DDReal(10.0), -29, eps);
+  return eps;
+}
+
+std::string integer_text(const DDReal& a) {
+  constexpr double k53 = 9007199254740992.0;  // 2^53
+  if (!finite(a) || std::fabs(a.hi) >= 0x1p105 || std::floor(a.hi) != a.hi || std::floor(a.lo) != a.lo)
+    return printf_string("%.17e", a.hi);
+  // Each word w = p * 2^53 + r with p = floor(w / 2^53) and 0 <= r < 2^53;
+  // every step is exact (a power-of-two division, and a difference that is
+  // a representable integer).
+  std::int64_t p = 0, r = 0;
+  for (const double w : {a.hi, a.lo}) {
+    const double pw = std::floor(w / k53);
+    p += static_cast<std::int64_t>(pw);
+    r += static_cast<std::int64_t>(w - pw * k53);
+  }
+  p += r >> 53;  // r >= 0: carry into p so that 0 <= r < 2^53
+  r &= (std::int64_t{1} << 53) - 1;
+  if (p >= 0) return unsigned_text(static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(r));
+  // value = -(|p| * 2^53 - r) = -((|p| - 1) * 2^53 + (2^53 - r)).
+  const std::uint64_t mp = static_cast<std::uint64_t>(-p);
+  std::string s(1, '-');
+  s.append(r == 0 ? unsigned_text(mp, 0)
+                  : unsigned_text(mp - 1, (std::uint64_t{1} << 53) - static_cast<std::uint64_t>(r)));
+  return s;
+}
+
+relation_result find_relation(std::span<const DDReal> x, const relation_options& opt) {
+  const std::size_t n = x.size();
+  if (n < 2) return refuse("need at least two numbers, got " + std::to_string(n));
+  if (n > static_cast<std::size_t>(kMaxRelationSize))
+    return refuse("at most " + std::to_string(kMaxRelationSize) + " numbers can be searched, got " +
+                  std::to_string(n));
+  if (!finite(opt.threshold) || !(opt.threshold.hi > 0.0) || !(opt.threshold.hi < 1.0))
+    return refuse("the threshold must lie strictly between 0 and 1");
+  if (!(opt.log10_norm_bound > 0.0) || !(opt.log10_norm_bound <= kMaxLog10NormBound))
+    return refuse("the norm bound must lie between 10^0 and 10^31 (log10 in (0, 31])");
+
+  double biggest = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!finite(x[i])) return refuse("number " + std::to_string(i + 1) + " is not finite");
+    biggest = std::max(biggest, std::fabs(x[i].hi));
+  }
+  if (biggest == 0.0) return refuse("all the numbers are zero, so every integer vector is a relation");
+
+  // Exact scaling by 2^-e, largest |x(i)| into [1, 2).
+  const int e = std::ilogb(biggest);
+  std::vector<DDReal> xs(x.begin(), x.end());
+  if (e != 0)
+    for (auto& v : xs) v = DDReal(std::ldexp(v.hi, -e), std::ldexp(v.lo, -e));
+
+  relation_result r;
+  if (xs[n - 1].hi == 0.0 || std::ilogb(xs[n - 1].hi) < kNegligibleExponent) {
+    // x(n) itself is the relation: the search would divide by its zero partial norm.
+    r.status = relation_status::found;
+    r.relation.assign(n, DDReal(0.0));
+    r.relation[n - 1] = DDReal(1.0);
+    judge(x, opt.threshold, r);
+    r.message = "number " + std::to_string(n) + " is zero or negligible, so it is a relation by itself";
+    return r;
+  }
+
+  const double quiet_nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<DDReal> rel(n, DDReal(quiet_nan, quiet_nan));  // detects whether the search wrote rel
+  int ifound = 0;
+  try {
+    StopGuard guard;
+    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data());
+  } catch (const SearchStop& stop) {
+    r.status = relation_status::search_failed;
+    r.message = "the search stopped: " + (stop.message.empty() ? std::string("DDABORT") : stop.message);
+    return r;
+  }
+
+  const bool written = !std::isnan(rel[0].hi);
+  if (!written) {
+    r.status = relation_status::not_found;
+    r.message = "no relation found: iteration limit, norm bound limit or precision exhausted";
+    return r;
+  }
+  for (const auto& a : rel) {
+    if (!finite(a)) {
+      r.status = relation_status::search_failed;
+      r.message = "the search broke down: its relation has non-finite entries";
+      return r;
+    }
+  }
+  r.relation = std::move(rel);
+  judge(x, opt.threshold, r);
+  if (ifound == 1) {
+    r.status = relation_status::found;
+    r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
+                printf_string("%.1f", r.digits) + " digits";
+  } else {
+    r.status = relation_status::too_large;
+    r.message = "the relation detected is too large: norm " + printf_string("%.6e", r.norm.hi) +
+                " is above 10^" + printf_string("%g", opt.log10_norm_bound);
+  }
+  return r;
+}
+
+relation_result find_minimal_polynomial(const DDReal& x, int degree, const relation_options& opt) {
+  if (degree < 1 || degree >= kMaxRelationSize)
+    return refuse("the degree must lie between 1 and " + std::to_string(kMaxRelationSize - 1));
+  if (!finite(x)) return refuse("the number is not finite");
+  relation_result r;
+  if (x.hi == 0.0) {
+    r.status = relation_status::found;
+    r.relation = {DDReal(0.0), DDReal(1.0)};
+    const DDReal powers[2] = {DDReal(1.0), x};
+    judge(powers, opt.threshold, r);
+    r.message = "the number is zero";
+    return r;
+  }
+  std::vector<DDReal> v(static_cast<std::size_t>(degree) + 1);
+  v[0] = DDReal(1.0);
+  for (int k = 0; k < degree; ++k) {
+    DDMUL(x, v[k], v[k + 1]);
+    if (!finite(v[k + 1]))
+      return refuse("x^" + std::to_string(k + 1) + " overflows: the number is too large for degree " +
+                    std::to_string(degree));
+  }
+  r = find_relation(v, opt);
+  if (r.status != relation_status::found && r.status != relation_status::too_large) return r;
+
+  // Divide out x^j (j = index of the first nonzero coefficient), drop the
+  // zero coefficients above the degree, make the leading coefficient positive.
+  std::vector<DDReal>& c = r.relation;
+  std::size_t j = 0;
+  while (j < c.size() && c[j].hi == 0.0) ++j;
+  c.erase(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(j));
+  while (!c.empty() && c.back().hi == 0.0) c.pop_back();
+  if (c.size() <= 1) {
+    // Only a power of x was a relation: x is negligible at this threshold,
+    // and its minimal polynomial to that accuracy is x itself.
+    c = {DDReal(0.0), DDReal(1.0)};
+  }
+  if (c.back().hi < 0.0)
+    for (auto& a : c) DDNEG(a, a);
+  const double chance = r.chance_digits;
+  const bool maybe_chance = r.maybe_chance;
+  judge(std::span<const DDReal>(v.data(), c.size()), opt.threshold, r);
+  r.chance_digits = chance;  // the chance comparison belongs to the search's dimension
+  r.maybe_chance = maybe_chance;
+  return r;
+}
+
+std::string polynomial_text(std::span<const DDReal> coeffs, char var) {
+  std::string s;
+  for (std::size_t k = coeffs.size(); k-- > 0;) {
+    const DDReal& a = coeffs[k];
+    if (a.hi == 0.0) continue;
+    const bool negative = a.hi < 0.0;
+    DDReal m;
+    DDABS(a, m);
+    if (s.empty()) {
+      if (negative) s += '-';
+    } else {
+      s += negative ? " - " : " + ";
+    }
+    const bool unit = m.hi == 1.0 && m.lo == 0.0;
+    if (k == 0) {
+      s += integer_text(m);
+      continue;
+    }
+    if (!unit) {
+      s.append(integer_text(m));
+      s += '*';
+    }
+    s += var;
+    if (k > 1) {
+      s += '^';
+      s.append(std::to_string(k));
+    }
+  }
+  return s.empty() ? std::string("0") : s;
+}
+
+}  // namespace dd
