@@ -1,0 +1,347 @@
+// Runs every routine on fixed pseudo-random inputs and prints each result as
+// hex words, one line per call.  The same source is built at -O0 and at
+// -O3 -march=native; a test compares the two outputs byte for byte, so any
+// contraction, reassociation or wider intermediate that an optimiser slips
+// in shows up as a differing line naming the routine and the input.
+//
+// Adding a routine is one line in register_cases(), for example
+//   unary("DDEXP", dd::DDEXP, gen::moderate);
+//   binary("DDPOWER", dd::DDPOWER, gen::positive, gen::moderate);
+// Overloaded names need a lambda in place of the function name.
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ddreal/stop.hpp"
+#include "ddtyped/real.hpp"
+
+namespace {
+
+using dd::DDReal;
+
+// ---- fixed pseudo-random source (splitmix64: the same stream everywhere) ----
+
+class Rng {
+ public:
+  explicit Rng(std::uint64_t seed) : s_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (s_ += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+  }
+  /// Uniform integer in [lo, hi].
+  int integer(int lo, int hi) {
+    const std::uint64_t span = static_cast<std::uint64_t>(static_cast<std::int64_t>(hi) - lo) + 1;
+    return static_cast<int>(lo + static_cast<std::int64_t>(next() % span));
+  }
+  /// A binary64 with a random 53-bit significand in [1, 2).
+  double mantissa() { return 1.0 + static_cast<double>(next() >> 12) * 0x1p-52; }
+
+ private:
+  std::uint64_t s_;
+};
+
+// ---- input generators ---------------------------------------------------------
+
+namespace gen {
+
+/// A normalised DDReal with |hi| in [2^emin, 2^emax), random sign unless positive.
+DDReal make(Rng& r, int emin, int emax, bool positive) {
+  double hi = std::ldexp(r.mantissa(), r.integer(emin, emax - 1));
+  if (!positive && (r.next() & 1) != 0) hi = -hi;
+  const double lo = hi * 0x1p-53 * (r.mantissa() - 1.5) * 2.0;
+  DDReal a;
+  dd::detail::quick_two_sum(hi, lo, a.hi, a.lo);
+  return a;
+}
+
+/// Now and then a special operand: signed zeros, infinities, extreme magnitudes.
+bool special(Rng& r, DDReal& a) {
+  if (r.next() % 32 != 0) return false;
+  static const DDReal kSpecial[] = {
+      {0.0, 0.0}, {-0.0, -0.0}, {-0.0, 0.0}, {0.0, 1e-300}, {1.0, 0.0}, {-1.0, 0.0},
+      {std::numeric_limits<double>::infinity(), 0.0}, {-std::numeric_limits<double>::infinity(), 0.0},
+      {0x1p-1000, 0x1p-1060}, {1e300, 1e283}, {0x1.fffffffffffffp1023, 0.0}, {4.9e-324, 0.0},
+  };
+  a = kSpecial[r.next() % (sizeof kSpecial / sizeof kSpecial[0])];
+  return true;
+}
+
+/// Any magnitude from 2^-1000 to 2^1000, specials included.
+DDReal wide(Rng& r) {
+  DDReal a;
+  return special(r, a) ? a : make(r, -1000, 1000, false);
+}
+/// Magnitudes that keep products and quotients in range.
+DDReal mid(Rng& r) {
+  DDReal a;
+  return special(r, a) ? a : make(r, -480, 480, false);
+}
+/// |a| in [2^-40, 2^40).
+DDReal moderate(Rng& r) { return make(r, -40, 40, false); }
+/// a in (0, 2^40), no specials.
+DDReal positive(Rng& r) { return make(r, -40, 40, true); }
+/// Wide positive magnitudes.
+DDReal positive_wide(Rng& r) { return make(r, -1000, 1000, true); }
+/// |a| below 2^104: the range of the rounding routines, fractions in the lo word included.
+DDReal roundable(Rng& r) {
+  DDReal a = make(r, -4, 104, false);
+  if (r.next() % 4 == 0) a.hi = std::trunc(a.hi) + 0.5 * static_cast<double>(r.integer(-1, 1));  // ties
+  return a;
+}
+/// |a| in [2^-4, 2^4), for integer powers up to |n| = 60.
+DDReal base(Rng& r) { return make(r, -4, 4, false); }
+
+}  // namespace gen
+
+using Gen = DDReal (*)(Rng&);
+
+// ---- output -------------------------------------------------------------------
+
+/// A binary64 as 16 hex digits; any NaN prints as "nan" (its payload and sign
+/// depend on operand order, which IEEE leaves free for commutative operations).
+void word(std::string& line, double x) {
+  char buf[24];
+  if (std::isnan(x)) {
+    std::snprintf(buf, sizeof buf, " nan");
+  } else {
+    std::snprintf(buf, sizeof buf, " %016llx", static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(x)));
+  }
+  line += buf;
+}
+void words(std::string& line, const DDReal& a) {
+  word(line, a.hi);
+  word(line, a.lo);
+}
+void integer(std::string& line, long long k) { line += ' ' + std::to_string(k); }
+void text(std::string& line, const char* s, int n) {
+  line += " \"";
+  line.append(s, static_cast<std::size_t>(n > 0 ? n : 0));
+  line += '"';
+}
+
+// ---- the registry ---------------------------------------------------------------
+
+struct Case {
+  std::string name;
+  int count;
+  std::function<void(Rng&, std::string&)> run;  // appends inputs and results to the line
+};
+
+std::vector<Case>& cases() {
+  static std::vector<Case> v;
+  return v;
+}
+
+constexpr int kCount = 2000;
+
+void add(const std::string& name, std::function<void(Rng&, std::string&)> run, int count = kCount) {
+  cases().push_back({name, count, std::move(run)});
+}
+
+void unary(const std::string& name, void (*f)(const DDReal&, DDReal&), Gen g) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = g(r);
+    DDReal b;
+    f(a, b);
+    words(out, a);
+    words(out, b);
+  });
+}
+
+void binary(const std::string& name, void (*f)(const DDReal&, const DDReal&, DDReal&), Gen ga, Gen gb) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = ga(r), b = gb(r);
+    DDReal c;
+    f(a, b, c);
+    words(out, a);
+    words(out, b);
+    words(out, c);
+  });
+}
+
+void with_double(const std::string& name, void (*f)(const DDReal&, double, DDReal&), Gen ga, Gen gd) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = ga(r);
+    const double d = gd(r).hi;
+    DDReal c;
+    f(a, d, c);
+    words(out, a);
+    word(out, d);
+    words(out, c);
+  });
+}
+
+void with_int(const std::string& name, void (*f)(const DDReal&, int, DDReal&), Gen ga, int nlo, int nhi) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = ga(r);
+    const int n = r.integer(nlo, nhi);
+    DDReal c;
+    f(a, n, c);
+    words(out, a);
+    integer(out, n);
+    words(out, c);
+  });
+}
+
+void two_results(const std::string& name, void (*f)(const DDReal&, DDReal&, DDReal&), Gen g) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = g(r);
+    DDReal b, c;
+    f(a, b, c);
+    words(out, a);
+    words(out, b);
+    words(out, c);
+  });
+}
+
+/// A function of the typed interface returning a DDReal from two DDReal.
+void typed(const std::string& name, DDReal (*f)(const DDReal&, const DDReal&), Gen ga, Gen gb) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = ga(r), b = gb(r);
+    words(out, a);
+    words(out, b);
+    words(out, f(a, b));
+  });
+}
+
+// ---- the routines ---------------------------------------------------------------
+
+void register_cases() {
+  // Kernels.
+  binary("DDADD", dd::DDADD, gen::wide, gen::wide);
+  binary("DDADD near", dd::DDADD, gen::moderate, gen::moderate);
+  binary("DDSUB", dd::DDSUB, gen::wide, gen::wide);
+  binary("DDSUB near", dd::DDSUB, gen::moderate, gen::moderate);
+  binary("DDMUL", dd::DDMUL, gen::mid, gen::mid);
+  with_double("DDMULD", dd::DDMULD, gen::mid, gen::mid);
+  add("DDMULDD", [](Rng& r, std::string& out) {
+    const double x = gen::mid(r).hi, y = gen::mid(r).hi;
+    DDReal c;
+    dd::DDMULDD(x, y, c);
+    word(out, x);
+    word(out, y);
+    words(out, c);
+  });
+  binary("DDDIV", dd::DDDIV, gen::mid, gen::mid);
+  with_double("DDDIVD", dd::DDDIVD, gen::mid, gen::mid);
+  unary("DDSQRT", dd::DDSQRT, gen::positive_wide);
+  unary("DDSQRT any", dd::DDSQRT, gen::wide);
+  unary("DDNEG", dd::DDNEG, gen::wide);
+  unary("DDABS", dd::DDABS, gen::wide);
+  unary("DDCOPY", dd::DDCOPY, gen::wide);
+  add("DDCOMPARE DDSIGN", [](Rng& r, std::string& out) {
+    DDReal a = gen::wide(r), b = gen::wide(r);
+    if (r.next() % 4 == 0) b.hi = a.hi;  // let the lo words decide
+    int ic;
+    dd::DDCOMPARE(a, b, ic);
+    words(out, a);
+    words(out, b);
+    integer(out, ic);
+    integer(out, dd::DDSIGN(a));
+  });
+  add("DDJOINEXP DDSPLITEXP", [](Rng& r, std::string& out) {
+    const double d = gen::moderate(r).hi;
+    const int n = r.integer(-1100, 1100);
+    DDReal b;
+    dd::DDJOINEXP(d, n, b);
+    double d2;
+    int n2;
+    dd::DDSPLITEXP(b, d2, n2);
+    word(out, d);
+    integer(out, n);
+    words(out, b);
+    word(out, d2);
+    integer(out, n2);
+  });
+
+  // Powers, roots, rounding.
+  with_int("DDNPWR", dd::DDNPWR, gen::base, -60, 60);
+  with_int("DDNPWR large n", dd::DDNPWR, [](Rng& r) { return DDReal(1.0 + gen::make(r, -40, -30, true).hi); },
+           INT_MIN, INT_MAX);
+  with_int("DDNRT", dd::DDNRT, gen::positive_wide, 1, 40);
+  unary("DDNINT", dd::DDNINT, gen::roundable);
+  two_results("DDINFR", dd::DDINFR, gen::roundable);
+
+  // The typed interface.
+  typed("a+b", [](const DDReal& a, const DDReal& b) { return a + b; }, gen::wide, gen::wide);
+  typed("a+x", [](const DDReal& a, const DDReal& b) { return a + b.hi; }, gen::wide, gen::wide);
+  typed("x+b", [](const DDReal& a, const DDReal& b) { return a.hi + b; }, gen::wide, gen::wide);
+  typed("a-b", [](const DDReal& a, const DDReal& b) { return a - b; }, gen::wide, gen::wide);
+  typed("a-x", [](const DDReal& a, const DDReal& b) { return a - b.hi; }, gen::wide, gen::wide);
+  typed("x-b", [](const DDReal& a, const DDReal& b) { return a.hi - b; }, gen::wide, gen::wide);
+  typed("a*b", [](const DDReal& a, const DDReal& b) { return a * b; }, gen::mid, gen::mid);
+  typed("a*x", [](const DDReal& a, const DDReal& b) { return a * b.hi; }, gen::mid, gen::mid);
+  typed("x*b", [](const DDReal& a, const DDReal& b) { return a.hi * b; }, gen::mid, gen::mid);
+  typed("a/b", [](const DDReal& a, const DDReal& b) { return a / b; }, gen::mid, gen::mid);
+  typed("a/x", [](const DDReal& a, const DDReal& b) { return a / b.hi; }, gen::mid, gen::mid);
+  typed("x/b", [](const DDReal& a, const DDReal& b) { return a.hi / b; }, gen::mid, gen::mid);
+  typed("compound", [](const DDReal& a, const DDReal& b) {
+    DDReal c = a;
+    c += b;
+    c *= a;
+    c -= 0.5;
+    c /= b;
+    c *= 3.0;
+    c /= 7.0;
+    return c;
+  }, gen::moderate, gen::moderate);
+  typed("-a abs sqrt", [](const DDReal& a, const DDReal&) { return dd::sqrt(dd::abs(-a)); }, gen::wide, gen::moderate);
+  typed("pow", [](const DDReal& a, const DDReal& b) { return dd::pow(a, static_cast<int>(b.hi)); }, gen::base,
+        [](Rng& r) { return DDReal(static_cast<double>(r.integer(-30, 30))); });
+  typed("nroot", [](const DDReal& a, const DDReal& b) { return dd::nroot(a, static_cast<int>(b.hi)); },
+        gen::positive, [](Rng& r) { return DDReal(static_cast<double>(r.integer(1, 12))); });
+  typed("nearest_integer trunc", [](const DDReal& a, const DDReal&) { return dd::nearest_integer(a) - dd::trunc(a); },
+        gen::roundable, gen::moderate);
+  typed("mod", dd::mod, gen::moderate, gen::moderate);
+  typed("sign", dd::sign, gen::wide, gen::wide);
+  typed("min", [](const DDReal& a, const DDReal& b) { return dd::min(a, b); }, gen::wide, gen::wide);
+  typed("max", [](const DDReal& a, const DDReal& b) { return dd::max(a, b); }, gen::wide, gen::wide);
+  typed("min3 max3", [](const DDReal& a, const DDReal& b) { return dd::min(a, b, -a) + dd::max(b, a, -b); },
+        gen::moderate, gen::moderate);
+  typed("hypot", dd::hypot, gen::mid, gen::mid);
+  typed("comparisons", [](const DDReal& a, const DDReal& b) {
+    const int bits = (a == b) | (a != b) << 1 | (a < b) << 2 | (a <= b) << 3 | (a > b) << 4 | (a >= b) << 5 |
+                     (a < b.hi) << 6 | (a.hi >= b) << 7 | (a == b.hi) << 8;
+    return DDReal(static_cast<double>(bits));
+  }, gen::wide, gen::wide);
+}
+
+void throw_on_stop(const std::string& message) { throw std::runtime_error(message); }
+
+}  // namespace
+
+int main() {
+  // A routine that stops is recorded with its message, and the run goes on.
+  dd::set_stop_handler(&throw_on_stop);
+  register_cases();
+  long long lines = 0;
+  std::string line;
+  for (std::size_t c = 0; c < cases().size(); ++c) {
+    const Case& k = cases()[c];
+    Rng rng(0xB17E5AC7u + 7919u * c);
+    for (int i = 0; i < k.count; ++i) {
+      line = k.name + ' ' + std::to_string(i) + ':';
+      try {
+        k.run(rng, line);
+      } catch (const std::runtime_error& e) {
+        line += " stop: ";
+        line += e.what();
+      }
+      line += '\n';
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      ++lines;
+    }
+  }
+  std::printf("bitexact: %zu routines, %lld results\n", cases().size(), lines);
+  return 0;
+}
