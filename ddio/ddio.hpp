@@ -3,3 +3,4 @@
 #pragma once
 
 #include "ddio/units.hpp"
+#include "ddio/output.hpp"
