@@ -1,0 +1,344 @@
+// DDINCGAMMAR and DDEXPINT.
+//
+// Gamma(s, z) for |z| < 88.298 comes from a convergent series: the
+// exponential-integral series (with the factor e^(z/2) pulled out, so that it
+// has positive terms for z > 0) for s = 0, -1, -2, ..., exp(-z) for s = 1, and
+// Gamma(s) (1 - z^s e^-z sum_k z^k / (s)_(k+1)) otherwise.  For |z| >= 88.298
+// the asymptotic series z^(s-1) e^-z sum_k (s-1)...(s-k) / z^k is used.
+//
+// For larger positive z the convergent series cancel: the result is a small
+// difference of parts of order one (Gamma(s) and the lower integral, or
+// gamma + log z and the series).  Where that cancellation would cost more than
+// four bits the result is recomputed from the continued fraction
+//   Gamma(s, z) = z^s e^-z / (z + 1 - s - 1(1 - s) / (z + 3 - s - 2(2 - s) / (z + 5 - s - ...)))
+// evaluated by the modified Lentz method; everywhere else the series result
+// is kept as it is.  The continued fraction also replaces the asymptotic
+// series when that diverges (s well above z), and e^-z is formed from
+// e^(-z/4) where exp(-z) alone would leave its range (z >= 300).
+//
+// For s = 0 and z <= -88.298 (Ei of x >= 88.298) the power z^(s-1) of the
+// negative z is the integer power 1/z.
+#include "ddspecial/incgamma.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ddelem/ddelem.hpp"
+#include "ddreal/outfmt.hpp"
+#include "ddreal/power.hpp"
+#include "ddreal/rounding.hpp"
+#include "ddspecial/gamma.hpp"
+
+namespace dd {
+
+namespace {
+
+/// Below this |z| the convergent series, above it the asymptotic one.
+constexpr double kAsymptoticFrom = 88.298;
+/// Terms allowed after the first in each series.
+constexpr int kIncgammarMaxTerms = 1000000;
+/// Steps allowed in the continued fraction (about 30 suffice at z = 20, a few
+/// hundred where it replaces a diverging asymptotic series).
+constexpr int kIncgammarMaxCfSteps = 100000;
+/// The series result is replaced when its parts exceed it 16-fold.
+constexpr double kCancelFactor = 16.0;
+/// exp(x) leaves its range at |x| = 300; e^x is then formed as (e^(x/4))^4.
+constexpr double kExpLimit = 300.0;
+/// e^690 is about 1e299, the largest power the kernels can still split.
+constexpr double kExpQuarterLimit = 690.0;
+
+/// |term| <= |eps * sum|, by DDCOMPARE.
+bool small_against(const DDReal& term, const DDReal& eps, const DDReal& sum) {
+  DDReal at, es;
+  DDABS(term, at);
+  DDMUL(eps, sum, es);
+  DDABS(es, es);
+  int ic;
+  DDCOMPARE(at, es, ic);
+  return ic <= 0;
+}
+
+/// r = e^x for |x| < 690, through (e^(x/4))^4 once |x| >= 300.
+void exp_wide(const DDReal& x, DDReal& r) {
+  if (std::fabs(x.hi) < kExpLimit) {
+    DDEXP(x, r);
+    return;
+  }
+  DDReal q, w;
+  DDMULD(x, 0.25, q);
+  DDEXP(q, w);
+  DDMUL(w, w, w);
+  DDMUL(w, w, r);
+}
+
+/// z^s for z > 0: an integer power when s is an integer that fits.
+void power_of(const DDReal& z, const DDReal& s, bool s_integer, DDReal& r) {
+  if (s_integer && std::fabs(s.hi) < 2147483647.0) {
+    DDNPWR(z, static_cast<int>(s.hi), r);
+  } else {
+    DDPOWER(z, s, r);
+  }
+}
+
+/// z^s e^-z: (z^s / e^z) below z = 300, z^s e^-z from e^(-z/4) above.
+void prefactor(const DDReal& z, const DDReal& s, bool s_integer, DDReal& r) {
+  DDReal zs, e;
+  power_of(z, s, s_integer, zs);
+  if (z.hi < kExpLimit) {
+    DDEXP(z, e);
+    DDDIV(zs, e, r);
+  } else {
+    DDReal mz;
+    DDNEG(z, mz);
+    exp_wide(mz, e);
+    DDMUL(zs, e, r);
+  }
+}
+
+/// Gamma(s, z) for z > 0 by the continued fraction (modified Lentz).
+void incgamma_cf(const DDReal& s, const DDReal& z, bool s_integer, DDReal& g) {
+  constexpr double kTiny = 0x1p-900;
+  const DDReal tol(0x1p-104, 0.0);
+  DDReal b, c, d, h;
+  DDADD(z, DDReal(1.0, 0.0), b);
+  DDSUB(b, s, b);
+  if (std::fabs(b.hi) < kTiny) b = DDReal(kTiny, 0.0);
+  c = DDReal(1.0 / kTiny, 0.0);
+  DDDIV(DDReal(1.0, 0.0), b, d);
+  h = d;
+  bool done = false;
+  for (int i = 1; i <= kIncgammarMaxCfSteps; ++i) {
+    const double di = static_cast<double>(i);
+    DDReal an, t;
+    DDSUB(DDReal(di, 0.0), s, an);
+    DDMULD(an, -di, an);  // -i (i - s)
+    DDADD(b, DDReal(2.0, 0.0), b);
+    DDMUL(an, d, t);
+    DDADD(t, b, d);
+    if (std::fabs(d.hi) < kTiny) d = DDReal(kTiny, 0.0);
+    DDDIV(an, c, t);
+    DDADD(b, t, c);
+    if (std::fabs(c.hi) < kTiny) c = DDReal(kTiny, 0.0);
+    DDDIV(DDReal(1.0, 0.0), d, d);
+    DDReal del;
+    DDMUL(d, c, del);
+    DDMUL(h, del, h);
+    DDSUB(del, DDReal(1.0, 0.0), t);
+    DDABS(t, t);
+    int ic;
+    DDCOMPARE(t, tol, ic);
+    if (ic <= 0) {
+      done = true;
+      break;
+    }
+  }
+  if (!done) detail::fail(msg::kIncgammarLoop4);
+  DDReal pf;
+  prefactor(z, s, s_integer, pf);
+  DDMUL(pf, h, g);
+}
+
+/// Asymptotic branch, |z| >= 88.298.
+void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DDReal& g) {
+  DDReal sum(1.0, 0.0), term(1.0, 0.0);
+  double prev_mag = 1.0;
+  bool done = false;
+  for (int k = 1; k <= kIncgammarMaxTerms; ++k) {
+    const double dk = static_cast<double>(k);
+    DDReal f;
+    DDSUB(s, DDReal(dk, 0.0), f);
+    DDMUL(term, f, term);
+    DDDIV(term, z, term);
+    DDADD(sum, term, sum);
+    if (small_against(term, eps, sum)) {
+      done = true;
+      break;
+    }
+    // Past k > s every factor |s - k| / z only grows: once a term is larger
+    // than the one before, the series has passed its smallest term without
+    // reaching the working precision and can only diverge.
+    const double mag = std::fabs(term.hi);
+    if (f.hi < 0.0 && mag > prev_mag && z.hi > 0.0) {
+      DDReal ip, fr;
+      DDINFR(s, ip, fr);
+      incgamma_cf(s, z, DDSIGN(fr) == 0, g);
+      return;
+    }
+    prev_mag = mag;
+  }
+  if (!done) detail::fail(msg::kIncgammarLoop3);
+
+  DDReal sm1, zp;
+  DDSUB(s, DDReal(1.0, 0.0), sm1);
+  if (z.hi > 0.0) {
+    DDPOWER(z, sm1, zp);
+    if (z.hi < kExpLimit) {
+      DDReal e;
+      DDEXP(z, e);
+      DDDIV(zp, e, zp);
+    } else {
+      DDReal mz, e;
+      DDNEG(z, mz);
+      exp_wide(mz, e);
+      DDMUL(zp, e, zp);
+    }
+  } else {
+    // Only s = 0 reaches here: z^(s-1) = 1/z, and e^-z = e^|z| grows.
+    if (z.hi <= -kExpQuarterLimit) detail::fail(msg::kIncgammarTooLarge, {-kExpQuarterLimit});
+    DDNPWR(z, -1, zp);
+    if (z.hi > -kExpLimit) {
+      DDReal e;
+      DDEXP(z, e);
+      DDDIV(zp, e, zp);
+    } else {
+      DDReal mz, e;
+      DDNEG(z, mz);
+      exp_wide(mz, e);
+      DDMUL(zp, e, zp);
+    }
+  }
+  DDMUL(zp, sum, g);
+}
+
+}  // namespace
+
+void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
+  if (DDSIGN(z) == 0 || (DDSIGN(z) < 0 && DDSIGN(s) != 0)) detail::fail(msg::kIncgammarDomain);
+  DDReal eps;
+  DDNPWR(DDReal(2.0), -106, eps);
+  const double d = z.hi;
+  if (std::fabs(d) >= kAsymptoticFrom) {
+    incgamma_asymptotic(s, z, eps, g);
+    return;
+  }
+
+  DDReal ip, fr;
+  DDINFR(s, ip, fr);
+  int ic;
+  DDCOMPARE(s, ip, ic);
+  const bool s_integer = ic == 0;
+  const double nd = std::trunc(s.hi);
+  const int n = static_cast<int>(std::clamp(nd, -2147483647.0, 2147483647.0));
+
+  if (s_integer && n == 1) {
+    DDReal mz;
+    DDNEG(z, mz);
+    DDEXP(mz, g);
+    return;
+  }
+
+  if (s_integer && n <= 0) {
+    // E = Gamma(0, z) from the exponential-integral series.
+    const int m = -n;
+    DDReal sum = z, u = z, h(1.0, 0.0);
+    bool done = false;
+    for (int k = 2; k <= kIncgammarMaxTerms + 1; ++k) {
+      const double dk = static_cast<double>(k);
+      if (k % 2 == 1) {
+        DDReal r;
+        DDDIVD(DDReal(1.0, 0.0), dk, r);
+        DDADD(h, r, h);
+      }
+      DDMUL(z, u, u);
+      DDDIVD(u, 2.0 * dk, u);
+      DDReal term;
+      DDMUL(u, h, term);
+      DDADD(sum, term, sum);
+      if (small_against(term, eps, sum)) {
+        done = true;
+        break;
+      }
+    }
+    if (!done) detail::fail(msg::kIncgammarLoop1);
+    DDReal gam, az, lz, hz, ez, part, e;
+    DDEULER(gam);
+    DDNEG(gam, e);
+    DDABS(z, az);
+    DDLOG(az, lz);
+    DDSUB(e, lz, e);
+    DDMULD(z, -0.5, hz);
+    DDEXP(hz, ez);
+    DDMUL(ez, sum, part);
+    DDADD(e, part, e);
+    // Size of the parts of E, for the cancellation test (positive z only).
+    const double e_parts = std::fabs(gam.hi) + std::fabs(lz.hi) + std::fabs(part.hi);
+
+    if (m == 0) {
+      if (d > 0.0 && std::fabs(e.hi) * kCancelFactor < e_parts) {
+        incgamma_cf(s, z, true, g);
+        return;
+      }
+      g = e;
+      return;
+    }
+    DDReal p(1.0, 0.0);
+    for (int k = 1; k <= m - 1; ++k) DDMULD(p, static_cast<double>(k), p);
+    DDReal mm, a = p;
+    DDMULD(p, static_cast<double>(m), mm);
+    for (int k = 1; k <= m - 1; ++k) {
+      DDMUL(p, z, p);
+      DDDIVD(p, static_cast<double>(m - k), p);
+      DDNEG(p, p);
+      DDADD(a, p, a);
+    }
+    DDReal ex, zm, q;
+    DDEXP(z, ex);
+    DDDIV(a, ex, q);
+    DDNPWR(z, m, zm);
+    DDDIV(q, zm, q);
+    DDReal r;
+    if (m % 2 == 1) {
+      DDSUB(q, e, r);
+    } else {
+      DDADD(q, e, r);
+    }
+    if (d > 0.0 && std::fabs(r.hi) * kCancelFactor < std::fabs(q.hi) + e_parts) {
+      incgamma_cf(s, z, true, g);
+      return;
+    }
+    DDDIV(r, mm, g);
+    return;
+  }
+
+  // Any other s: Gamma(s) - lower incomplete gamma.
+  DDReal gs;
+  DDGAMMAR(s, gs);
+  DDReal term, sum;
+  DDMUL(s, gs, term);
+  DDDIV(DDReal(1.0, 0.0), term, term);
+  sum = term;
+  bool done = false;
+  for (int k = 1; k <= kIncgammarMaxTerms; ++k) {
+    DDReal sk;
+    DDADD(s, DDReal(static_cast<double>(k), 0.0), sk);
+    DDMUL(term, z, term);
+    DDDIV(term, sk, term);
+    DDADD(sum, term, sum);
+    if (small_against(term, eps, sum)) {
+      done = true;
+      break;
+    }
+  }
+  if (!done) detail::fail(msg::kIncgammarLoop1);
+  DDReal zs, ex, c, omc;
+  DDPOWER(z, s, zs);
+  DDEXP(z, ex);
+  DDDIV(zs, ex, c);
+  DDMUL(c, sum, c);
+  DDSUB(DDReal(1.0, 0.0), c, omc);
+  if (std::fabs(omc.hi) * kCancelFactor < std::max(1.0, std::fabs(c.hi))) {
+    incgamma_cf(s, z, s_integer, g);
+    return;
+  }
+  DDMUL(gs, omc, g);
+}
+
+void DDEXPINT(const DDReal& x, DDReal& y) {
+  if (DDSIGN(x) == 0) detail::fail(msg::kExpintZero);
+  DDReal mx, g;
+  DDNEG(x, mx);
+  DDINCGAMMAR(DDReal(0.0, 0.0), mx, g);
+  DDNEG(g, y);
+}
+
+}  // namespace dd

@@ -1,0 +1,30 @@
+// Polygamma psi^(n)(x) through the Hurwitz zeta function, and digamma psi(x).
+#pragma once
+
+#include "ddreal/kernels.hpp"
+
+namespace dd {
+
+namespace msg {
+inline constexpr char kPolygammaNn[] = "('*** DDPOLYGAMMA: NN <= 0')";
+inline constexpr char kPolygammaRange[] = "('*** DDPOLYGAMMA: X must be in the range (0, 1)')";
+inline constexpr char kPolygammaBeTable[] =
+    "('*** DDPOLYGAMMABE: Array of even Bernoulli coefficients must be initialized'/"
+    " 'with at least',i8,' entries by calling DDBERNE or DDBERER.')";
+inline constexpr char kPolygammaBeNn[] = "('*** DDPOLYGAMMABE: NN <= 0')";
+inline constexpr char kPolygammaBeNegative[] = "('*** DDPOLYGAMMABE: X < 0')";
+inline constexpr char kDigammaBeNotPositive[] = "('*** DDDIGAMMABE: Argument is less than or equal to 0')";
+inline constexpr char kDigammaBeTable[] =
+    "('*** DDDIGAMMABE: Array of even Bernoulli coefficients must be initialized'/"
+    " 'with at least',i8,' entries using DDBERNE or DDBERNER.')";
+inline constexpr char kDigammaBeLoopEnd[] = "('*** DDDIGAMMABE: Loop end error: Increase NB2')";
+}  // namespace msg
+
+/// y = psi^(NN)(X) = (-1)^(NN+1) NN! zeta(NN+1, X) for NN >= 1 and 0 < X < 1.
+void DDPOLYGAMMA(int NN, const DDReal& X, DDReal& y);
+/// y = psi^(NN)(X) for NN >= 1 and X > 0, with the even-Bernoulli table (NB2 >= 44).
+void DDPOLYGAMMABE(int NB2, const DDReal* table, int NN, const DDReal& X, DDReal& y);
+/// y = psi(x) for x > 0, with the even-Bernoulli table (NB2 >= 44).
+void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y);
+
+}  // namespace dd
