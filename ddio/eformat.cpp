@@ -24,7 +24,8 @@ constexpr double kGroupScale = 1e15;
 /// scaled by 2^-n and 5^n instead.
 constexpr int kDirectPowerLimit = 300;
 /// The normalisation takes one or two steps after a right exponent estimate;
-/// the limit only guards against a step sequence that never settles.
+/// the limit only bounds the work for a pair whose lo word is far larger
+/// than its hi word (not a normalised DDReal).
 constexpr int kNormaliseLimit = 64;
 
 /// Left-justified text for a value that is not finite, or nb asterisks.
@@ -135,7 +136,7 @@ void DDEFORMAT(const DDReal& a, int nb, int nd, char* b) {
     DDINFR(s, ip, fp);
     dig = ip.hi;
   }
-  b2[++i] = detail::kDigits[static_cast<int>(std::fmod(dig, 10.0))];
+  b2[++i] = detail::kDigits[static_cast<int>(std::fmod(std::fabs(dig), 10.0))];
   b2[++i] = '.';
   DDSUB(s, DDReal(dig, 0.0), s);
   DDMULD(s, kGroupScale, s);

@@ -82,7 +82,10 @@ void DDFFORMAT(const DDReal& a, int nb, int nd, char* b) {
     t += '-';
     p = 2;
   }
-  const auto f = [&](int i) { return e[p + 1 + i]; };  // F_i, i >= 1
+  // F_i, i >= 1.  The E text always holds every digit asked for here; the
+  // bound check only keeps a pair that is not normalised (lo far above hi,
+  // so the exponent exceeds the width estimate) from reading past it.
+  const auto f = [&](int i) { return p + 1 + i <= nb2 ? e[p + 1 + i] : '0'; };
   if (ix == 0) {
     for (int j = 0; j < nd + 2; ++j) t += e[p + j];
   } else if (ix > 0) {
