@@ -14,6 +14,11 @@
 //   A, Aw       a text item unchanged (a1 takes one character per item)
 //   /           ends the current line (a leading "/" writes an empty line first)
 //   k(...) kD   a group or descriptor repeated k times
+// Also accepted: Ew.d (as Dw.d with the letter E), I0 and F0.d (no padding),
+// "1pd12.4" without the comma, and double quotes around text.  NaN and
+// infinite values show as NaN, Infinity, -Infinity (Inf, -Inf when the long
+// form does not fit, asterisks when neither does).  A malformed template
+// stops with a message that quotes it.
 // Items fill the data descriptors (I, F, D, A) in order.  Output stops at the
 // first data descriptor left without an item (text after it is not written),
 // or at the end of the template; when items remain at the end, the line ends
