@@ -5,6 +5,7 @@
 #pragma once
 
 #include <complex>
+#include <cstddef>
 #include <type_traits>
 
 #include "ddreal/kernels.hpp"
@@ -13,14 +14,47 @@ namespace dd {
 
 /// A double-double complex number: real part, then imaginary part; in storage
 /// the four binary64 words re.hi, re.lo, im.hi, im.lo.
+///
+/// Widening into a DDComplex is implicit from a DDReal and from a binary64
+/// complex; from a binary64 it is explicit (assignment of a binary64 is
+/// allowed), so that a binary64 argument keeps choosing the real overload of a
+/// function.  Conversions that drop digits or the imaginary part (to DDReal,
+/// binary64, binary64 complex) are explicit.
 struct DDComplex {
   DDReal re;
   DDReal im;
+
+  /// Uninitialised, like a built-in number; DDComplex{} is zero.
+  DDComplex() = default;
+  constexpr DDComplex(const DDReal& r, const DDReal& i) noexcept : re(r), im(i) {}
+  /// (a, (0, 0)), as DDCFROMR.
+  constexpr DDComplex(const DDReal& a) noexcept : re(a), im(0.0, 0.0) {}  // NOLINT(google-explicit-constructor)
+  /// ((x, 0), (0, 0)).
+  constexpr explicit DDComplex(double x) noexcept : re(x, 0.0), im(0.0, 0.0) {}
+  /// ((z.re, 0), (z.im, 0)), as DDCFROMDC.
+  constexpr DDComplex(const std::complex<double>& z) noexcept  // NOLINT(google-explicit-constructor)
+      : re(z.real(), 0.0), im(z.imag(), 0.0) {}
+
+  /// Assignment of a binary64 x: ((x, 0), (0, 0)).
+  constexpr DDComplex& operator=(double x) noexcept {
+    re = DDReal(x, 0.0);
+    im = DDReal(0.0, 0.0);
+    return *this;
+  }
+
+  /// The real part, both words.
+  constexpr explicit operator DDReal() const noexcept { return re; }
+  /// The real part's hi word.
+  constexpr explicit operator double() const noexcept { return re.hi; }
+  /// (re.hi, im.hi).
+  constexpr explicit operator std::complex<double>() const noexcept { return {re.hi, im.hi}; }
 };
 
 static_assert(sizeof(DDComplex) == 4 * sizeof(double));
 static_assert(std::is_standard_layout_v<DDComplex>);
 static_assert(std::is_trivially_copyable_v<DDComplex>);
+static_assert(std::is_trivially_default_constructible_v<DDComplex>);
+static_assert(offsetof(DDComplex, im) == 2 * sizeof(double));
 
 namespace msg {
 inline constexpr char kCdivZero[] = "('*** DDCDIV: Divisor is zero.')";

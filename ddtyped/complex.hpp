@@ -1,1 +1,256 @@
+// Typed interface over DDComplex: operators, equality, assignments,
+// conversions and the complex elementary functions.
+//
+// Every mixed operation widens both operands to DDComplex (a DDReal a as
+// DDCFROMR(a), a binary64 x as ((x, 0), (0, 0)), a binary64 complex z as
+// DDCFROMDC(z)) and applies the complex kernel, left operand first.  Each
+// operator exists for nine operand pairs: DDComplex with DDComplex, a
+// DDComplex with a DDReal, a binary64 or a binary64 complex in either order,
+// and a DDReal with a binary64 complex in either order.
 #pragma once
+
+#include <complex>
+
+#include "ddcomplex/ddcomplex.hpp"
+#include "ddelem/ddelem.hpp"
+#include "ddreal/kernels.hpp"
+#include "ddtyped/elementary.hpp"
+#include "ddtyped/real.hpp"
+
+namespace dd {
+
+using binary64_complex = std::complex<double>;
+
+namespace detail {
+inline DDComplex widen(const DDComplex& g) noexcept { return g; }
+inline DDComplex widen(const DDReal& a) noexcept { DDComplex v; DDCFROMR(a, v); return v; }
+inline DDComplex widen(double x) noexcept { DDComplex v; DDCFROMDC(binary64_complex(x, 0.0), v); return v; }
+inline DDComplex widen(const binary64_complex& z) noexcept { DDComplex v; DDCFROMDC(z, v); return v; }
+
+inline DDComplex cadd(const DDComplex& a, const DDComplex& b) noexcept { DDComplex v; DDCADD(a, b, v); return v; }
+inline DDComplex csub(const DDComplex& a, const DDComplex& b) noexcept { DDComplex v; DDCSUB(a, b, v); return v; }
+inline DDComplex cmul(const DDComplex& a, const DDComplex& b) noexcept { DDComplex v; DDCMUL(a, b, v); return v; }
+inline DDComplex cdiv(const DDComplex& a, const DDComplex& b) { DDComplex v; DDCDIV(a, b, v); return v; }
+inline bool ceq(const DDComplex& a, const DDComplex& b) noexcept {
+  int ir, ii;
+  DDCOMPARE(a.re, b.re, ir);
+  DDCOMPARE(a.im, b.im, ii);
+  return ir == 0 && ii == 0;
+}
+}  // namespace detail
+
+// The nine operand pairs of one binary operation F, as operator OP.
+#define DD_COMPLEX_BINARY(OP, F, NOEXCEPT, RET)                                                                  \
+  inline RET operator OP(const DDComplex& a, const DDComplex& b) NOEXCEPT { return detail::F(a, b); }         \
+  inline RET operator OP(const DDComplex& a, const DDReal& b) NOEXCEPT { return detail::F(a, detail::widen(b)); } \
+  inline RET operator OP(const DDReal& a, const DDComplex& b) NOEXCEPT { return detail::F(detail::widen(a), b); } \
+  inline RET operator OP(const DDComplex& a, double b) NOEXCEPT { return detail::F(a, detail::widen(b)); }     \
+  inline RET operator OP(double a, const DDComplex& b) NOEXCEPT { return detail::F(detail::widen(a), b); }     \
+  inline RET operator OP(const DDComplex& a, const binary64_complex& b) NOEXCEPT {                             \
+    return detail::F(a, detail::widen(b));                                                                     \
+  }                                                                                                            \
+  inline RET operator OP(const binary64_complex& a, const DDComplex& b) NOEXCEPT {                             \
+    return detail::F(detail::widen(a), b);                                                                     \
+  }                                                                                                            \
+  inline RET operator OP(const DDReal& a, const binary64_complex& b) NOEXCEPT {                                \
+    return detail::F(detail::widen(a), detail::widen(b));                                                      \
+  }                                                                                                            \
+  inline RET operator OP(const binary64_complex& a, const DDReal& b) NOEXCEPT {                                \
+    return detail::F(detail::widen(a), detail::widen(b));                                                      \
+  }
+
+DD_COMPLEX_BINARY(+, cadd, noexcept, DDComplex)
+DD_COMPLEX_BINARY(-, csub, noexcept, DDComplex)
+DD_COMPLEX_BINARY(*, cmul, noexcept, DDComplex)
+DD_COMPLEX_BINARY(/, cdiv, , DDComplex)  // a zero divisor stops
+DD_COMPLEX_BINARY(==, ceq, noexcept, bool)
+
+#undef DD_COMPLEX_BINARY
+
+// g != h is !(g == h) for the same nine pairs (C++20 rewrites it from ==).
+
+/// -g: the sign bits of all four words flipped.
+inline DDComplex operator-(const DDComplex& g) noexcept {
+  DDComplex v;
+  DDNEG(g.re, v.re);
+  DDNEG(g.im, v.im);
+  return v;
+}
+inline DDComplex operator+(const DDComplex& g) noexcept { return g; }
+
+// Compound assignments: g op= h is g = g op h.
+inline DDComplex& operator+=(DDComplex& g, const DDComplex& h) noexcept { DDCADD(g, h, g); return g; }
+inline DDComplex& operator-=(DDComplex& g, const DDComplex& h) noexcept { DDCSUB(g, h, g); return g; }
+inline DDComplex& operator*=(DDComplex& g, const DDComplex& h) noexcept { DDCMUL(g, h, g); return g; }
+inline DDComplex& operator/=(DDComplex& g, const DDComplex& h) { DDCDIV(g, h, g); return g; }
+
+/// g^n by binary exponentiation (DDCPWR); zero to a negative power stops.
+inline DDComplex pow(const DDComplex& g, int n) { DDComplex v; DDCPWR(g, n, v); return v; }
+
+// ---- conversions and parts --------------------------------------------------
+
+inline DDComplex to_ddcomplex(const DDComplex& g) noexcept { DDComplex v; DDCCOPY(g, v); return v; }
+inline DDComplex to_ddcomplex(const DDReal& a) noexcept { return detail::widen(a); }
+inline DDComplex to_ddcomplex(const DDReal& a, const DDReal& b) noexcept { DDComplex v; DDCMAKE(a, b, v); return v; }
+inline DDComplex to_ddcomplex(double x) noexcept { return DDComplex(DDReal(x, 0.0), DDReal(0.0, 0.0)); }
+inline DDComplex to_ddcomplex(double x, double y) noexcept { return DDComplex(DDReal(x, 0.0), DDReal(y, 0.0)); }
+inline DDComplex to_ddcomplex(const binary64_complex& z) noexcept { return detail::widen(z); }
+
+/// (g.re.hi, g.im.hi).
+inline binary64_complex to_binary64_complex(const DDComplex& g) noexcept { return {g.re.hi, g.im.hi}; }
+/// (a.hi, b.hi).
+inline binary64_complex to_binary64_complex(const DDReal& a, const DDReal& b) noexcept { return {a.hi, b.hi}; }
+/// The real part, both words.
+inline DDReal to_ddreal(const DDComplex& g) noexcept { return g.re; }
+/// (z.re, 0).
+inline DDReal to_ddreal(const binary64_complex& z) noexcept { return DDReal(z.real(), 0.0); }
+/// The real part's hi word.
+inline double to_binary64(const DDComplex& g) noexcept { return g.re.hi; }
+
+inline DDReal real_part(const DDComplex& g) noexcept { return g.re; }
+inline DDReal imag_part(const DDComplex& g) noexcept { return g.im; }
+/// (g.re, -g.im), the imaginary part's sign bits flipped.
+inline DDComplex conj(const DDComplex& g) noexcept {
+  DDComplex v;
+  v.re = g.re;
+  DDNEG(g.im, v.im);
+  return v;
+}
+
+// ---- complex elementary functions ---------------------------------------------
+
+namespace detail {
+/// x^2 + y^2 for g = (x, y).
+inline DDReal norm2(const DDComplex& g) noexcept {
+  DDReal xx, yy, s;
+  DDMUL(g.re, g.re, xx);
+  DDMUL(g.im, g.im, yy);
+  DDADD(xx, yy, s);
+  return s;
+}
+/// ln |g| = ln(x^2 + y^2) / 2.
+inline DDReal log_modulus(const DDComplex& g) {
+  DDReal l, h;
+  DDLOG(norm2(g), l);
+  DDMULD(l, 0.5, h);
+  return h;
+}
+/// (e cos q, e sin q).
+inline DDComplex polar(const DDReal& e, const DDReal& q) {
+  DDReal co, si;
+  DDCSSNR(q, co, si);
+  DDComplex v;
+  DDMUL(e, co, v.re);
+  DDMUL(e, si, v.im);
+  return v;
+}
+}  // namespace detail
+
+/// |g| = sqrt(x^2 + y^2), without scaling.
+inline DDReal abs(const DDComplex& g) noexcept { DDReal r; DDSQRT(detail::norm2(g), r); return r; }
+
+/// The principal square root (DDCSQRT).
+inline DDComplex sqrt(const DDComplex& g) noexcept { DDComplex v; DDCSQRT(g, v); return v; }
+
+/// e^x (cos y + i sin y).
+inline DDComplex exp(const DDComplex& g) {
+  DDReal e;
+  DDEXP(g.re, e);
+  return detail::polar(e, g.im);
+}
+
+/// (ln |g|, angle of g).  The real part is formed first, so log of zero stops
+/// with the logarithm's message.
+inline DDComplex log(const DDComplex& g) {
+  const DDReal h = detail::log_modulus(g);
+  DDReal t;
+  DDANG(g.re, g.im, t);
+  return DDComplex(h, t);
+}
+
+namespace detail {
+/// The shared first steps of the complex sine and cosine: e^-y + e^y,
+/// e^-y - e^y, cos x and sin x.
+struct SinCosParts {
+  DDReal p, m, co, si;
+};
+inline SinCosParts sin_cos_parts(const DDComplex& g) {
+  SinCosParts r;
+  DDReal ny, e1, e2;
+  DDNEG(g.im, ny);
+  DDEXP(ny, e1);
+  DDDIV(DDReal(1.0, 0.0), e1, e2);
+  DDCSSNR(g.re, r.co, r.si);
+  DDADD(e1, e2, r.p);
+  DDSUB(e1, e2, r.m);
+  return r;
+}
+}  // namespace detail
+
+/// sin(x + iy) = sin x cosh y + i cos x sinh y.
+inline DDComplex sin(const DDComplex& g) {
+  const detail::SinCosParts s = detail::sin_cos_parts(g);
+  DDReal hp, hm;
+  DDComplex v;
+  DDMULD(s.p, 0.5, hp);
+  DDMUL(hp, s.si, v.re);
+  DDMULD(s.m, -0.5, hm);
+  DDMUL(hm, s.co, v.im);
+  return v;
+}
+
+/// cos(x + iy) = cos x cosh y - i sin x sinh y.
+inline DDComplex cos(const DDComplex& g) {
+  const detail::SinCosParts s = detail::sin_cos_parts(g);
+  DDReal hp, hm;
+  DDComplex v;
+  DDMULD(s.p, 0.5, hp);
+  DDMUL(hp, s.co, v.re);
+  DDMULD(s.m, 0.5, hm);
+  DDMUL(hm, s.si, v.im);
+  return v;
+}
+
+/// g^a = e^(a ln|g|) (cos(a arg g) + i sin(a arg g)).
+inline DDComplex pow(const DDComplex& g, const DDReal& a) {
+  const DDReal h = detail::log_modulus(g);
+  DDReal ha, e, t, q;
+  DDMUL(h, a, ha);
+  DDEXP(ha, e);
+  DDANG(g.re, g.im, t);
+  DDMUL(a, t, q);
+  return detail::polar(e, q);
+}
+
+/// a^g = e^(x ln a) (cos(y ln a) + i sin(y ln a)), the logarithm formed twice.
+inline DDComplex pow(const DDReal& a, const DDComplex& g) {
+  DDReal l, lx, e, l2, q;
+  DDLOG(a, l);
+  DDMUL(l, g.re, lx);
+  DDEXP(lx, e);
+  DDLOG(a, l2);
+  DDMUL(l2, g.im, q);
+  return detail::polar(e, q);
+}
+
+/// g^w = e^(u ln|g| - v arg g) (cos q + i sin q), q = v ln|g| + u arg g.
+inline DDComplex pow(const DDComplex& g, const DDComplex& w) {
+  const DDReal h = detail::log_modulus(g);
+  DDReal t, uh, tv, d, e, vh, ut, q;
+  DDANG(g.re, g.im, t);
+  DDMUL(w.re, h, uh);
+  DDMUL(t, w.im, tv);
+  DDSUB(uh, tv, d);
+  DDEXP(d, e);
+  DDMUL(w.im, h, vh);
+  DDMUL(w.re, t, ut);
+  DDADD(vh, ut, q);
+  return detail::polar(e, q);
+}
+
+/// g^x and x^g for a binary64 x, as with the DDReal (x, 0); these keep a
+/// binary64 exponent or base from being ambiguous between the forms above.
+inline DDComplex pow(const DDComplex& g, double x) { return pow(g, DDReal(x, 0.0)); }
+inline DDComplex pow(double x, const DDComplex& g) { return pow(DDReal(x, 0.0), g); }
+
+}  // namespace dd

@@ -1,1 +1,105 @@
+// Typed interface: elementary functions of a DDReal.  Each entry is a fixed
+// composition of the kernels and the routines of ddelem, in exactly the order
+// written, since the results depend on it.
 #pragma once
+
+#include "ddelem/ddelem.hpp"
+#include "ddreal/kernels.hpp"
+#include "ddtyped/real.hpp"
+
+namespace dd {
+
+/// e^a (DDEXP).
+inline DDReal exp(const DDReal& a) { DDReal r; DDEXP(a, r); return r; }
+
+/// ln a (DDLOG); a <= 0 stops.
+inline DDReal log(const DDReal& a) { DDReal r; DDLOG(a, r); return r; }
+
+/// log10 a = ln a / ln 10.
+inline DDReal log10(const DDReal& a) {
+  DDReal l, l10, r;
+  DDLOG(a, l);
+  DDLOG(DDReal(10.0, 0.0), l10);
+  DDDIV(l, l10, r);
+  return r;
+}
+
+/// a^b = exp(ln a * b).
+inline DDReal pow(const DDReal& a, const DDReal& b) {
+  DDReal l, p, r;
+  DDLOG(a, l);
+  DDMUL(l, b, p);
+  DDEXP(p, r);
+  return r;
+}
+
+/// a^x = exp(ln a * x), the product by the binary64 exponent.
+inline DDReal pow(const DDReal& a, double x) {
+  DDReal l, p, r;
+  DDLOG(a, l);
+  DDMULD(l, x, p);
+  DDEXP(p, r);
+  return r;
+}
+
+/// x^b = exp(ln x * b).
+inline DDReal pow(double x, const DDReal& b) {
+  DDReal l, p, r;
+  DDLOG(DDReal(x, 0.0), l);
+  DDMUL(l, b, p);
+  DDEXP(p, r);
+  return r;
+}
+
+/// cos a and sin a together (DDCSSNR).
+inline void cos_sin(const DDReal& a, DDReal& c, DDReal& s) { DDCSSNR(a, c, s); }
+inline DDReal cos(const DDReal& a) { DDReal c, s; DDCSSNR(a, c, s); return c; }
+inline DDReal sin(const DDReal& a) { DDReal c, s; DDCSSNR(a, c, s); return s; }
+inline DDReal tan(const DDReal& a) {
+  DDReal c, s, r;
+  DDCSSNR(a, c, s);
+  DDDIV(s, c, r);
+  return r;
+}
+
+/// cosh a and sinh a together (DDCOSHSINH).
+inline void cosh_sinh(const DDReal& a, DDReal& c, DDReal& s) { DDCOSHSINH(a, c, s); }
+inline DDReal cosh(const DDReal& a) { DDReal c, s; DDCOSHSINH(a, c, s); return c; }
+inline DDReal sinh(const DDReal& a) { DDReal c, s; DDCOSHSINH(a, c, s); return s; }
+inline DDReal tanh(const DDReal& a) {
+  DDReal c, s, r;
+  DDCOSHSINH(a, c, s);
+  DDDIV(s, c, r);
+  return r;
+}
+
+namespace detail {
+/// sqrt(1 - a^2), the other leg for asin and acos (NaN words beyond |a| = 1).
+inline DDReal cos_leg(const DDReal& a) noexcept {
+  DDReal aa, d, w;
+  DDMUL(a, a, aa);
+  DDSUB(DDReal(1.0, 0.0), aa, d);
+  DDSQRT(d, w);
+  return w;
+}
+}  // namespace detail
+
+/// asin a: the angle of the point (sqrt(1 - a^2), a).
+inline DDReal asin(const DDReal& a) { DDReal r; DDANG(detail::cos_leg(a), a, r); return r; }
+/// acos a: the angle of the point (a, sqrt(1 - a^2)).
+inline DDReal acos(const DDReal& a) { DDReal r; DDANG(a, detail::cos_leg(a), r); return r; }
+/// atan a: the angle of the point (1, a).
+inline DDReal atan(const DDReal& a) { DDReal r; DDANG(DDReal(1.0, 0.0), a, r); return r; }
+/// atan2(a, b): the angle of the point (b, a); both zero stops.
+inline DDReal atan2(const DDReal& a, const DDReal& b) { DDReal r; DDANG(b, a, r); return r; }
+
+inline DDReal asinh(const DDReal& a) { DDReal r; DDASINH(a, r); return r; }
+/// acosh a for a.hi >= 1.
+inline DDReal acosh(const DDReal& a) { DDReal r; DDACOSH(a, r); return r; }
+/// atanh a for |a.hi| < 1.
+inline DDReal atanh(const DDReal& a) { DDReal r; DDATANH(a, r); return r; }
+
+/// The arithmetic-geometric mean (DDAGMR).
+inline DDReal agm(const DDReal& a, const DDReal& b) { DDReal r; DDAGMR(a, b, r); return r; }
+
+}  // namespace dd

@@ -1,0 +1,371 @@
+// Complex kernels, division and power, and the complex typed interface.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <type_traits>
+
+#include "ddcomplex/ddcomplex.hpp"
+#include "ddtyped/complex.hpp"
+#include "support/mpfr_ref.hpp"
+#include "support/stop_capture.hpp"
+
+namespace {
+
+using dd::DDComplex;
+using dd::DDReal;
+using dd::test::Mp;
+using cd = std::complex<double>;
+
+constexpr double kU104 = 0x1p-104;
+
+bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+::testing::AssertionResult words(const DDComplex& g, double rh, double rl, double ih, double il) {
+  if (same(g.re.hi, rh) && same(g.re.lo, rl) && same(g.im.hi, ih) && same(g.im.lo, il))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "got ((" << g.re.hi << ", " << g.re.lo << "), (" << g.im.hi << ", "
+                                       << g.im.lo << "))";
+}
+::testing::AssertionResult words(const DDComplex& g, const DDComplex& w) {
+  return words(g, w.re.hi, w.re.lo, w.im.hi, w.im.lo);
+}
+
+DDComplex C(double r, double i) { return DDComplex(DDReal(r), DDReal(i)); }
+const DDComplex kI = C(0.0, 1.0);
+const DDComplex kOne = C(1.0, 0.0);
+
+DDReal rnd(std::mt19937_64& g, double lo, double hi) {
+  std::uniform_real_distribution<double> u(lo, hi), v(-1.0, 1.0);
+  const double x = u(g);
+  DDReal r;
+  dd::detail::quick_two_sum(x, x * v(g) * 0x1p-54, r.hi, r.lo);
+  return r;
+}
+DDComplex rndc(std::mt19937_64& g, double lo, double hi) { return DDComplex(rnd(g, lo, hi), rnd(g, lo, hi)); }
+
+/// |got - want| / |want| for complex values, in units of 2^-104.
+struct MpC {
+  Mp re, im;
+  MpC() = default;
+  explicit MpC(const DDComplex& g) : re(g.re), im(g.im) {}
+};
+double cerr(const DDComplex& got, const MpC& want) {
+  Mp dr, di, n, d;
+  Mp gr(got.re), gi(got.im);
+  mpfr_sub(dr, gr, want.re.get(), MPFR_RNDN);
+  mpfr_sub(di, gi, want.im.get(), MPFR_RNDN);
+  mpfr_hypot(n, dr, di, MPFR_RNDN);
+  mpfr_hypot(d, const_cast<mpfr_ptr>(want.re.get()), const_cast<mpfr_ptr>(want.im.get()), MPFR_RNDN);
+  mpfr_div(n, n, d, MPFR_RNDN);
+  return mpfr_get_d(n, MPFR_RNDN) / kU104;
+}
+void mul(MpC& r, const MpC& a, const MpC& b) {
+  Mp t1, t2, t3, t4;
+  mpfr_mul(t1, a.re.get(), b.re.get(), MPFR_RNDN);
+  mpfr_mul(t2, a.im.get(), b.im.get(), MPFR_RNDN);
+  mpfr_mul(t3, a.re.get(), b.im.get(), MPFR_RNDN);
+  mpfr_mul(t4, a.im.get(), b.re.get(), MPFR_RNDN);
+  mpfr_sub(r.re, t1, t2, MPFR_RNDN);
+  mpfr_add(r.im, t3, t4, MPFR_RNDN);
+}
+
+TEST(complex_kernels, exact_values) {
+  DDComplex v;
+  dd::DDCMUL(kI, kI, v);
+  EXPECT_TRUE(words(v, -1.0, 0.0, 0.0, 0.0));
+  dd::DDCFROMR(DDReal(5.0, 1e-16), v);
+  EXPECT_TRUE(words(v, 5.0, 1e-16, 0.0, 0.0));
+  dd::DDCFROMDC(cd(2.0, -3.0), v);
+  EXPECT_TRUE(words(v, 2.0, 0.0, -3.0, 0.0));
+  dd::DDCMAKE(DDReal(1.0, 1e-17), DDReal(2.0, -1e-17), v);
+  EXPECT_TRUE(words(v, 1.0, 1e-17, 2.0, -1e-17));
+  // In place: v = v * v, v = v + v.
+  v = C(1.0, 1.0);
+  dd::DDCMUL(v, v, v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 2.0, 0.0));
+  dd::DDCADD(v, v, v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 4.0, 0.0));
+  dd::DDCSUB(v, v, v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 0.0, 0.0));
+}
+
+TEST(complex_kernels, sqrt_sign_rules) {
+  DDComplex v;
+  dd::DDCSQRT(C(-4.0, 0.0), v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 2.0, 0.0));
+  dd::DDCSQRT(DDComplex(DDReal(-4.0), DDReal(-0.0, 0.0)), v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 2.0, 0.0));
+  dd::DDCSQRT(C(-4.0, -1e-300), v);
+  EXPECT_TRUE(words(v, 2.5e-301, -0.0, -2.0, -0.0));
+  dd::DDCSQRT(C(0.0, 2.0), v);
+  EXPECT_TRUE(words(v, 1.0, 0.0, 1.0, 0.0));
+  dd::DDCSQRT(C(3.0, 4.0), v);
+  EXPECT_TRUE(words(v, 2.0, 0.0, 1.0, 0.0));
+  dd::DDCSQRT(DDComplex(DDReal(-0.0, -0.0), DDReal(-0.0, 0.0)), v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 0.0, 0.0));
+  // Left half-plane: |im| / 2r with both sign bits flipped, and -r for im < 0.
+  dd::DDCSQRT(C(-3.0, -4.0), v);
+  EXPECT_TRUE(words(v, 1.0, -0.0, -2.0, -0.0));
+  // The result may share storage with the argument.
+  v = C(-3.0, -4.0);
+  dd::DDCSQRT(v, v);
+  EXPECT_TRUE(words(v, 1.0, -0.0, -2.0, -0.0));
+}
+
+TEST(complex_kernels, division_and_power_values) {
+  DDComplex v;
+  dd::DDCDIV(kOne, kI, v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, -1.0, 0.0));
+  dd::DDCDIV(C(3.0, 4.0), C(3.0, 4.0), v);
+  EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
+  dd::DDCPWR(kI, 2, v);
+  EXPECT_TRUE(words(v, -1.0, 0.0, 0.0, 0.0));
+  dd::DDCPWR(kI, 4, v);
+  EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
+  dd::DDCPWR(kI, -1, v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, -1.0, 0.0));
+  dd::DDCPWR(C(2.5, -7.0), 0, v);
+  EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
+  dd::DDCPWR(C(0.0, 0.0), 0, v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 0.0, 0.0));
+  // (1 + i)^8 = 16 and (1 + i)^-8 = 1/16, exactly; n = -2^31 does not overflow.
+  dd::DDCPWR(C(1.0, 1.0), 8, v);
+  EXPECT_TRUE(words(v, 16.0, 0.0, 0.0, 0.0));
+  dd::DDCPWR(C(1.0, 1.0), -8, v);
+  EXPECT_TRUE(words(v, 0.0625, 0.0, 0.0, 0.0));
+  dd::DDCPWR(kI, std::numeric_limits<int>::min(), v);
+  EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
+
+  EXPECT_DD_STOP(dd::DDCDIV(kOne, DDComplex(DDReal(0.0, 1e-300), DDReal(-0.0)), v),
+                 "*** DDCDIV: Divisor is zero.");
+  EXPECT_DD_STOP(dd::DDCPWR(C(0.0, 0.0), -3, v), "*** DDCPWR: Argument is zero and N is negative or zero.");
+}
+
+TEST(complex_kernels, accuracy_against_mpfr) {
+  std::mt19937_64 g(31);
+  double emul = 0, ediv = 0, esqrt = 0, epow = 0, einv = 0;
+  for (int k = 0; k < 1000; ++k) {
+    const DDComplex a = rndc(g, -10.0, 10.0), b = rndc(g, -10.0, 10.0);
+    const MpC ma(a), mb(b);
+    DDComplex v;
+    MpC want;
+
+    dd::DDCMUL(a, b, v);
+    mul(want, ma, mb);
+    emul = std::max(emul, cerr(v, want));
+
+    // a / b checked as (a / b) * b against a.
+    dd::DDCDIV(a, b, v);
+    MpC back;
+    mul(back, MpC(v), mb);
+    ediv = std::max(ediv, cerr(dd::DDComplex(dd::test::to_ddreal(back.re), dd::test::to_ddreal(back.im)), ma));
+
+    // sqrt(a)^2 against a, and the principal branch.
+    dd::DDCSQRT(a, v);
+    EXPECT_GE(v.re.hi, 0.0);
+    MpC sq;
+    mul(sq, MpC(v), MpC(v));
+    esqrt = std::max(esqrt, cerr(dd::DDComplex(dd::test::to_ddreal(sq.re), dd::test::to_ddreal(sq.im)), ma));
+
+    // a^7 against six exact-precision products.
+    dd::DDCPWR(a, 7, v);
+    MpC p(a);
+    for (int j = 1; j < 7; ++j) {
+      MpC t;
+      mul(t, p, ma);
+      mpfr_set(p.re, t.re, MPFR_RNDN);
+      mpfr_set(p.im, t.im, MPFR_RNDN);
+    }
+    epow = std::max(epow, cerr(v, p));
+
+    // z * (1/z) = 1.
+    DDComplex inv, one;
+    dd::DDCDIV(kOne, a, inv);
+    dd::DDCMUL(a, inv, one);
+    einv = std::max(einv, cerr(one, MpC(kOne)));
+  }
+  std::printf("[ accuracy ] DDCMUL %.3f, DDCDIV %.3f, DDCSQRT %.3f, DDCPWR(7) %.3f, z*(1/z) %.3f x 2^-104\n", emul,
+              ediv, esqrt, epow, einv);
+  EXPECT_LE(emul, 8.0);
+  EXPECT_LE(ediv, 16.0);
+  EXPECT_LE(esqrt, 16.0);
+  EXPECT_LE(epow, 48.0);
+  EXPECT_LE(einv, 16.0);
+}
+
+TEST(complex_kernels, moduli_beyond_the_squares_range) {
+  // sqrt and division of values whose squared modulus would overflow or lose
+  // its low words: exact powers of two keep them in range.
+  DDComplex v;
+  dd::DDCSQRT(C(-4.0 * 0x1p800, 0.0), v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, 0x1p401, 0.0));
+  dd::DDCSQRT(C(3.0 * 0x1p-900, 4.0 * 0x1p-900), v);
+  EXPECT_TRUE(words(v, 0x1p-449, 0.0, 0x1p-450, 0.0));
+  dd::DDCDIV(C(3.0, 4.0), C(3.0 * 0x1p700, 4.0 * 0x1p700), v);
+  EXPECT_TRUE(words(v, 0x1p-700, 0.0, 0.0, 0.0));
+  dd::DDCDIV(C(1.0, 0.0), C(0.0, 0x1p-1000), v);
+  EXPECT_TRUE(words(v, 0.0, 0.0, -0x1p1000, 0.0));
+  // Inside the band nothing changes: scaling by 2^100 scales the root by 2^50.
+  DDComplex w;
+  const DDComplex a(DDReal(1.25, 1e-17), DDReal(-3.5, 2e-17));
+  dd::DDCSQRT(a, v);
+  dd::DDCSQRT(DDComplex(DDReal(1.25 * 0x1p100, 1e-17 * 0x1p100), DDReal(-3.5 * 0x1p100, 2e-17 * 0x1p100)), w);
+  EXPECT_TRUE(words(w, v.re.hi * 0x1p50, v.re.lo * 0x1p50, v.im.hi * 0x1p50, v.im.lo * 0x1p50));
+}
+
+// ---- typed interface ---------------------------------------------------------
+
+static_assert(std::is_standard_layout_v<DDComplex> && sizeof(DDComplex) == 32);
+// Widening is implicit, narrowing explicit.
+static_assert(std::is_convertible_v<DDReal, DDComplex>);
+static_assert(std::is_convertible_v<cd, DDComplex>);
+static_assert(!std::is_convertible_v<DDComplex, DDReal> && std::is_constructible_v<DDReal, DDComplex>);
+static_assert(!std::is_convertible_v<DDComplex, double> && std::is_constructible_v<double, DDComplex>);
+static_assert(!std::is_convertible_v<DDComplex, cd> && std::is_constructible_v<cd, DDComplex>);
+static_assert(!std::is_convertible_v<DDReal, double>);
+
+template <class A, class B>
+void check_pair(const A& a, const B& b) {
+  const DDComplex wa = dd::to_ddcomplex(a), wb = dd::to_ddcomplex(b);
+  DDComplex r;
+  dd::DDCADD(wa, wb, r);
+  EXPECT_TRUE(words(a + b, r));
+  dd::DDCSUB(wa, wb, r);
+  EXPECT_TRUE(words(a - b, r));
+  dd::DDCMUL(wa, wb, r);
+  EXPECT_TRUE(words(a * b, r));
+  dd::DDCDIV(wa, wb, r);
+  EXPECT_TRUE(words(a / b, r));
+  EXPECT_TRUE(a == a);
+  EXPECT_FALSE(a != a);
+  EXPECT_EQ(a == b, dd::detail::ceq(wa, wb));
+  EXPECT_EQ(a != b, !dd::detail::ceq(wa, wb));
+  static_assert(std::is_same_v<decltype(a + b), DDComplex> && std::is_same_v<decltype(a == b), bool>);
+}
+
+TEST(complex_typed, nine_operand_pairs) {
+  const DDComplex g(DDReal(1.5, 1e-17), DDReal(-2.25, 3e-17));
+  const DDComplex h(DDReal(-0.75, 2e-17), DDReal(4.0, -1e-16));
+  const DDReal a(3.0, -1e-16);
+  const double x = -1.25;
+  const cd z(0.5, 2.0);
+  check_pair(g, h);
+  check_pair(g, a);
+  check_pair(a, g);
+  check_pair(g, x);
+  check_pair(x, g);
+  check_pair(g, z);
+  check_pair(z, g);
+  check_pair(a, z);
+  check_pair(z, a);
+  // The real operators keep resolving to the real kernels.
+  static_assert(std::is_same_v<decltype(a + a), DDReal> && std::is_same_v<decltype(a * x), DDReal>);
+  static_assert(std::is_same_v<decltype(x / a), DDReal> && std::is_same_v<decltype(a == x), bool>);
+  static_assert(std::is_same_v<decltype(dd::exp(1.0)), DDReal> && std::is_same_v<decltype(dd::sqrt(a)), DDReal>);
+  static_assert(std::is_same_v<decltype(dd::pow(g, 2)), DDComplex> && std::is_same_v<decltype(dd::pow(a, 2)), DDReal>);
+}
+
+TEST(complex_typed, equality_assignment_and_conversions) {
+  EXPECT_TRUE(C(1.0, 0.0) == 1.0);
+  EXPECT_TRUE(C(1.0, 1e-300) != 1.0);
+  EXPECT_TRUE(C(2.0, 0.0) == DDReal(2.0));
+  EXPECT_TRUE(C(0.0, 0.0) == DDComplex(DDReal(-0.0, -0.0), DDReal(-0.0, -0.0)));
+  const DDComplex nan(DDReal(std::nan(""), 0.0), DDReal(0.0));
+  EXPECT_TRUE(nan != nan);
+  EXPECT_FALSE(nan == nan);
+
+  DDComplex g;
+  g = DDReal(5.0, 1e-16);
+  EXPECT_TRUE(words(g, 5.0, 1e-16, 0.0, 0.0));
+  g = 2.5;
+  EXPECT_TRUE(words(g, 2.5, 0.0, 0.0, 0.0));
+  g = cd(1.0, -2.0);
+  EXPECT_TRUE(words(g, 1.0, 0.0, -2.0, 0.0));
+  g = C(3.0, 4.0);
+  g += C(1.0, 1.0);
+  g *= kI;
+  EXPECT_TRUE(words(g, -5.0, 0.0, 4.0, 0.0));
+
+  const DDComplex h(DDReal(1.0, 1e-17), DDReal(2.0, -1e-17));
+  EXPECT_EQ(static_cast<cd>(h), cd(1.0, 2.0));
+  EXPECT_EQ(dd::to_binary64_complex(h), cd(1.0, 2.0));
+  EXPECT_EQ(dd::to_binary64_complex(DDReal(3.0, 1e-20), DDReal(4.0)), cd(3.0, 4.0));
+  EXPECT_EQ(static_cast<double>(h), 1.0);
+  EXPECT_EQ(dd::to_binary64(h), 1.0);
+  EXPECT_TRUE(words(DDComplex(static_cast<DDReal>(h), DDReal(0.0)), 1.0, 1e-17, 0.0, 0.0));
+  EXPECT_TRUE(words(DDComplex(dd::to_ddreal(h), dd::to_ddreal(cd(7.0, 8.0))), 1.0, 1e-17, 7.0, 0.0));
+  EXPECT_TRUE(words(DDComplex(dd::real_part(h), dd::imag_part(h)), h));
+  EXPECT_TRUE(words(dd::to_ddcomplex(1.0, 2.0), 1.0, 0.0, 2.0, 0.0));
+  EXPECT_TRUE(words(dd::to_ddcomplex(DDReal(1.0, 1e-17), DDReal(2.0)), 1.0, 1e-17, 2.0, 0.0));
+  EXPECT_TRUE(words(dd::conj(C(1.0, 0.0)), 1.0, 0.0, -0.0, -0.0));
+  EXPECT_TRUE(words(-C(1.0, 0.0), -1.0, -0.0, -0.0, -0.0));
+  EXPECT_TRUE(words(dd::pow(kI, 2), -1.0, 0.0, 0.0, 0.0));
+}
+
+TEST(complex_typed, functions) {
+  // |3 + 4i| = 5; sqrt through DDCSQRT.
+  EXPECT_TRUE(same(dd::abs(C(3.0, 4.0)).hi, 5.0) && same(dd::abs(C(3.0, 4.0)).lo, 0.0));
+  EXPECT_TRUE(words(dd::sqrt(C(-4.0, 0.0)), 0.0, 0.0, 2.0, 0.0));
+  // e^0 = 1, log 1 = 0, sin 0 = 0, cos 0 = 1, exactly.
+  EXPECT_TRUE(words(dd::exp(C(0.0, 0.0)), 1.0, 0.0, 0.0, 0.0));
+  EXPECT_TRUE(words(dd::log(C(1.0, 0.0)), 0.0, 0.0, 0.0, 0.0));
+  EXPECT_TRUE(words(dd::cos(C(0.0, 0.0)), 1.0, 0.0, 0.0, 0.0));
+  // log of zero stops in the logarithm, before the angle is asked for.
+  EXPECT_DD_STOP(dd::log(C(0.0, 0.0)), "*** DDLOG: Argument is less than or equal to zero.");
+  EXPECT_DD_STOP(dd::pow(C(0.0, 0.0), DDReal(2.0)), "*** DDLOG: Argument is less than or equal to zero.");
+  EXPECT_DD_STOP(dd::pow(DDReal(0.0), C(1.0, 1.0)), "*** DDLOG: Argument is less than or equal to zero.");
+  EXPECT_DD_STOP(C(1.0, 2.0) / 0.0, "*** DDCDIV: Divisor is zero.");
+  EXPECT_DD_STOP(dd::pow(C(0.0, 0.0), -1), "*** DDCPWR: Argument is zero and N is negative or zero.");
+
+  std::mt19937_64 g(32);
+  double e_exp = 0, e_log = 0, e_sin = 0, e_cos = 0, e_pow = 0, e_powr = 0, e_rpow = 0;
+  for (int k = 0; k < 300; ++k) {
+    const DDComplex a = rndc(g, -3.0, 3.0), w = rndc(g, -2.0, 2.0);
+    const DDReal r = rnd(g, 0.1, 4.0);
+    // Identities checked in the complex sense, against MPFR only where a
+    // function is needed: log(exp(a)) = a (for |im| < pi), exp of the
+    // log gives back a, sin^2 + cos^2 = 1.
+    const DDComplex l = dd::log(a);
+    e_log = std::max(e_log, cerr(dd::exp(l), MpC(a)));
+    const DDComplex e = dd::exp(a);
+    Mp er(a.re), ei(a.im), c(a.im), s(a.im);
+    mpfr_exp(er, er, MPFR_RNDN);
+    mpfr_cos(c, c, MPFR_RNDN);
+    mpfr_sin(s, s, MPFR_RNDN);
+    MpC ew;
+    mpfr_mul(ew.re, er, c, MPFR_RNDN);
+    mpfr_mul(ew.im, er, s, MPFR_RNDN);
+    e_exp = std::max(e_exp, cerr(e, ew));
+    const DDComplex sn = dd::sin(a), cs = dd::cos(a);
+    const DDComplex one = sn * sn + cs * cs;
+    e_sin = std::max(e_sin, cerr(one, MpC(kOne)) / std::max(1.0, std::exp(2.0 * std::fabs(a.im.hi))));
+    // sin(a)/cos(a) against exp forms: cos a = (e^{ia} + e^{-ia})/2.
+    const DDComplex ia = kI * a;
+    const DDComplex cw = (dd::exp(ia) + dd::exp(-ia)) * 0.5;
+    e_cos = std::max(e_cos, cerr(cs, MpC(cw)));
+    // a^w = exp(w log a).
+    e_pow = std::max(e_pow, cerr(dd::pow(a, w), MpC(dd::exp(w * l))));
+    // a^2 = a a and r^(2 + 0i) = r r.
+    MpC sq;
+    mul(sq, MpC(a), MpC(a));
+    e_powr = std::max(e_powr, cerr(dd::pow(a, DDReal(2.0)), sq));
+    mul(sq, MpC(DDComplex(r)), MpC(DDComplex(r)));
+    e_rpow = std::max(e_rpow, cerr(dd::pow(r, C(2.0, 0.0)), sq));
+  }
+  std::printf("[ accuracy ] exp %.1f, exp(log) %.1f, sin2+cos2 %.1f, cos %.1f, pow(a,w) %.1f, a^2 %.1f, r^2 %.1f x 2^-104\n",
+              e_exp, e_log, e_sin, e_cos, e_pow, e_powr, e_rpow);
+  EXPECT_LE(e_exp, 600.0);
+  EXPECT_LE(e_log, 2000.0);
+  EXPECT_LE(e_sin, 2000.0);
+  EXPECT_LE(e_cos, 2000.0);
+  EXPECT_LE(e_pow, 200.0);
+  EXPECT_LE(e_powr, 1500.0);
+  EXPECT_LE(e_rpow, 400.0);
+}
+
+}  // namespace
