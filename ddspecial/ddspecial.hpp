@@ -7,3 +7,9 @@
 #include "ddspecial/zeta.hpp"
 #include "ddspecial/hurwitz.hpp"
 #include "ddspecial/polygamma.hpp"
+// Special functions II: polylogarithm, error functions, Bessel, Struve, hypergeometric.
+#include "ddspecial/polylog.hpp"
+#include "ddspecial/erf.hpp"
+#include "ddspecial/bessel.hpp"
+#include "ddspecial/struve.hpp"
+#include "ddspecial/hypergeom.hpp"

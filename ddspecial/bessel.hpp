@@ -1,0 +1,77 @@
+// Bessel functions J, Y (first and second kind) and the modified functions
+// I, K, of integer order (DDBESSEL?NR) and of real order (DDBESSEL?R).
+//
+// Every routine uses a power series while the hi word of |x| is below
+// kBesselSwitch and an asymptotic expansion from it on: Hankel's P and Q for
+// J and Y, the single large-argument series for I and K.  Both series stop at
+// the first term of at most 2^-106 of the sum, after at most kBesselMaxTerms
+// terms ("Loop end error 1" for the power series, "2" for the asymptotic one).
+//
+// Accuracy.  The power series of J, Y and I alternate or grow to about e^x
+// before they sum to a value of size 1/sqrt(x) (J, Y) or e^x/sqrt(x) (I):
+// J and Y lose about x / ln 2 - 6 bits to cancellation, some 2^60 of relative
+// accuracy just below the switch, where the asymptotic expansion takes over
+// with full accuracy.  I loses nothing (all terms positive).  K's series
+// cancels against e^{-x}, losing about 2.9 x bits; so K (integer and real
+// order) is taken for 2 <= x < kBesselSwitch from Steed's continued fraction
+// (Temme's form) for K_mu, K_{mu+1}, |mu| <= 1/2, and the upward recurrence
+// K_{v+1} = K_{v-1} + (2v/x) K_v, which is stable for K.  For real orders K
+// above the switch is the K form of the large-argument series (the difference
+// of two I values would cancel to zero there).
+#pragma once
+
+#include "ddreal/kernels.hpp"
+
+namespace dd {
+
+/// Power series below this value of |hi word of x|, asymptotic expansion from it on.
+inline constexpr double kBesselSwitch = 47.863769310573005;
+/// Most terms of each series.
+inline constexpr int kBesselMaxTerms = 1000000;
+/// K by the continued fraction from this x (below kBesselSwitch); the power
+/// series, or the difference of I values for real orders, below it.
+inline constexpr double kBesselKFractionFrom = 2.0;
+
+namespace msg {
+inline constexpr char kBesselJnrZero[] = "('*** DDBESSELJNR: Second argument is zero')";
+inline constexpr char kBesselJnrLoop1[] = "('*** DDBESSELJNR: Loop end error 1')";
+inline constexpr char kBesselJnrLoop2[] = "('*** DDBESSELJNR: Loop end error 2')";
+inline constexpr char kBesselYnrZero[] = "('*** DDBESSELYNR: argument is negative or too large')";
+inline constexpr char kBesselYnrLoop1[] = "('*** DDBESSELYNR: Loop end error 1')";
+inline constexpr char kBesselYnrLoop2[] = "('*** DDBESSELYNR: Loop end error 2')";
+inline constexpr char kBesselJrNotPositive[] = "('*** DDBESSELJR: Second argument <= 0')";
+inline constexpr char kBesselJrLoop1[] = "('*** DDBESSELJR: Loop end error 1')";
+inline constexpr char kBesselJrLoop2[] = "('*** DDBESSELJR: Loop end error 2')";
+inline constexpr char kBesselYrDomain[] = "('*** DDBESSELYR: First argument < 0 and second argument <= 0')";
+inline constexpr char kBesselInrZero[] = "('*** DDBESSELINR: Second argument is zero')";
+inline constexpr char kBesselInrLoop1[] = "('*** DDBESSELINR: Loop end error 1')";
+inline constexpr char kBesselInrLoop2[] = "('*** DDBESSELINR: Loop end error 2')";
+inline constexpr char kBesselKnrZero[] = "('*** DDBESSELKNR: Second argument is zero')";
+inline constexpr char kBesselKnrLoop1[] = "('*** DDBESSELKNR: Loop end error 1')";
+inline constexpr char kBesselKnrLoop2[] = "('*** DDBESSELKNR: Loop end error 2')";
+inline constexpr char kBesselIrDomain[] = "('*** DDBESSELIR: First argument < 0 and second argument <= 0')";
+inline constexpr char kBesselIrLoop1[] = "('*** DDBESSELIR: Loop end error 1')";
+inline constexpr char kBesselIrLoop2[] = "('*** DDBESSELIR: Loop end error 2')";
+inline constexpr char kBesselKrDomain[] = "('*** DDBESSELKR: First argument < 0 and second argument <= 0')";
+inline constexpr char kBesselKrLoop1[] = "('*** DDBESSELKR: Loop end error 1')";
+inline constexpr char kBesselKrLoop2[] = "('*** DDBESSELKR: Loop end error 2')";
+}  // namespace msg
+
+/// zz = J_nu(rr); rr = 0 is refused.  J_{-n} = (-1)^n J_n, J_n(-x) = (-1)^n J_n(x).
+void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz);
+/// zz = Y_nu(rr); rr = 0 is refused.  Negative orders and arguments follow J's sign rule.
+void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz);
+/// zz = J_nu(rr) for a real order; an integral nu goes to DDBESSELJNR, otherwise rr <= 0 is refused.
+void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz);
+/// zz = Y_nu(rr) = (J_nu cos(nu pi) - J_{-nu}) / sin(nu pi) for a non-integral order.
+void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz);
+/// zz = I_nu(rr); rr = 0 is refused.  I_{-n} = I_n, I_n(-x) = (-1)^n I_n(x).
+void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz);
+/// zz = K_nu(rr); rr = 0 is refused.  K_{-n} = K_n; a negative rr gives (-1)^n K_n(|rr|).
+void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz);
+/// zz = I_nu(rr) for a real order; nu < 0 with rr <= 0 is refused; rr < 0 gives I_nu(|rr|).
+void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz);
+/// zz = K_nu(rr) for a real order; nu < 0 with rr <= 0 is refused (and rr <= 0 by DDBESSELIR).
+void DDBESSELKR(const DDReal& nu, const DDReal& rr, DDReal& zz);
+
+}  // namespace dd

@@ -1,0 +1,72 @@
+#include "ddspecial/hypergeom.hpp"
+
+#include <cmath>
+
+#include "ddreal/outfmt.hpp"
+#include "ddreal/power.hpp"
+
+namespace dd {
+
+namespace {
+bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
+  DDReal au, es, aes;
+  DDABS(u, au);
+  DDMUL(eps, s, es);
+  DDABS(es, aes);
+  int ic;
+  DDCOMPARE(au, aes, ic);
+  return ic <= 0;
+}
+
+constexpr double kScaleBig = 0x1p400;
+constexpr double kScaleSmall = 0x1p-400;
+
+/// Multiplies both words of a by the power of two f (exact unless a word underflows).
+inline void scale(DDReal& a, double f) noexcept {
+  a.hi = a.hi * f;
+  a.lo = a.lo * f;
+}
+}  // namespace
+
+void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DDReal& xx, DDReal& yy) {
+  if (np < 1 || np > kPfqMaxParams || nq < 1 || nq > kPfqMaxParams) detail::fail(msg::kPfqSize, {kPfqMaxParams});
+  DDReal eps;
+  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal x = xx;
+  DDReal s(1.0), num(1.0), den(1.0);
+  for (int i = 1; i <= kPfqMaxTerms; ++i) {
+    const DDReal t(static_cast<double>(i - 1));
+    for (int j = 0; j < np; ++j) {
+      DDReal f;
+      DDADD(t, aa[j], f);
+      DDMUL(num, f, num);
+    }
+    for (int j = 0; j < nq; ++j) {
+      DDReal f;
+      DDADD(t, bb[j], f);
+      if (f.hi == 0.0) detail::fail(msg::kPfqPole, {j + 1});
+      DDMUL(den, f, den);
+    }
+    DDMUL(num, x, num);
+    DDMULD(den, static_cast<double>(i), den);
+    const double big = std::fmax(std::fabs(num.hi), std::fabs(den.hi));
+    if (big > kScaleBig) {
+      scale(num, kScaleSmall);
+      scale(den, kScaleSmall);
+    } else if (big < kScaleSmall && big != 0.0) {
+      scale(num, kScaleBig);
+      scale(den, kScaleBig);
+    }
+    DDReal u;
+    DDDIV(num, den, u);
+    if (!std::isfinite(u.hi)) detail::fail(msg::kPfqDiverges, {i});
+    DDADD(s, u, s);
+    if (negligible(u, eps, s)) {
+      yy = s;
+      return;
+    }
+  }
+  detail::fail(msg::kPfqLoopEnd, {kPfqMaxTerms});
+}
+
+}  // namespace dd

@@ -1,0 +1,37 @@
+// Generalized hypergeometric function pFq(a_1..a_p; b_1..b_q; x) by its
+// defining series sum_i (prod_j (a_j)_i / prod_j (b_j)_i) x^i / i!.
+#pragma once
+
+#include "ddreal/kernels.hpp"
+
+namespace dd {
+
+/// Most parameters on either side.
+inline constexpr int kPfqMaxParams = 10;
+/// Most terms of the series.
+inline constexpr int kPfqMaxTerms = 1000000;
+
+namespace msg {
+inline constexpr char kPfqSize[] = "('*** DDHYPERGEOMPFQ: NP and NQ must be between 1 and',i4)";
+inline constexpr char kPfqLoopEnd[] = "('*** DDHYPERGEOMPFQ: Loop end error',i10)";
+inline constexpr char kPfqPole[] =
+    "('*** DDHYPERGEOMPFQ: Denominator parameter',i3,' is zero or a negative integer.')";
+inline constexpr char kPfqDiverges[] = "('*** DDHYPERGEOMPFQ: Series diverges (term',i8,' overflows).')";
+}  // namespace msg
+
+/// yy = pFq(aa[0..np-1]; bb[0..nq-1]; xx) for 1 <= np, nq <= 10.
+///
+/// Term i is N_i / D_i with N_i = prod_j (aa_j)_i * xx^i and D_i = prod_j (bb_j)_i * i!,
+/// each product built factor by factor; the sum stops at the first term of at
+/// most 2^-106 of the sum (a zero term, as in a terminating series, stops it).
+/// N and D are rescaled together by 2^-400 (or 2^400) when one of them leaves
+/// [2^-400, 2^400]: a power-of-two scale is exact, so the terms are those of
+/// the unscaled products, with no overflow of the separate products.
+/// Refuses a denominator factor b_j + i that is exactly zero (b_j zero or a
+/// negative integer reached before the series ends), and stops with a message
+/// when a term overflows (a divergent series).  No convergence test is made
+/// beforehand; an alternating series with large |xx| loses the digits that its
+/// largest term has beyond the sum.
+void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DDReal& xx, DDReal& yy);
+
+}  // namespace dd

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "special2_util.hpp"
+#include "support/stop_capture.hpp"
+
+namespace {
+
+using dd::DDReal;
+using dd::test::Mp;
+using dd::test::units;
+
+/// H_n(x) by its series at 400 bits.
+void mp_struve(Mp& want, int n, const DDReal& x) {
+  Mp mx(x, 400), first(400), t(400), g(400), q(400);
+  mpfr_sqr(q, mx, MPFR_RNDN);
+  mpfr_div_si(q, q, -4, MPFR_RNDN);
+  mpfr_div_ui(t, mx, 2, MPFR_RNDN);
+  mpfr_pow_ui(first, t, static_cast<unsigned long>(n + 1), MPFR_RNDN);
+  mpfr_set_d(g, 1.5, MPFR_RNDN);
+  mpfr_gamma(g, g, MPFR_RNDN);
+  mpfr_div(first, first, g, MPFR_RNDN);
+  mpfr_set_d(g, n + 1.5, MPFR_RNDN);
+  mpfr_gamma(g, g, MPFR_RNDN);
+  mpfr_div(first, first, g, MPFR_RNDN);
+  Mp w(400);
+  dd::test::mp_series(w, first, [&](long k, mpfr_ptr r) {
+    mpfr_set_d(r, (k + 0.5) * (k + n + 0.5), MPFR_RNDN);
+    mpfr_div(r, q.get(), r, MPFR_RNDN);
+  });
+  mpfr_set(want, w, MPFR_RNDN);
+}
+
+TEST(struve, known_values) {
+  DDReal y;
+  dd::DDSTRUVEHN(0, DDReal(0.0), y);
+  EXPECT_EQ(y.hi, 0.0);
+  dd::DDSTRUVEHN(1, DDReal(0.0), y);
+  EXPECT_EQ(y.hi, 0.0);
+  dd::DDSTRUVEHN(0, DDReal(1.0), y);
+  EXPECT_NEAR(y.hi, 0.5686566270482879, 1e-16);
+  dd::DDSTRUVEHN(1, DDReal(1.0), y);
+  EXPECT_NEAR(y.hi, 0.1984573362019444, 1e-16);
+}
+
+TEST(struve, against_mpfr_series) {
+  std::mt19937_64 g(dd::test::test_seed());
+  double worst_small = 0.0, worst_large = 0.0;
+  for (int i = 0; i < 200; ++i) {
+    const bool large = i % 2 == 1;
+    const DDReal x = dd::test::random_dd(g, large ? 10.0 : 0.01, large ? dd::kStruveMaxArg : 10.0);
+    const int n = i % 5;
+    Mp want;
+    mp_struve(want, n, x);
+    DDReal y;
+    dd::DDSTRUVEHN(n, x, y);
+    double& w = large ? worst_large : worst_small;
+    w = std::max(w, units(y, want));
+  }
+  RecordProperty("struve_max_units_x_below_10", std::to_string(worst_small));
+  RecordProperty("struve_max_units_x_10_to_limit", std::to_string(worst_large));
+  EXPECT_LT(worst_small, 0x1p16);  // terms reach e^10 / 10 before the sum settles
+  EXPECT_LT(worst_large, 0x1p29);
+}
+
+TEST(struve, refusals) {
+  DDReal y;
+  EXPECT_DD_STOP(dd::DDSTRUVEHN(-1, DDReal(1.0), y), "*** DDSTRUVEHN: NU < 0");
+  EXPECT_DD_STOP(dd::DDSTRUVEHN(0, DDReal(20.5), y), "*** DDSTRUVEHN: ABS(SS) >   20.00");
+  EXPECT_DD_STOP(dd::DDSTRUVEHN(0, DDReal(-1000.5), y), "*** DDSTRUVEHN: ABS(SS) >   20.00");
+  dd::DDSTRUVEHN(0, DDReal(20.0), y);
+  EXPECT_TRUE(std::isfinite(y.hi));
+}
+
+DDReal pfq(std::vector<DDReal> a, std::vector<DDReal> b, const DDReal& x) {
+  DDReal y;
+  dd::DDHYPERGEOMPFQ(static_cast<int>(a.size()), static_cast<int>(b.size()), a.data(), b.data(), x, y);
+  return y;
+}
+
+TEST(hypergeom, closed_forms) {
+  std::mt19937_64 g(dd::test::test_seed());
+  double worst_exp = 0.0, worst_log = 0.0;
+  for (int i = 0; i < 100; ++i) {
+    // 1F1(a; a; x) = e^x for x >= 0 (no cancellation), also where the separate products overflow (x > 25).
+    const DDReal x = dd::test::random_dd(g, 0.0, 60.0);
+    const DDReal a = dd::test::random_dd(g, 0.5, 3.0);
+    Mp want(x);
+    mpfr_exp(want, want, MPFR_RNDN);
+    worst_exp = std::max(worst_exp, units(pfq({a}, {a}, x), want));
+    // 2F1(1, 1; 2; x) = -log(1 - x) / x, also for |x| above 0.47.
+    const DDReal z = dd::test::random_dd(g, -0.95, 0.95);
+    Mp mz(z), l;
+    mpfr_neg(l, mz, MPFR_RNDN);
+    mpfr_log1p(l, l, MPFR_RNDN);
+    mpfr_div(l, l, mz, MPFR_RNDN);
+    mpfr_neg(l, l, MPFR_RNDN);
+    worst_log = std::max(worst_log, units(pfq({1.0, 1.0}, {2.0}, z), l));
+  }
+  RecordProperty("1f1_exp_max_units", std::to_string(worst_exp));
+  RecordProperty("2f1_log_max_units", std::to_string(worst_log));
+  EXPECT_LT(worst_exp, 64.0);
+  EXPECT_LT(worst_log, 64.0);
+}
+
+TEST(hypergeom, terminating_series_and_poles) {
+  // 2F1(-2, 1; 1; x) = (1 - x)^2: three terms, then exact zeros.
+  const DDReal y = pfq({-2.0, 1.0}, {1.0}, DDReal(3.0));
+  EXPECT_EQ(y.hi, 4.0);
+  EXPECT_EQ(y.lo, 0.0);
+  // 2F1(-2, 1; -5; x) ends before the denominator reaches zero: 1 + 2x/5 + x^2/10.
+  const DDReal z = pfq({-2.0, 1.0}, {-5.0}, DDReal(2.0));
+  EXPECT_NEAR(z.hi, 1.0 + 0.8 + 0.4, 1e-15);
+  DDReal r;
+  std::vector<DDReal> a = {1.0}, b = {-3.0};
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(1, 1, a.data(), b.data(), DDReal(0.5), r),
+                 "*** DDHYPERGEOMPFQ: Denominator parameter  1 is zero or a negative integer.");
+  std::vector<DDReal> b2 = {2.0, 0.0};
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(1, 2, a.data(), b2.data(), DDReal(0.5), r),
+                 "*** DDHYPERGEOMPFQ: Denominator parameter  2 is zero or a negative integer.");
+}
+
+TEST(hypergeom, refusals) {
+  std::vector<DDReal> a(11, DDReal(1.0)), b(11, DDReal(2.0));
+  DDReal r;
+  const char* size_msg = "*** DDHYPERGEOMPFQ: NP and NQ must be between 1 and  10";
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(0, 1, a.data(), b.data(), DDReal(0.5), r), size_msg);
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(1, 0, a.data(), b.data(), DDReal(0.5), r), size_msg);
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(11, 1, a.data(), b.data(), DDReal(0.5), r), size_msg);
+  // 2F1(1, 1; 2; x) at x = 0.99999 needs more than 10^6 terms.
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(2, 1, a.data(), b.data(), DDReal(0.99999), r),
+                 "*** DDHYPERGEOMPFQ: Loop end error   1000000");
+  // 3F1 diverges for every x != 0: its terms overflow.
+  std::vector<DDReal> a3(3, DDReal(1.0));
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(3, 1, a3.data(), b.data(), DDReal(0.5), r),
+                 "*** DDHYPERGEOMPFQ: Series diverges (term     194 overflows).");
+}
+
+}  // namespace
