@@ -16,3 +16,4 @@
 #include "ddtyped/text.hpp"
 #include "ddtyped/special.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/find_relation.hpp"
