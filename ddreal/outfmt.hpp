@@ -57,7 +57,7 @@ inline std::string format_lines(std::string_view tmpl, std::initializer_list<Fmt
   return format_lines(tmpl, std::span<const FmtItem>(items.begin(), items.size()));
 }
 
-/// One text item per character of s (for the a1 descriptors).
+/// One text item per character of s (for the a1 descriptors); the items view s, which must outlive them.
 std::vector<FmtItem> char_items(std::string_view s);
 
 /// Writes the lines of tmpl for items to f (standard output by default).

@@ -71,7 +71,8 @@ TEST(format_template, a1_lines) {
   const std::string s(130, 'z');
   const std::vector<FmtItem> chars = dd::detail::char_items(s);
   EXPECT_EQ(format_lines("(120a1)", chars), std::string(120, 'z') + "\n" + std::string(10, 'z') + "\n");
-  const std::vector<FmtItem> forty = dd::detail::char_items(std::string(35, ' ') + "-1.00");
+  const std::string line = std::string(35, ' ') + "-1.00";
+  const std::vector<FmtItem> forty = dd::detail::char_items(line);
   EXPECT_EQ(format_lines("(80a1)", forty), std::string(35, ' ') + "-1.00\n");
   EXPECT_EQ(format_lines("(a5,'|',a2,'|',a)", {"ab", "xyz", "tail"}), "   ab|xy|tail\n");
 }
