@@ -1,0 +1,97 @@
+// The typed entries of the real elementary functions: each is its routine
+// composition, and the inverse circular functions go through the angle.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ddtyped/elementary.hpp"
+#include "elem_util.hpp"
+#include "support/stop_capture.hpp"
+
+namespace {
+
+using dd::DDReal;
+using dd::test::Mp;
+using dd::test::same_words;
+
+TEST(elem_typed, compositions_match_the_routines) {
+  const DDReal a(2.75, 1e-16), b(-1.5, 3e-17);
+  const double x = 0.625;
+  DDReal l, t, r, c, s;
+
+  dd::DDEXP(a, r);
+  EXPECT_TRUE(same_words(dd::exp(a), r));
+  dd::DDLOG(a, r);
+  EXPECT_TRUE(same_words(dd::log(a), r));
+
+  dd::DDLOG(a, l);
+  dd::DDMUL(l, b, t);
+  dd::DDEXP(t, r);
+  EXPECT_TRUE(same_words(dd::pow(a, b), r));
+  dd::DDMULD(l, x, t);
+  dd::DDEXP(t, r);
+  EXPECT_TRUE(same_words(dd::pow(a, x), r));
+  dd::DDLOG(DDReal(x), l);
+  dd::DDMUL(l, b, t);
+  dd::DDEXP(t, r);
+  EXPECT_TRUE(same_words(dd::pow(x, b), r));
+  // An integer exponent still means the integer power.
+  dd::DDNPWR(a, 3, r);
+  EXPECT_TRUE(same_words(dd::pow(a, 3), r));
+
+  dd::DDCSSNR(a, c, s);
+  EXPECT_TRUE(same_words(dd::cos(a), c));
+  EXPECT_TRUE(same_words(dd::sin(a), s));
+  dd::DDDIV(s, c, r);
+  EXPECT_TRUE(same_words(dd::tan(a), r));
+  DDReal c2, s2;
+  dd::cos_sin(a, c2, s2);
+  EXPECT_TRUE(same_words(c2, c) && same_words(s2, s));
+
+  dd::DDCOSHSINH(b, c, s);
+  EXPECT_TRUE(same_words(dd::cosh(b), c));
+  EXPECT_TRUE(same_words(dd::sinh(b), s));
+  dd::DDDIV(s, c, r);
+  EXPECT_TRUE(same_words(dd::tanh(b), r));
+
+  dd::DDANG(a, b, r);
+  EXPECT_TRUE(same_words(dd::atan2(b, a), r));
+  dd::DDAGMR(a, DDReal(x), r);
+  EXPECT_TRUE(same_words(dd::agm(a, DDReal(x)), r));
+}
+
+TEST(elem_typed, inverse_functions) {
+  const DDReal half_pi(1.5707963267948966, 6.123233995736766e-17);
+  EXPECT_TRUE(same_words(dd::atan2(DDReal(1.0), DDReal(0.0)), half_pi));
+  EXPECT_DD_STOP(dd::atan2(DDReal(0.0), DDReal(0.0)), "*** DDANG: Both arguments are zero.");
+
+  Mp q;
+  mpfr_const_pi(q, MPFR_RNDN);
+  mpfr_div_ui(q, q, 4, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_error(dd::atan(DDReal(1.0)), q), 1e-30);
+  // asin(1/2) = pi/6, acos(1/2) = pi/3.
+  mpfr_const_pi(q, MPFR_RNDN);
+  mpfr_div_ui(q, q, 6, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_error(dd::asin(DDReal(0.5)), q), 4e-30);  // the sine equation: its error is cos-abs / sin
+  mpfr_mul_ui(q, q, 2, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_error(dd::acos(DDReal(0.5)), q), 1e-30);
+  EXPECT_TRUE(same_words(dd::asin(DDReal(1.0)), half_pi));
+  EXPECT_TRUE(same_words(dd::acos(DDReal(1.0)), 0.0, 0.0));
+  // Beyond +-1 the leg sqrt(1 - a^2) is NaN, and so is the angle.
+  EXPECT_TRUE(std::isnan(dd::asin(DDReal(2.0)).hi));
+  EXPECT_TRUE(std::isnan(dd::acos(DDReal(-2.0)).hi));
+
+  // log10(10^k) = k to working precision.
+  for (int k : {-30, -1, 2, 100}) {
+    DDReal p;
+    dd::DDNPWR(DDReal(10.0), k, p);
+    const DDReal l = dd::log10(p);
+    EXPECT_LE(std::fabs((l.hi - k) + l.lo), 1e-29 * std::max(1, std::abs(k))) << k;
+  }
+  EXPECT_DD_STOP(dd::log10(DDReal(-1.0)), "*** DDLOG: Argument is less than or equal to zero.");
+  EXPECT_DD_STOP(dd::pow(DDReal(0.0), DDReal(0.5)), "*** DDLOG: Argument is less than or equal to zero.");
+  EXPECT_DD_STOP(dd::acosh(DDReal(0.5)), "DDACOSH: Argument is < 1.");
+  EXPECT_DD_STOP(dd::atanh(DDReal(-1.0)), "DDATANH: Argument is <= -1 or >= 1.");
+}
+
+}  // namespace
