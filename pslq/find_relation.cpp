@@ -89,10 +89,15 @@ relation_result refuse(std::string why) {
   return r;
 }
 
-// Residual, norm, digits and the chance comparison of r.relation on x.
-void judge(std::span<const DDReal> x, const DDReal& threshold, relation_result& r) {
+// Residual, norm, digits and the chance comparison of r.relation on x, where
+// x is the caller's vector scaled by 2^-scale (the residual is formed on the
+// scaled values, whose products cannot overflow, and scaled back exactly).
+// The digits compare the residual with the largest term a relation of this
+// size can have, max|a(i)| max|x(j)|: how much cancellation the relation
+// shows against the size of the numbers.
+void judge(std::span<const DDReal> x, int scale, const DDReal& threshold, relation_result& r) {
   DDReal sum(0.0), sq(0.0);
-  double log_scale = -std::numeric_limits<double>::infinity();
+  double amax = 0.0, xmax = 0.0;
   for (std::size_t i = 0; i < x.size(); ++i) {
     const DDReal& a = r.relation[i];
     DDReal t;
@@ -100,20 +105,32 @@ void judge(std::span<const DDReal> x, const DDReal& threshold, relation_result& 
     DDADD(sum, t, sum);
     DDMUL(a, a, t);
     DDADD(sq, t, sq);
-    if (a.hi != 0.0 && x[i].hi != 0.0)
-      log_scale = std::max(log_scale, std::log10(std::fabs(a.hi)) + std::log10(std::fabs(x[i].hi)));
+    amax = std::max(amax, std::fabs(a.hi));
+    xmax = std::max(xmax, std::fabs(x[i].hi));
   }
   DDABS(sum, r.residual);
   DDSQRT(sq, r.norm);
-  if (r.residual.hi == 0.0 || !std::isfinite(log_scale)) {
+  if (r.residual.hi == 0.0 || amax == 0.0 || xmax == 0.0) {
     r.digits = kWorkingDigits;
   } else {
-    r.digits = std::min(kWorkingDigits, log_scale - std::log10(r.residual.hi));
+    r.digits = std::min(kWorkingDigits, std::log10(amax) + std::log10(xmax) - std::log10(r.residual.hi));
   }
+  r.residual = DDReal(std::ldexp(r.residual.hi, scale), std::ldexp(r.residual.lo, scale));
   const double n = static_cast<double>(x.size());
   r.chance_digits = r.norm.hi > 0.0 ? n * std::log10(r.norm.hi) : 0.0;
   const double threshold_digits = -std::log10(threshold.hi);
   r.maybe_chance = r.chance_digits >= threshold_digits - kChanceMargin;
+}
+
+// x scaled exactly by 2^-e so that its largest |hi| lies in [1, 2) (e = 0 for a zero vector).
+std::vector<DDReal> scaled(std::span<const DDReal> x, int& e) {
+  double biggest = 0.0;
+  for (const auto& v : x) biggest = std::max(biggest, std::fabs(v.hi));
+  e = biggest == 0.0 ? 0 : std::ilogb(biggest);
+  std::vector<DDReal> xs(x.begin(), x.end());
+  if (e != 0)
+    for (auto& v : xs) v = DDReal(std::ldexp(v.hi, -e), std::ldexp(v.lo, -e));
+  return xs;
 }
 
 // The base-10^9 digits of m * 2^53 + q, least significant first.
@@ -206,18 +223,16 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   if (!(opt.log10_norm_bound > 0.0) || !(opt.log10_norm_bound <= kMaxLog10NormBound))
     return refuse("the norm bound must lie between 10^0 and 10^31 (log10 in (0, 31])");
 
-  double biggest = 0.0;
+  bool any_nonzero = false;
   for (std::size_t i = 0; i < n; ++i) {
     if (!finite(x[i])) return refuse("number " + std::to_string(i + 1) + " is not finite");
-    biggest = std::max(biggest, std::fabs(x[i].hi));
+    if (x[i].hi != 0.0) any_nonzero = true;
   }
-  if (biggest == 0.0) return refuse("all the numbers are zero, so every integer vector is a relation");
+  if (!any_nonzero) return refuse("all the numbers are zero, so every integer vector is a relation");
 
   // Exact scaling by 2^-e, largest |x(i)| into [1, 2).
-  const int e = std::ilogb(biggest);
-  std::vector<DDReal> xs(x.begin(), x.end());
-  if (e != 0)
-    for (auto& v : xs) v = DDReal(std::ldexp(v.hi, -e), std::ldexp(v.lo, -e));
+  int e = 0;
+  const std::vector<DDReal> xs = scaled(x, e);
 
   relation_result r;
   if (xs[n - 1].hi == 0.0 || std::ilogb(xs[n - 1].hi) < kNegligibleExponent) {
@@ -225,7 +240,7 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
     r.status = relation_status::found;
     r.relation.assign(n, DDReal(0.0));
     r.relation[n - 1] = DDReal(1.0);
-    judge(x, opt.threshold, r);
+    judge(xs, e, opt.threshold, r);
     r.message = "number " + std::to_string(n) + " is zero or negligible, so it is a relation by itself";
     return r;
   }
@@ -256,7 +271,7 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
     }
   }
   r.relation = std::move(rel);
-  judge(x, opt.threshold, r);
+  judge(xs, e, opt.threshold, r);
   if (ifound == 1) {
     r.status = relation_status::found;
     r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
@@ -278,7 +293,7 @@ relation_result find_minimal_polynomial(const DDReal& x, int degree, const relat
     r.status = relation_status::found;
     r.relation = {DDReal(0.0), DDReal(1.0)};
     const DDReal powers[2] = {DDReal(1.0), x};
-    judge(powers, opt.threshold, r);
+    judge(powers, 0, opt.threshold, r);
     r.message = "the number is zero";
     return r;
   }
@@ -309,7 +324,9 @@ relation_result find_minimal_polynomial(const DDReal& x, int degree, const relat
     for (auto& a : c) DDNEG(a, a);
   const double chance = r.chance_digits;
   const bool maybe_chance = r.maybe_chance;
-  judge(std::span<const DDReal>(v.data(), c.size()), opt.threshold, r);
+  int e = 0;
+  const std::vector<DDReal> vs = scaled(std::span<const DDReal>(v.data(), c.size()), e);
+  judge(vs, e, opt.threshold, r);
   r.chance_digits = chance;  // the chance comparison belongs to the search's dimension
   r.maybe_chance = maybe_chance;
   return r;

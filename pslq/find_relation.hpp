@@ -58,7 +58,9 @@ struct relation_result {
   /// |a(1)x(1) + ... + a(n)x(n)| on the caller's numbers, and the Euclidean norm of a.
   DDReal residual{0.0};
   DDReal norm{0.0};
-  /// Digits to which the relation holds: log10 of max|a(i)x(i)| / residual, at most kWorkingDigits.
+  /// Digits to which the relation holds: log10 of max|a(i)| max|x(j)| / residual
+  /// (the cancellation against the largest term a relation of this size can
+  /// have), at most kWorkingDigits.
   double digits = 0.0;
   /// Digits to which a chance relation of this norm among n numbers holds: n log10(norm).
   double chance_digits = 0.0;

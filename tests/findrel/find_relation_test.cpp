@@ -57,6 +57,10 @@ TEST(find_relation, power_of_two_scaling_changes_nothing) {
     const auto r = dd::find_relation(x);
     ASSERT_EQ(r.status, relation_status::found) << "scale 2^" << e << ": " << r.message;
     expect_relation(r, kMinimalPolynomial);
+    // The residual is formed without overflow and scaled back.
+    EXPECT_TRUE(std::isfinite(r.residual.hi)) << e;
+    EXPECT_LT(r.residual.hi, std::ldexp(1e-29, e)) << e;
+    EXPECT_GE(r.digits, 29.0) << e;
   }
 }
 
