@@ -4,3 +4,4 @@
 
 #include "ddio/units.hpp"
 #include "ddio/output.hpp"
+#include "ddio/input.hpp"
