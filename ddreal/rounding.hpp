@@ -63,9 +63,10 @@ inline void round_k(const DDReal& a, DDReal& b) noexcept {
   if (std::fabs(a.hi) >= 0x1p52) {
     const DDReal n = nearest_from_words(a);
     if (n.hi != t.hi || n.lo != t.lo) t = n;
-  } else if (a.lo != 0.0) {
-    const double d = a.hi - std::trunc(a.hi);
-    if (d == 0.5 || d == -0.5) t = nearest_from_words(a);
+  } else if (a.lo != 0.0 && std::fabs(a.hi - t.hi) == 0.5) {
+    // Below 2^52 the sequence gives (hi rounded to an integer, 0): a tie of hi
+    // shows as a distance of exactly one half.
+    t = nearest_from_words(a);
   }
   b = t;
 }
