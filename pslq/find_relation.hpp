@@ -32,7 +32,10 @@ enum class relation_status {
 /// Short lower-case description of a status, e.g. "iteration limit".
 const char* relation_status_text(relation_status s) noexcept;
 
-/// The search's own limit on the number of values (see find_relation.cpp for why).
+/// Most numbers searched at once.  Among n numbers known to d digits, chance
+/// relations of norm about 10^(d/n) exist; at n = 64 and 32 digits that is
+/// about 3, so beyond it even a relation with coefficients 1 and 2 cannot be
+/// told from an accident of the precision.
 inline constexpr int kMaxRelationSize = 64;
 
 /// Digits that a DDReal carries; a relation cannot be shown to hold to more.

@@ -135,6 +135,13 @@ TEST(findrel, malformed_lines_are_reported_with_their_numbers) {
   EXPECT_NE(r.err.find("line 7: not a number: 1e1000\n"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("line 1:"), std::string::npos) << r.err;
 
+  // The decimal reader takes these as 0 or 1; in a file of numbers they are slips.
+  const RunResult slips = findrel("", "1\n-\n.\ne5\n2e\n");
+  EXPECT_EQ(slips.status, 2);
+  EXPECT_EQ(slips.err,
+            "findrel: line 2: not a number: -\nfindrel: line 3: not a number: .\n"
+            "findrel: line 4: not a number: e5\nfindrel: line 5: not a number: 2e\n");
+
   const RunResult big = findrel("", "1\n1e300\n1e-300\n9.9e999\n");  // 9.9e999 overflows
   EXPECT_EQ(big.status, 2);
   EXPECT_NE(big.err.find("line 4: out of the range"), std::string::npos) << big.err;

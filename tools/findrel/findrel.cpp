@@ -92,11 +92,21 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
+// True when text has a digit in its mantissa and, after an exponent letter,
+// one in its exponent.  The decimal reader takes a lone sign or point as 0
+// and "1e" as 1; in a file of numbers those are typing slips, not values.
+bool has_digits(std::string_view text) {
+  const auto letter = text.find_first_of("eEdD");
+  const auto digit = [](std::string_view s) { return s.find_first_of("0123456789") != std::string_view::npos; };
+  if (letter == std::string_view::npos) return digit(text);
+  return digit(text.substr(0, letter)) && digit(text.substr(letter + 1));
+}
+
 // The decimal value of text in the package's syntax; false for text that is
 // not a number.  Text longer than the reader's 120-character field would be
 // cut silently, so it is refused here.
 bool parse_decimal(std::string_view text, dd::DDReal& v) {
-  if (text.size() > static_cast<std::size_t>(dd::kInputField)) return false;
+  if (text.size() > static_cast<std::size_t>(dd::kInputField) || !has_digits(text)) return false;
   char field[dd::kInputField];
   dd::detail::fill_input_field(text, field);
   return dd::detail::decimal_scan(field, v);
