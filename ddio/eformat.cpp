@@ -24,8 +24,7 @@ constexpr double kGroupScale = 1e15;
 /// scaled by 2^-n and 5^n instead.
 constexpr int kDirectPowerLimit = 300;
 /// The normalisation takes one or two steps after a right exponent estimate;
-/// the limit only bounds the work for a pair whose lo word is far larger
-/// than its hi word (not a normalised DDReal).
+/// with cycles detected, the limit is a guard that is never reached.
 constexpr int kNormaliseLimit = 64;
 
 /// Left-justified text for a value that is not finite, or nb asterisks.
@@ -90,9 +89,10 @@ void normalise(DDReal& m, int& nexp) {
 
 }  // namespace
 
-void DDEFORMAT(const DDReal& a, int nb, int nd, char* b) {
+void DDEFORMAT(const DDReal& a_in, int nb, int nd, char* b) {
   if (nd < 0) detail::fail(msg::kEformatImproperNd, {nd});
   if (static_cast<std::int64_t>(nb) < static_cast<std::int64_t>(nd) + 8) detail::fail(msg::kEformatSize);
+  const DDReal a = std::isfinite(a_in.hi) && std::isfinite(a_in.lo) ? detail::renormalised(a_in) : a_in;
   if (!std::isfinite(a.hi) || !std::isfinite(a.lo)) {
     non_finite(a, nb, b);
     return;

@@ -32,7 +32,19 @@ inline constexpr char kEformatImproperNd[] = "('*** DDEFORMAT: Improper value of
 /// [1e-300, 1e301), where 10^|nexp| would overflow the kernels' splitting
 /// step, the value is scaled by 2^-nexp and divided or multiplied by 5^|nexp|.
 /// Non-finite values give "NaN", "Infinity" or "-Infinity" (asterisks when nb
-/// is too short).  nb < nd + 8 and nd < 0 stop with a message.
+/// is too short).  A pair that is not normalised is renormalised first.
+/// nb < nd + 8 and nd < 0 stop with a message.
 void DDEFORMAT(const DDReal& a, int nb, int nd, char* b);
+
+namespace detail {
+/// (hi, lo) renormalised by an exact two-sum: a normalised pair comes back
+/// unchanged word for word; a pair whose lo word is not below half an ulp of
+/// hi (which range tests on hi would misjudge) becomes the normalised pair of
+/// the same value.
+inline DDReal renormalised(const DDReal& a) noexcept {
+  const double s = a.hi + a.lo;
+  return DDReal(s, two_sum_err(a.hi, a.lo, s));
+}
+}  // namespace detail
 
 }  // namespace dd

@@ -28,9 +28,10 @@ void non_finite(const DDReal& a, int nb, char* b) {
 
 }  // namespace
 
-void DDFFORMAT(const DDReal& a, int nb, int nd, char* b) {
+void DDFFORMAT(const DDReal& a_in, int nb, int nd, char* b) {
   if (nd < 0) detail::fail(msg::kFformatImproperNd, {nd});
   if (static_cast<std::int64_t>(nb) < static_cast<std::int64_t>(nd) + 8) detail::fail(msg::kFformatSize);
+  const DDReal a = std::isfinite(a_in.hi) && std::isfinite(a_in.lo) ? detail::renormalised(a_in) : a_in;
   if (!std::isfinite(a.hi) || !std::isfinite(a.lo)) {
     non_finite(a, nb, b);
     return;
@@ -82,9 +83,8 @@ void DDFFORMAT(const DDReal& a, int nb, int nd, char* b) {
     t += '-';
     p = 2;
   }
-  // F_i, i >= 1.  The E text always holds every digit asked for here; the
-  // bound check only keeps a pair that is not normalised (lo far above hi,
-  // so the exponent exceeds the width estimate) from reading past it.
+  // F_i, i >= 1.  The E text holds every digit asked for here (two to spare);
+  // the bound check is a guard, never taken.
   const auto f = [&](int i) { return p + 1 + i <= nb2 ? e[p + 1 + i] : '0'; };
   if (ix == 0) {
     for (int j = 0; j < nd + 2; ++j) t += e[p + j];

@@ -136,6 +136,9 @@ TEST(eformat, extreme_magnitudes) {
   }
   EXPECT_EQ(eformat(1e301, 20, 10), left("1.000000000e301", 20));
   EXPECT_EQ(eformat(1e-300, 20, 10), left("1.000000000e-300", 20));
+  // A pair whose lo word dwarfs its hi word shows the value of the sum.
+  EXPECT_EQ(eformat(DDReal(1.5, -2.5e20), 20, 10), eformat(DDReal(-2.5e20, 1.5), 20, 10));
+  EXPECT_EQ(dd::test::fformat(DDReal(1.5, -2.5e20), 30, 2), dd::test::right("-249999999999999999998.50", 30));
   EXPECT_EQ(eformat(-1e-310, 20, 10), left("-9.999999999e-311", 20));  // -9.99999999999996944...e-311
 }
 
