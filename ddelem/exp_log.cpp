@@ -1,5 +1,7 @@
 // Exponential, logarithm and real power of a DDReal.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "ddelem/ddelem.hpp"
@@ -58,8 +60,9 @@ inline void exp_core(const DDReal& a, DDReal& b) {
     for (int k = 0; k < 6; ++k) DDMUL(sum, sum, sum);
     mant = sum;
   }
-  // |nz| <= 433, so 2^nz is an exact binary64.
-  DDMULD(mant, std::ldexp(1.0, nz), b);
+  // |nz| <= 433, so 2^nz is a normal binary64, built from its exponent field.
+  const double scale = std::bit_cast<double>(static_cast<std::uint64_t>(1023 + nz) << 52);
+  DDMULD(mant, scale, b);
 }
 
 /// The three Newton steps x <- x + (a - e^x) / e^x from x = log(a.hi).  Returns
