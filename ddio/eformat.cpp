@@ -49,10 +49,12 @@ void scale_far(const DDReal& s, int nexp, DDReal& m) {
 }
 
 /// Brings the high part of m into [1, 10) by steps of 10, adjusting nexp.
-/// A step sequence that comes back to a state it has seen (m * 10 rounds its
-/// high part up to 10 and m * 10 / 10 returns to m, for ever) ends in that
-/// cycle's state whose high part is below 1: the value is just below a power
-/// of ten and is shown as 0.99...  A NaN high part ends at once.
+/// A step sequence that comes back to a state it has seen never ends (the
+/// value is just below a power of ten: m * 10 rounds its high part up to 10
+/// and m * 10 / 10 returns to m).  It ends instead in the cycle's state with
+/// high part 10 and a negative low part (leading digit 9, then nines), or,
+/// when the cycle has none, in its state with high part below 1 (leading
+/// digit 0, then nines).  A NaN high part ends at once.
 void normalise(DDReal& m, int& nexp) {
   struct State {
     DDReal m;
@@ -62,17 +64,20 @@ void normalise(DDReal& m, int& nexp) {
   std::size_t count = 0;
   for (int step = 0; step < kNormaliseLimit; ++step) {
     for (std::size_t k = 0; k < count; ++k) {
-      const State& s = seen[k];
-      if (s.m.hi == m.hi && s.m.lo == m.lo && s.nexp == nexp) {
-        for (std::size_t j = k; j < count; ++j) {
-          if (seen[j].m.hi < 1.0) {
-            m = seen[j].m;
-            nexp = seen[j].nexp;
-            return;
-          }
+      if (seen[k].m.hi != m.hi || seen[k].m.lo != m.lo || seen[k].nexp != nexp) continue;
+      std::size_t pick = count;
+      for (std::size_t j = k; j < count; ++j) {
+        if (seen[j].m.hi == 10.0 && seen[j].m.lo < 0.0) {
+          pick = j;
+          break;
         }
-        return;
+        if (seen[j].m.hi < 1.0 && pick == count) pick = j;
       }
+      if (pick < count) {
+        m = seen[pick].m;
+        nexp = seen[pick].nexp;
+      }
+      return;
     }
     seen[count++] = State{m, nexp};
     if (m.hi < 1.0) {

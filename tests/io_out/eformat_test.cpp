@@ -119,6 +119,9 @@ TEST(eformat, ends_with_right_digits_where_scaling_cycles) {
     }
   }
   EXPECT_EQ(eformat(cases[0], 20, 10), left("-1.000000000e27", 20));
+  EXPECT_EQ(eformat(cases[0], 40, 30), left("-9.99999999999999930847168225038e26", 40));
+  EXPECT_EQ(eformat(cases[1], 40, 30), left("9.99999999999999912674316161797e-2", 40));
+  EXPECT_EQ(eformat(std::nextafter(1e142, 0.0), 30, 20), left("9.9999999999999991543e141", 30));
 }
 
 TEST(eformat, extreme_magnitudes) {
