@@ -56,6 +56,12 @@ TEST(eformat, carry_through_trailing_nines) {
   const DDReal below_one(1.0, -1e-20);
   EXPECT_EQ(eformat(below_one, 20, 10), left("1.000000000e0", 20));
   EXPECT_EQ(eformat(below_one, 30, 20), left("0.9999999999999999999e0", 30));
+  // With nd <= 2 the digit at nd + 1 is the point, the sign or the leading 0
+  // itself; the leading 0 of a nonzero value still takes the carry.
+  EXPECT_EQ(eformat(below_one, 8, 0), left("1e0", 8));
+  EXPECT_EQ(eformat(below_one, 9, 1), left("1.e0", 9));
+  EXPECT_EQ(eformat(DDReal(-1.0, 1e-20), 9, 1), left("-1.e0", 9));
+  EXPECT_EQ(eformat(DDReal(-1.0, 1e-20), 10, 2), left("-1.0e0", 10));
 
   const DDReal below_ten(9.999999999999998, 8.8e-16);
   EXPECT_EQ(eformat(below_ten, 20, 10), left("1.000000000e1", 20));
