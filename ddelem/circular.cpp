@@ -24,27 +24,32 @@ constexpr int kSineMaxTerms = 1000;
 /// Newton steps of DDANG from the binary64 arctangent.
 constexpr int kAngNewtonSteps = 3;
 
-/// True when x is at or above 10^60.  The comparison is made in binary128
-/// against the binary128 value nearest to 10^60, where the compiler offers
-/// binary128; otherwise in binary64 against the largest binary64 value below
-/// 10^60, which decides every binary64 x the same way (10^60 lies strictly
-/// between that value and the next binary64 value above it).
-inline bool at_or_above_1e60(double x) {
+/// True when x is at or above 10^60, compared in binary64: 1e60 as a binary64
+/// literal is 9.99999999999999949e59, the largest binary64 value below 10^60,
+/// and 10^60 lies strictly between it and the next binary64 value, so
+/// "x > 1e60" decides every binary64 x as the binary128 comparison does.
+inline bool at_or_above_1e60_binary64(double x) { return x > 1e60; }
+
 #if defined(__SIZEOF_FLOAT128__) && !defined(DD_NO_FLOAT128)
+/// True when x, widened exactly to binary128, is at or above the binary128
+/// value nearest to 10^60.
+inline bool at_or_above_1e60_binary128(double x) {
   // 10^60 = (5^20)^3 2^60: 5^40 is exact in binary128, the product with 5^20
   // is rounded once, to the nearest binary128, and 2^60 is exact.
   constexpr __float128 kP20 = 95367431640625.0;
   constexpr __float128 k1e60 = kP20 * kP20 * kP20 * 0x1p60;
   return x >= 1e59 && static_cast<__float128>(x) >= k1e60;  // the first test is a shortcut
-#else
-  return x > 1e60;  // 1e60 as a binary64 literal is 9.99999999999999949e59, below 10^60
-#endif
 }
+inline bool at_or_above_1e60(double x) { return at_or_above_1e60_binary128(x); }
+#else
+inline bool at_or_above_1e60(double x) { return at_or_above_1e60_binary64(x); }
+#endif
 
 }  // namespace
 
 namespace detail {
 bool cssnr_size_limit(double x) { return at_or_above_1e60(x); }
+bool cssnr_size_limit_binary64(double x) { return at_or_above_1e60_binary64(x); }
 }  // namespace detail
 
 // The argument is reduced modulo 2 pi to s, |s| <= pi, and divided by 32; the

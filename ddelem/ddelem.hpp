@@ -45,8 +45,11 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y);
 void DDANG(const DDReal& x, const DDReal& y, DDReal& a);
 
 namespace detail {
-/// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128).
+/// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128
+/// where the compiler offers it).
 bool cssnr_size_limit(double x);
+/// The same test as a binary64 comparison, used where binary128 is missing.
+bool cssnr_size_limit_binary64(double x);
 }  // namespace detail
 
 // ---- hyperbolic functions --------------------------------------------------------

@@ -146,6 +146,17 @@ TEST(complex_kernels, division_and_power_values) {
   EXPECT_DD_STOP(dd::DDCPWR(C(0.0, 0.0), -3, v), "*** DDCPWR: Argument is zero and N is negative or zero.");
 }
 
+// Results pinned word for word against changes of operation order.
+TEST(complex_kernels, pinned_words) {
+  const auto w = [](std::uint64_t u) { return std::bit_cast<double>(u); };
+  const DDReal a(0.7853981633974483, 3.061616997868383e-17), c(-12.5, 1e-16);
+  DDComplex v;
+  dd::DDCDIV(DDComplex(a, c), DDComplex(c, a), v);
+  EXPECT_TRUE(words(v, w(0xbfc0058e57e646bd), w(0x3c6f2f16910a1a47), w(0x3fefbf92aa22a4ff), w(0xbc78bd6afb0415f6)));
+  dd::DDCSQRT(DDComplex(c, a), v);
+  EXPECT_TRUE(words(v, w(0x3fbc6ba229734da5), w(0x3c5b8d8979a56ba3), w(0x400c4c579ba51472), w(0x3c9ba9ec26bde530)));
+}
+
 TEST(complex_kernels, accuracy_against_mpfr) {
   std::mt19937_64 g(31);
   double emul = 0, ediv = 0, esqrt = 0, epow = 0, einv = 0;

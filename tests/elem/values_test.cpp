@@ -2,7 +2,9 @@
 // where the plain formulas break down.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -129,6 +131,11 @@ TEST(cos_sin, exact_values_and_signs) {
   EXPECT_LT(c.hi, 0.0);
   dd::DDCSSNR(DDReal(4.0), c, s);
   EXPECT_LT(s.hi, 0.0);
+  // The sign multiplies the root as a product by -1.0, so an exactly zero
+  // sine (here 1 - cos^2 underflows) is +0 even for a negative argument.
+  dd::DDCSSNR(DDReal(-1e-300), c, s);
+  EXPECT_TRUE(same_words(c, 1.0, 0.0));
+  EXPECT_TRUE(same_words(s, 0.0, 0.0));
 }
 
 TEST(cos_sin, size_limit_neighbours_of_1e60) {
@@ -139,6 +146,13 @@ TEST(cos_sin, size_limit_neighbours_of_1e60) {
   const double above = std::nextafter(below, kInf);
   EXPECT_FALSE(dd::detail::cssnr_size_limit(below));
   EXPECT_TRUE(dd::detail::cssnr_size_limit(above));
+  // The binary64 form of the test decides every value the same way.
+  double x = below;
+  for (int k = 0; k < 200; ++k) x = std::nextafter(x, 0.0);
+  for (int k = 0; k < 400; ++k, x = std::nextafter(x, kInf))
+    EXPECT_EQ(dd::detail::cssnr_size_limit(x), dd::detail::cssnr_size_limit_binary64(x)) << x;
+  for (double v : {-1e60, -kInf, 0.0, 1.0, 1e59, 9.9e59, 1.1e60, 1e300, kInf})
+    EXPECT_EQ(dd::detail::cssnr_size_limit(v), dd::detail::cssnr_size_limit_binary64(v)) << v;
   DDReal c, s;
   EXPECT_DD_STOP(dd::DDCSSNR(DDReal(below), c, s), "*** DDNINT: Argument is too large.");
   EXPECT_DD_STOP(dd::DDCSSNR(DDReal(above), c, s),
@@ -264,6 +278,27 @@ TEST(hyperbolic, edges_of_the_formulas) {
   EXPECT_TRUE(std::isnan(b.hi));
   dd::DDATANH(nan, b);
   EXPECT_TRUE(std::isnan(b.hi));
+}
+
+// Results pinned word for word: any change in an operation's order or
+// grouping shows up here, while the accuracy tests would still pass.
+TEST(reproducibility, pinned_words) {
+  const auto w = [](std::uint64_t u) { return std::bit_cast<double>(u); };
+  const DDReal a(0.7853981633974483, 3.061616997868383e-17), c(-12.5, 1e-16), d(1e100, -3e83);
+  DDReal r, s;
+  dd::DDEXP(a, r);
+  EXPECT_TRUE(same_words(r, w(0x40018bd669471caa), w(0x3caf0ed60971574d)));
+  dd::DDEXP(c, r);
+  EXPECT_TRUE(same_words(r, w(0x3ecf42ed3f68e691), w(0x3b12986196926122)));
+  dd::DDLOG(a, r);
+  EXPECT_TRUE(same_words(r, w(0xbfceeb95b094c191), w(0xbc6346863f58addc)));
+  dd::DDLOG(d, r);
+  EXPECT_TRUE(same_words(r, w(0x406cc845b54b54f2), w(0xbd08e9af20423ae6)));
+  dd::DDCSSNR(c, r, s);
+  EXPECT_TRUE(same_words(r, w(0x3fefedf6a8227774), w(0xbc4e2da963f269bf)));
+  EXPECT_TRUE(same_words(s, w(0x3fb0fa78cc21cfc3), w(0xbc5e8034a3782cb5)));
+  dd::DDANG(c, a, r);
+  EXPECT_TRUE(same_words(r, w(0x4008a17897111277), w(0xbcae3d7e4714113a)));
 }
 
 TEST(agm_root, values_and_messages) {
