@@ -1,0 +1,145 @@
+// Time per call of erf, erfc, Bessel J and Y of integer order and Li_2, beside
+// __float128 (libquadmath) and MPFR at 106 bits on the same arguments.
+//
+// Each benchmark applies its function to 256 prepared arguments per
+// iteration; the per_call counter is the time of one call.  Bessel arguments
+// lie in [0.5, 20) (power series) and, for the _large variants, [50, 150)
+// (Hankel's expansion).
+#include <benchmark/benchmark.h>
+#include <mpfr.h>
+#include <quadmath.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "ddtyped/special.hpp"
+
+namespace {
+
+using dd::DDReal;
+
+constexpr int kN = 256;
+
+void per_call(benchmark::State& state) {
+  state.counters["per_call"] = benchmark::Counter(static_cast<double>(kN), benchmark::Counter::kIsIterationInvariantRate |
+                                                                             benchmark::Counter::kInvert);
+}
+
+std::vector<DDReal> args(double lo, double hi, std::uint64_t seed) {
+  std::mt19937_64 g(seed);
+  std::uniform_real_distribution<double> u(lo, hi), f(-1.0, 1.0);
+  std::vector<DDReal> v(kN);
+  for (auto& x : v) {
+    const double h = u(g);
+    dd::detail::quick_two_sum(h, h * 0x1p-54 * f(g), x.hi, x.lo);
+  }
+  return v;
+}
+
+const std::vector<DDReal>& a_erf() { static auto v = args(-4.0, 4.0, 11); return v; }
+const std::vector<DDReal>& a_bes() { static auto v = args(0.5, 20.0, 12); return v; }
+const std::vector<DDReal>& a_big() { static auto v = args(50.0, 150.0, 13); return v; }
+const std::vector<DDReal>& a_li() { static auto v = args(-0.9, 0.9, 14); return v; }
+
+template <class F>
+void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
+  for (auto _ : st)
+    for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(f(a[i]));
+  per_call(st);
+}
+
+template <class F>
+void run_quad(benchmark::State& st, const std::vector<DDReal>& a, F f) {
+  std::vector<__float128> q(a.size());
+  for (std::size_t i = 0; i < a.size(); ++i) q[i] = static_cast<__float128>(a[i].hi) + a[i].lo;
+  for (auto _ : st)
+    for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(f(q[i]));
+  per_call(st);
+}
+
+template <class F>
+void run_mpfr(benchmark::State& st, const std::vector<DDReal>& a, F f) {
+  std::vector<mpfr_t> x(a.size());
+  mpfr_t r;
+  mpfr_init2(r, 106);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    mpfr_init2(x[i], 106);
+    mpfr_set_d(x[i], a[i].hi, MPFR_RNDN);
+    mpfr_add_d(x[i], x[i], a[i].lo, MPFR_RNDN);
+  }
+  for (auto _ : st)
+    for (int i = 0; i < kN; ++i) {
+      f(r, x[i]);
+      benchmark::DoNotOptimize(r);
+    }
+  per_call(st);
+  for (auto& m : x) mpfr_clear(m);
+  mpfr_clear(r);
+}
+
+void dd_erf(benchmark::State& s) { run_dd(s, a_erf(), [](const DDReal& x) { return dd::erf(x); }); }
+void dd_erfc(benchmark::State& s) { run_dd(s, a_erf(), [](const DDReal& x) { return dd::erfc(x); }); }
+void dd_j0(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_j0(x); }); }
+void dd_j1(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_j1(x); }); }
+void dd_jn3(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_jn(3, x); }); }
+void dd_y0(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_y0(x); }); }
+void dd_y1(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_y1(x); }); }
+void dd_yn3(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_yn(3, x); }); }
+void dd_j0_large(benchmark::State& s) { run_dd(s, a_big(), [](const DDReal& x) { return dd::bessel_j0(x); }); }
+void dd_li2(benchmark::State& s) { run_dd(s, a_li(), [](const DDReal& x) { return dd::polylog_pos(2, x); }); }
+
+void quad_erf(benchmark::State& s) { run_quad(s, a_erf(), [](__float128 x) { return erfq(x); }); }
+void quad_erfc(benchmark::State& s) { run_quad(s, a_erf(), [](__float128 x) { return erfcq(x); }); }
+void quad_j0(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return j0q(x); }); }
+void quad_j1(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return j1q(x); }); }
+void quad_jn3(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return jnq(3, x); }); }
+void quad_y0(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return y0q(x); }); }
+void quad_y1(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return y1q(x); }); }
+void quad_yn3(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return ynq(3, x); }); }
+void quad_j0_large(benchmark::State& s) { run_quad(s, a_big(), [](__float128 x) { return j0q(x); }); }
+
+void mpfr_erf_(benchmark::State& s) { run_mpfr(s, a_erf(), [](mpfr_t r, mpfr_t x) { mpfr_erf(r, x, MPFR_RNDN); }); }
+void mpfr_erfc_(benchmark::State& s) { run_mpfr(s, a_erf(), [](mpfr_t r, mpfr_t x) { mpfr_erfc(r, x, MPFR_RNDN); }); }
+void mpfr_j0_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_j0(r, x, MPFR_RNDN); }); }
+void mpfr_j1_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_j1(r, x, MPFR_RNDN); }); }
+void mpfr_jn3_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_jn(r, 3, x, MPFR_RNDN); }); }
+void mpfr_y0_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_y0(r, x, MPFR_RNDN); }); }
+void mpfr_y1_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_y1(r, x, MPFR_RNDN); }); }
+void mpfr_yn3_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_yn(r, 3, x, MPFR_RNDN); }); }
+void mpfr_j0_large_(benchmark::State& s) { run_mpfr(s, a_big(), [](mpfr_t r, mpfr_t x) { mpfr_j0(r, x, MPFR_RNDN); }); }
+void mpfr_li2_(benchmark::State& s) { run_mpfr(s, a_li(), [](mpfr_t r, mpfr_t x) { mpfr_li2(r, x, MPFR_RNDN); }); }
+
+}  // namespace
+
+BENCHMARK(dd_erf);
+BENCHMARK(quad_erf);
+BENCHMARK(mpfr_erf_);
+BENCHMARK(dd_erfc);
+BENCHMARK(quad_erfc);
+BENCHMARK(mpfr_erfc_);
+BENCHMARK(dd_j0);
+BENCHMARK(quad_j0);
+BENCHMARK(mpfr_j0_);
+BENCHMARK(dd_j1);
+BENCHMARK(quad_j1);
+BENCHMARK(mpfr_j1_);
+BENCHMARK(dd_jn3);
+BENCHMARK(quad_jn3);
+BENCHMARK(mpfr_jn3_);
+BENCHMARK(dd_y0);
+BENCHMARK(quad_y0);
+BENCHMARK(mpfr_y0_);
+BENCHMARK(dd_y1);
+BENCHMARK(quad_y1);
+BENCHMARK(mpfr_y1_);
+BENCHMARK(dd_yn3);
+BENCHMARK(quad_yn3);
+BENCHMARK(mpfr_yn3_);
+BENCHMARK(dd_j0_large);
+BENCHMARK(quad_j0_large);
+BENCHMARK(mpfr_j0_large_);
+BENCHMARK(dd_li2);
+BENCHMARK(mpfr_li2_);
+
+BENCHMARK_MAIN();
