@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <string>
 
 #include "ddio/digits.hpp"
 #include "ddio/units.hpp"
@@ -14,12 +13,12 @@ namespace {
 
 // Largest |n| for which s * 10^n is formed directly.  Up to 10^290 the power
 // and its reciprocal are ordinary double-double numbers: the splitter's
-// product stays below the binary64 range (it overflows from 1.34e300 on) and
-// the low word of 10^-290 is still a normal binary64 value.  Beyond it
-// DDNPWR gives infinities or NaNs (10^-310 = 1/inf*..., NaN), or a low word
-// that has lost its precision to the subnormal range, although s * 10^n can
-// be a perfectly ordinary number (35 digits and an exponent of -280 give
-// n = -314).
+// product stays inside the binary64 range (it overflows from 1.34e300 on) and
+// the low word of 10^-290 is still a normal binary64 value.  Beyond it DDNPWR
+// gives NaN (its division by 10^301 and up overflows in the splitting step) or
+// a low word that has lost its precision to the subnormal range, although
+// s * 10^n can be an ordinary number: 35 digits and an exponent of -280 give
+// n = -314.
 constexpr int kDirectPower = 290;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -162,8 +161,7 @@ void DDINPC(const char* a, DDReal& b) {
 void DDINP(int iu, DDReal& a) {
   std::FILE* f = detail::unit_stream(iu, unit_mode::read);
   if (f == nullptr) {
-    const std::string unit = std::to_string(iu);
-    detail::fail(msg::kInpNotBound, {std::string_view(unit)});
+    detail::fail(msg::kInpNotBound, {iu});
   }
   // One record: everything up to the next line end.  Only its first 120
   // characters are kept, so a very long line costs no memory.
@@ -184,8 +182,7 @@ void DDINP(int iu, DDReal& a) {
   }
   if (c == EOF && std::ferror(f) != 0) {
     std::clearerr(f);
-    const std::string unit = std::to_string(iu);
-    detail::fail(msg::kInpReadError, {std::string_view(unit)});
+    detail::fail(msg::kInpReadError, {iu});
   }
   if (!any) {
     std::clearerr(f);

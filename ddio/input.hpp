@@ -22,8 +22,8 @@ namespace dd {
 namespace msg {
 inline constexpr char kInpcSyntax[] = "('*** DDINPC: Syntax error in literal string.')";
 inline constexpr char kInpEof[] = "('*** DDINP: End-of-file encountered.')";
-inline constexpr char kInpNotBound[] = "('*** DDINP: Unit ',a,' is not bound for reading.')";
-inline constexpr char kInpReadError[] = "('*** DDINP: Read error on unit ',a,'.')";
+inline constexpr char kInpNotBound[] = "('*** DDINP: Unit ',i0,' is not bound for reading.')";
+inline constexpr char kInpReadError[] = "('*** DDINP: Read error on unit ',i0,'.')";
 }  // namespace msg
 
 /// Length of the text field that DDINPC reads and DDINP fills.

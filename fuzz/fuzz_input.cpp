@@ -1,0 +1,78 @@
+// Decimal input on arbitrary bytes.  Each input is taken
+//  - as the 120-character field of DDINPC (its first 120 bytes, blanks after);
+//  - as text of any length for to_ddreal, which must agree with DDINPC on the
+//    same field;
+//  - as a stream read by operator>> into DDReal and DDComplex values until
+//    the stream fails, which must never stop the package.
+// DDINPC may only succeed or stop with its syntax message.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <istream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "ddcomplex/ddcomplex.hpp"
+#include "ddio/input.hpp"
+#include "ddtyped/text.hpp"
+#include "fuzz_stop.hpp"
+
+namespace {
+
+constexpr std::string_view kSyntax = "*** DDINPC: Syntax error in literal string.";
+
+bool same_bits(const dd::DDReal& a, const dd::DDReal& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The package's messages go to standard output; keep the fuzzer's log readable.
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+  dd::fuzz::install_stop_handler();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  char field[dd::kInputField];
+  dd::detail::fill_input_field(text, field);
+  bool accepted = false;
+  dd::DDReal b(0.0, 0.0);
+  try {
+    dd::DDINPC(field, b);
+    accepted = true;
+  } catch (const dd::fuzz::Stopped& s) {
+    dd::fuzz::expect_message(s, {kSyntax});
+  }
+
+  dd::DDReal c(0.0, 0.0);
+  bool converted = false;
+  try {
+    c = dd::to_ddreal(text);
+    converted = true;
+  } catch (const dd::fuzz::Stopped& s) {
+    dd::fuzz::expect_message(s, {kSyntax});
+  }
+  if (accepted != converted || (accepted && !same_bits(b, c) && !(b.hi != b.hi && c.hi != c.hi))) std::abort();
+
+  try {
+    std::istringstream in{std::string(text)};
+    dd::DDReal x;
+    for (int k = 0; k < 64 && (in >> x); ++k) {
+    }
+    std::istringstream inz{std::string(text)};
+    dd::DDComplex z;
+    for (int k = 0; k < 64 && (inz >> z); ++k) {
+    }
+  } catch (const dd::fuzz::Stopped& s) {
+    std::fprintf(stderr, "operator>> stopped: %s\n", s.what());
+    std::abort();
+  }
+  return 0;
+}
