@@ -37,9 +37,6 @@
 
 namespace dd {
 
-// The search (pslq/pslq.cpp); repeated here until pslq/pslq.hpp declares it.
-void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel);
-
 namespace {
 
 // The largest |x(i)| is scaled into [1, 2); a last entry below 2^-450 of it
