@@ -1,6 +1,8 @@
 #include "ddspecial/bessel.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
@@ -422,9 +424,176 @@ DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_ms
   return kmu;
 }
 
+bool in_miller_range(const DDReal& x) noexcept { return x.hi >= kBesselMillerFrom && x.hi < kBesselSwitch; }
+
+/// a <- a * f for a power of two f (exact while no word underflows).
+inline void scale(DDReal& a, double f) noexcept {
+  a.hi = a.hi * f;
+  a.lo = a.lo * f;
+}
+
+/// Y_0 .. Y_n from the Neumann series
+///   (pi/2) Y_0 = (ln(x/2) + gamma) J_0 - 2 sum_{k>=1} (-1)^k J_{2k} / k,
+///   (pi/2) Y_1 = -J_0 / x + (ln(x/2) + gamma - 1) J_1 - sum_{k>=1} (-1)^k (2k+1) J_{2k+1} / (k (k+1)),
+/// and Y_{k+1} = (2k/x) Y_k - Y_{k-1} upward (Y is the dominant solution).
+DDReal bessel_y_neumann(int n, const DDReal& x) {
+  detail::BesselJSums js;
+  detail::bessel_j_sums(x, 1, js);
+  DDReal h, l, g, pi, two_over_pi, t, u, y0, y1;
+  DDMULD(x, 0.5, h);
+  DDLOG(h, l);
+  DDEULER(g);
+  DDADD(l, g, l);
+  DDPI(pi);
+  DDDIV(DDReal(2.0), pi, two_over_pi);
+  DDMUL(l, js.j0, t);
+  DDMULD(js.y0, 2.0, u);
+  DDSUB(t, u, y0);
+  DDMUL(two_over_pi, y0, y0);
+  if (n == 0) return y0;
+  DDDIV(js.j0, x, t);
+  DDNEG(t, t);
+  DDSUB(l, DDReal(1.0), u);
+  DDMUL(u, js.j1, u);
+  DDADD(t, u, t);
+  DDSUB(t, js.y1, y1);
+  DDMUL(two_over_pi, y1, y1);
+  DDReal rx;
+  DDDIV(DDReal(2.0), x, rx);
+  for (int k = 1; k < n; ++k) {
+    DDReal f, yn;
+    DDMULD(rx, static_cast<double>(k), f);
+    DDMUL(f, y1, yn);
+    DDSUB(yn, y0, yn);
+    y0 = y1;
+    y1 = yn;
+  }
+  return y1;
+}
+
+/// J_nu(x) for a non-integral order and kBesselMillerFrom <= x: nu = mu + n with
+/// 0 < mu < 1, Miller's recurrence for J_{mu+k} from k = N down to min(n, 0)
+/// (past 0 it continues into the negative orders, where it is neutral or
+/// stable), normalised by (x/2)^mu = sum_{k>=0} (mu+2k) Gamma(mu+k)/k! J_{mu+2k}.
+DDReal bessel_j_real_miller(const DDReal& nu, const DDReal& x) {
+  DDReal fl, mu;
+  {
+    DDReal ip, fp;
+    DDINFR(nu, ip, fp);
+    if (fp.hi < 0.0) {  // floor for negative orders
+      DDSUB(ip, DDReal(1.0), ip);
+      DDADD(fp, DDReal(1.0), fp);
+    }
+    fl = ip;
+    mu = fp;
+  }
+  const int n = static_cast<int>(fl.hi);
+  const double m = std::max(std::fabs(static_cast<double>(n)), x.hi);
+  int start = static_cast<int>(m + 20.0 + 20.0 * std::cbrt(m));
+  start += start & 1;
+  const int low = std::min(n, 0);
+  std::vector<DDReal> j(static_cast<std::size_t>(start - low + 2), DDReal(0.0));
+  auto at = [&](int k) -> DDReal& { return j[static_cast<std::size_t>(k - low)]; };
+  at(start + 1) = DDReal(0.0);
+  at(start) = DDReal(0x1p-500);
+  DDReal rx;
+  DDDIV(DDReal(2.0), x, rx);
+  for (int k = start; k > low; --k) {
+    // J_{mu+k-1} = (2 (mu+k) / x) J_{mu+k} - J_{mu+k+1}
+    DDReal o, f, v;
+    DDADD(mu, DDReal(static_cast<double>(k)), o);
+    DDMUL(rx, o, f);
+    DDMUL(f, at(k), v);
+    DDSUB(v, at(k + 1), v);
+    at(k - 1) = v;
+    if (std::fabs(v.hi) > 0x1p400) {
+      for (int i = k - 1; i <= start; ++i) scale(at(i), 0x1p-400);
+    }
+  }
+  // Normalisation, weights upward: c_0 = Gamma(mu), c_k = c_{k-1} (mu+k-1)/k.
+  DDReal c, norm(0.0);
+  DDGAMMAR(mu, c);
+  for (int k = 0; 2 * k <= start; ++k) {
+    if (k > 0) {
+      DDReal f;
+      DDADD(mu, DDReal(static_cast<double>(k - 1)), f);
+      DDMUL(c, f, c);
+      DDDIVD(c, static_cast<double>(k), c);
+    }
+    DDReal w, t;
+    DDADD(mu, DDReal(2.0 * k), w);
+    DDMUL(w, c, w);
+    DDMUL(w, at(2 * k), t);
+    DDADD(norm, t, norm);
+  }
+  DDReal h, p, r;
+  DDMULD(x, 0.5, h);
+  DDPOWER(h, mu, p);
+  DDMUL(at(n), p, r);
+  DDDIV(r, norm, r);
+  return r;
+}
+
 bool in_k_fraction_range(const DDReal& x) noexcept { return x.hi >= kBesselKFractionFrom && x.hi < kBesselSwitch; }
 
 }  // namespace
+
+void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out) {
+  const double m = std::max(static_cast<double>(n), x.hi);
+  int start = static_cast<int>(m + 20.0 + 20.0 * std::cbrt(m));
+  start += start & 1;
+  DDReal rx;
+  DDDIV(DDReal(2.0), x, rx);
+  DDReal jp(0.0), jk(0x1p-500), norm(0.0);
+  DDReal jn(0.0), j1(0.0), y0(0.0), y1(0.0), h0(0.0), h1(0.0);
+  for (int k = start; k >= 1; --k) {
+    // jk = J_k, jp = J_{k+1} (unnormalised).
+    if (k == n) jn = jk;
+    if (k == 1) j1 = jk;
+    DDReal t;
+    if ((k & 1) == 0) {
+      const int mm = k / 2;
+      const double md = static_cast<double>(mm);
+      DDMULD(jk, 2.0, t);
+      DDADD(norm, t, norm);
+      DDDIVD(jk, md, t);
+      if ((mm & 1) != 0) DDNEG(t, t);
+      DDADD(y0, t, y0);
+      DDDIVD(jk, (4.0 * md) * md - 1.0, t);
+      DDADD(h1, t, h1);
+    } else {
+      const int mm = k / 2;
+      const double md = static_cast<double>(mm);
+      DDDIVD(jk, static_cast<double>(k), t);
+      DDADD(h0, t, h0);
+      if (mm >= 1) {
+        DDMULD(jk, static_cast<double>(k), t);
+        DDDIVD(t, md * (md + 1.0), t);
+        if ((mm & 1) != 0) DDNEG(t, t);
+        DDADD(y1, t, y1);
+      }
+    }
+    DDReal f, jm;
+    DDMULD(rx, static_cast<double>(k), f);
+    DDMUL(f, jk, jm);
+    DDSUB(jm, jp, jm);
+    jp = jk;
+    jk = jm;
+    if (std::fabs(jk.hi) > 0x1p400) {
+      for (DDReal* v : {&jk, &jp, &norm, &jn, &j1, &y0, &y1, &h0, &h1}) scale(*v, 0x1p-400);
+    }
+  }
+  // jk = J_0
+  DDADD(norm, jk, norm);
+  if (n == 0) jn = jk;
+  DDDIV(jn, norm, out.jn);
+  DDDIV(jk, norm, out.j0);
+  DDDIV(j1, norm, out.j1);
+  DDDIV(y0, norm, out.y0);
+  DDDIV(y1, norm, out.y1);
+  DDDIV(h0, norm, out.h0);
+  DDDIV(h1, norm, out.h1);
+}
 
 // ---- J and Y of integer order ------------------------------------------------------------
 
@@ -433,7 +602,11 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
   const int n = nu < 0 ? -nu : nu;
   DDReal x, r;
   DDABS(rr, x);
-  if (below_switch(rr)) {
+  if (in_miller_range(x)) {
+    detail::BesselJSums js;
+    detail::bessel_j_sums(x, n, js);
+    r = js.jn;
+  } else if (below_switch(rr)) {
     integer_order_series(n, x, true, msg::kBesselJnrLoop1, r);
   } else {
     DDReal mu, hp;
@@ -449,7 +622,9 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
   const int n = nu < 0 ? -nu : nu;
   DDReal x, r;
   DDABS(rr, x);
-  if (below_switch(rr)) {
+  if (in_miller_range(x)) {
+    r = bessel_y_neumann(n, x);
+  } else if (below_switch(rr)) {
     const DDReal q = quarter_square(x);
     DDReal h, p, a, l, j, rs;
     DDMULD(x, 0.5, h);
@@ -490,7 +665,9 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   const DDReal v = nu;
   DDReal x, r;
   DDABS(rr, x);
-  if (below_switch(rr)) {
+  if (in_miller_range(x)) {
+    r = bessel_j_real_miller(v, x);
+  } else if (below_switch(rr)) {
     real_order_series(v, x, rr, true, msg::kBesselJrLoop1, r);
   } else {
     DDReal mu, hp;

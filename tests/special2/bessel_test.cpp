@@ -110,7 +110,7 @@ TEST(bessel, half_integer_orders_in_closed_form) {
     mpfr_mul(want, r, t, MPFR_RNDN);
     mpfr_neg(want, want, MPFR_RNDN);
     dd::DDBESSELYR(half, x, y);
-    EXPECT_LT(units_of(y, want, envelope(x)), xv < dd::kBesselSwitch ? 0x1p72 : 0x1p14) << "Y_1/2 " << xv;
+    EXPECT_LT(units_of(y, want, envelope(x)), 0x1p14) << "Y_1/2 " << xv;
     if (xv < 250.0) {
       mpfr_sinh(t, mx, MPFR_RNDN);
       mpfr_mul(want, r, t, MPFR_RNDN);
@@ -182,9 +182,9 @@ TEST(bessel, integer_orders_against_mpfr) {
 
 TEST(bessel, real_orders_against_mpfr) {
   const Band bands[] = {
-      {0.01, 2.0, 512, 0, 512, 0x1p21},       {2.0, 10.0, 0x1p14, 0, 0x1p14, 128},
-      {10.0, 30.0, 0x1p41, 0, 0x1p16, 128},   {30.0, 47.86, 0x1p69, 0, 0x1p13, 128},
-      {47.87, 100.0, 0x1p11, 0, 128, 128},    {100.0, 250.0, 0x1p13, 0, 128, 128},
+      {0.01, 2.0, 512, 0, 512, 0x1p21},     {2.0, 8.0, 0x1p10, 0, 0x1p14, 128},
+      {8.0, 30.0, 0x1p10, 0, 0x1p16, 128},  {30.0, 47.86, 0x1p11, 0, 0x1p13, 128},
+      {47.87, 100.0, 0x1p11, 0, 128, 128},  {100.0, 250.0, 0x1p13, 0, 128, 128},
   };
   std::mt19937_64 g(dd::test::test_seed());
   for (const Band& b : bands) {
