@@ -19,14 +19,18 @@ if ! command -v clang++ >/dev/null 2>&1; then
   exit 1
 fi
 
+mkdir -p "${build}"
 echo "40-fuzz: configuring ${build}"
 cmake -S "${src}" -B "${build}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DDD_BUILD_TESTS=OFF -DDD_BUILD_FUZZERS=ON >"${build}.configure.log" 2>&1 || {
-  cat "${build}.configure.log"
+  -DDD_BUILD_TESTS=OFF -DDD_BUILD_FUZZERS=ON >"${build}/configure.log" 2>&1 || {
+  cat "${build}/configure.log"
   exit 1
 }
-echo "40-fuzz: building dd_fuzz_input dd_fuzz_format"
-cmake --build "${build}" -j "${jobs}" --target dd_fuzz_input dd_fuzz_format
+echo "40-fuzz: building dd_fuzz_input dd_fuzz_format (log ${build}/build.log)"
+cmake --build "${build}" -j "${jobs}" --target dd_fuzz_input dd_fuzz_format >"${build}/build.log" 2>&1 || {
+  tail -n 60 "${build}/build.log"
+  exit 1
+}
 
 status=0
 for name in input format; do
