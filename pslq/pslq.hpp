@@ -56,8 +56,9 @@ inline constexpr double kLog10Zero = -999999.0;
 /// idebug: 0 silent; 1 detection and failure lines; 2 also progress every 25
 /// iterations, norm bound samples and CPU times; 3 progress every iteration
 /// and full dumps of y, b and h; 4 and above as 2.
-/// n < 2, a non-finite x(i), an all-zero x, a tail x(j..n) of zero norm (or
-/// one that vanishes once x is normalised) and an x whose norm overflows are
+/// n < 2, a non-finite x(i), an all-zero x, a tail x(j..n) of zero norm (its
+/// squares underflow or it is zero), an x whose norm overflows and an x whose
+/// tail norms, once scaled, underflow where initmp divides by them are
 /// refused with a message (the package's stop).
 void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel);
 

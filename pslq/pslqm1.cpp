@@ -35,8 +35,11 @@ constexpr char kCpuTimes[] = "('CPU times:'/(5f12.2))";
 
 bool finite(const DDReal& a) { return std::isfinite(a.hi) && std::isfinite(a.lo); }
 
-// Refuses inputs on which initmp would divide by zero or leave the range of
-// the arithmetic.  The partial norms are formed exactly as initmp forms them.
+// Refuses inputs on which initmp would divide by zero or overflow.  The
+// partial norms are formed exactly as initmp forms them, so a tail whose
+// squares all underflow counts as zero, and so do the products of scaled
+// tail norms that initmp divides by (they underflow when x spans more than
+// about 300 orders of magnitude).
 void check_input(int n, const DDReal* x) {
   if (n < 2) detail::fail(msg::kPslqTooFew, {n});
   bool any_nonzero = false;
@@ -57,8 +60,9 @@ void check_input(int n, const DDReal* x) {
   if (jzero != 0) detail::fail(msg::kPslqZeroTail, {jzero, n});
   if (!finite(snorm[0])) detail::fail(msg::kPslqNormRange);
   const DDReal t = 1.0 / snorm[0];
-  for (int k = n; k >= 2; --k) {
-    if ((t * snorm[k - 1]).hi == 0.0) detail::fail(msg::kPslqTailRange, {k, n});
+  for (auto& s : snorm) s = t * s;
+  for (int j = 1; j <= n - 1; ++j) {
+    if ((snorm[j - 1] * snorm[j]).hi == 0.0) detail::fail(msg::kPslqTailRange, {j + 1, n});
   }
 }
 
