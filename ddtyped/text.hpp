@@ -98,10 +98,13 @@ void dd_read(int iu, DDComplex& c1, R&... rest) {
 ///    nd = precision + 1), exponent as the package writes it ("1.50e3", "2.5e-7");
 ///  - std::fixed: precision() decimals (DDFFORMAT; digits beyond the
 ///    shown places are cut, as DDFFORMAT does);
-///  - otherwise precision() significant digits (at least 1) rounded by
-///    DDEFORMAT, shown in fixed form when the decimal exponent x satisfies
+///  - otherwise precision() significant digits (at least 1) as DDEFORMAT
+///    gives them, shown in fixed form when the decimal exponent x satisfies
 ///    -5 <= x < precision and in exponent form otherwise, trailing zeros
 ///    removed unless std::showpoint.
+/// In every form the digits are DDEFORMAT's: the expansion cut after the last
+/// shown digit (raised only when all hidden generated digits are nines), so
+/// 2/3 at precision 5 is 0.66666.
 /// width(), fill() and left/right/internal adjustment apply to the whole text;
 /// std::showpos adds "+" and std::uppercase writes "E", "INF", "NAN".  A
 /// non-finite high word is written as inf, -inf or nan.  Precision is capped at 1000.
