@@ -538,10 +538,44 @@ bool in_k_fraction_range(const DDReal& x) noexcept { return x.hi >= kBesselKFrac
 
 }  // namespace
 
-void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out) {
+namespace {
+/// Starting order of Miller's recurrence for orders up to n at x.
+int miller_start(int n, const DDReal& x) {
   const double m = std::max(static_cast<double>(n), x.hi);
   int start = static_cast<int>(m + 20.0 + 20.0 * std::cbrt(m));
-  start += start & 1;
+  return start + (start & 1);
+}
+}  // namespace
+
+void detail::bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j) {
+  const int start = miller_start(n, x);
+  j.assign(static_cast<std::size_t>(start) + 2, DDReal(0.0));
+  j[static_cast<std::size_t>(start)] = DDReal(0x1p-500);
+  DDReal rx, norm(0.0);
+  DDDIV(DDReal(2.0), x, rx);
+  for (int k = start; k >= 1; --k) {
+    const auto uk = static_cast<std::size_t>(k);
+    DDReal f, v;
+    DDMULD(rx, static_cast<double>(k), f);
+    DDMUL(f, j[uk], v);
+    DDSUB(v, j[uk + 1], v);
+    j[uk - 1] = v;
+    if (std::fabs(v.hi) > 0x1p400) {
+      for (std::size_t i = uk - 1; i <= static_cast<std::size_t>(start); ++i) scale(j[i], 0x1p-400);
+    }
+  }
+  for (int k = start; k >= 2; k -= 2) {
+    DDReal t;
+    DDMULD(j[static_cast<std::size_t>(k)], 2.0, t);
+    DDADD(norm, t, norm);
+  }
+  DDADD(norm, j[0], norm);
+  j.pop_back();
+  for (DDReal& v : j) DDDIV(v, norm, v);
+}
+
+void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out) {
+  const int start = miller_start(n, x);
   DDReal rx;
   DDDIV(DDReal(2.0), x, rx);
   DDReal jp(0.0), jk(0x1p-500), norm(0.0);

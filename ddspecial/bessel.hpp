@@ -33,6 +33,8 @@
 // nears an integer (2^12 units at worst in the sample).
 #pragma once
 
+#include <vector>
+
 #include "ddreal/kernels.hpp"
 
 namespace dd {
@@ -93,6 +95,11 @@ struct BesselJSums {
   DDReal h1;      ///< sum_{k>=1} J_{2k} / (4k^2 - 1)
 };
 void bessel_j_sums(const DDReal& x, int n, BesselJSums& out);
+
+/// j[k] = J_k(x) for k = 0 .. N, x > 0, by the same recurrence and
+/// normalisation, with N = the starting order for max(n, x) (J_N is below
+/// 2^-110 of the largest J_k).
+void bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j);
 
 }  // namespace detail
 
