@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "ddio/ddio.hpp"
 #include "ddreal/stop.hpp"
 #include "ddtyped/real.hpp"
 
@@ -204,6 +205,22 @@ void two_results(const std::string& name, void (*f)(const DDReal&, DDReal&, DDRe
   });
 }
 
+/// A formatting routine f(a, nb, nd, b) filling nb characters, with nd in
+/// [0, ndmax] and nb from nd + 8 up to nd + 8 + extra.
+void field(const std::string& name, void (*f)(const DDReal&, int, int, char*), Gen g, int ndmax, int extra) {
+  add(name, [=](Rng& r, std::string& out) {
+    const DDReal a = g(r);
+    const int nd = r.integer(0, ndmax);
+    const int nb = nd + 8 + r.integer(0, extra);
+    std::vector<char> b(static_cast<std::size_t>(nb), '?');
+    words(out, a);
+    integer(out, nb);
+    integer(out, nd);
+    f(a, nb, nd, b.data());
+    text(out, b.data(), nb);
+  });
+}
+
 /// A function of the typed interface returning a DDReal from two DDReal.
 void typed(const std::string& name, DDReal (*f)(const DDReal&, const DDReal&), Gen ga, Gen gb) {
   add(name, [=](Rng& r, std::string& out) {
@@ -271,6 +288,29 @@ void register_cases() {
   with_int("DDNRT", dd::DDNRT, gen::positive_wide, 1, 40);
   unary("DDNINT", dd::DDNINT, gen::roundable);
   two_results("DDINFR", dd::DDINFR, gen::roundable);
+
+  // Digit strings and formatted output.
+  add("DDDIGIN", [](Rng& r, std::string& out) {
+    char s[24];
+    const int n = r.integer(0, 20);
+    for (int i = 0; i < n; ++i) s[i] = static_cast<char>('0' + r.integer(0, 9));
+    if (n > 0 && r.next() % 16 == 0) s[r.integer(0, n - 1)] = 'x';  // prints its message and goes on
+    text(out, s, n);
+    word(out, dd::DDDIGIN(s, n));
+  });
+  add("DDDIGOUT", [](Rng& r, std::string& out) {
+    const double a = std::trunc(std::ldexp(r.mantissa(), r.integer(0, 60))) * ((r.next() & 1) ? -1.0 : 1.0);
+    const int n = r.integer(-1, 32);
+    char b[32];
+    dd::DDDIGOUT(a, n, b);
+    word(out, a);
+    integer(out, n);
+    text(out, b, 32);
+  });
+  field("DDEFORMAT", dd::DDEFORMAT, gen::wide, 40, 12);
+  field("DDEFORMAT near 1", dd::DDEFORMAT, gen::moderate, 34, 4);
+  field("DDFFORMAT", dd::DDFFORMAT, gen::moderate, 20, 30);
+  field("DDFFORMAT wide", dd::DDFFORMAT, gen::wide, 10, 40);
 
   // The typed interface.
   typed("a+b", [](const DDReal& a, const DDReal& b) { return a + b; }, gen::wide, gen::wide);
