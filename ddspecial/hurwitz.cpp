@@ -18,6 +18,7 @@
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
+#include "ddreal/rounding.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
 #include "ddspecial/incgamma.hpp"
@@ -32,6 +33,14 @@ constexpr int kHurwitzTableMinimum = 44;
 constexpr int kHurwitzDirectAbove = 16;
 /// The Euler-Maclaurin starting point: N = a + m is at least this.
 constexpr double kHurwitzShiftTo = 19.1455077242292;
+/// The shift used when the correction sum cannot converge from the first.
+constexpr double kHurwitzRefitShiftTo = 40.0;
+
+/// A difference of two values that is smaller than a quarter of them is
+/// formed another way (two bits lost at most).
+constexpr double kCancelFactor = 4.0;
+/// Sines below this size are recomputed from the reduced angle.
+constexpr double kSineRecomputeBelow = 0.25;
 
 bool small_against(const DDReal& term, const DDReal& eps, const DDReal& sum) {
   DDReal at, es;
@@ -50,9 +59,43 @@ void pi_sq(const DDReal& pi, const DDReal& x, DDReal& r) {
   DDMUL(pi, xx, r);
 }
 
-/// (P1(x) + sign P2(x)) with P = Gamma(h, x) / G.
+/// The regularized lower incomplete gamma function P(h, x) = 1 - Gamma(h, x) / Gamma(h)
+/// for h > 0 an integer or half an odd integer, from x^h e^-x / Gamma(h + 1) sum_k x^k / ((h+1)...(h+k)); g = Gamma(h).
+void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const DDReal& eps, DDReal& p) {
+  DDReal term(1.0, 0.0), sum(1.0, 0.0);
+  for (int k = 1; k <= kHurwitzMaxSteps; ++k) {
+    DDReal hk;
+    DDADD(h, DDReal(static_cast<double>(k), 0.0), hk);
+    DDMUL(term, x, term);
+    DDDIV(term, hk, term);
+    DDADD(sum, term, sum);
+    if (small_against(term, eps, sum)) break;
+  }
+  // h is an integer or half an odd integer: x^h as an integer power times
+  // sqrt(x), exact to a few units where exp(h log x) would lose |h log x| units.
+  DDReal xh, ex, hg;
+  const double whole = std::floor(h.hi);
+  DDNPWR(x, static_cast<int>(whole), xh);
+  if (h.hi != whole) {
+    DDReal r;
+    DDSQRT(x, r);
+    DDMUL(xh, r, xh);
+  }
+  DDEXP(x, ex);
+  DDDIV(xh, ex, xh);
+  DDMUL(h, g, hg);
+  DDDIV(xh, hg, xh);
+  DDMUL(xh, sum, p);
+}
+
+/// (P1(x) + sign P2(x)) with P = Gamma(h, x) / G.  Where the difference
+/// cancels (x near 0, so both are near 1, which happens for a near 1 at
+/// k = 1) it is taken instead as the difference of the lower functions: both
+/// then are small and differ in size, and the division by |a - 1|^IS that
+/// follows would otherwise magnify the cancellation error (by 2^45 at
+/// IS = 8, a = 0.986).
 void p_pair(const DDReal& h1, const DDReal& g1, const DDReal& h2, const DDReal& g2, const DDReal& x, bool add,
-            DDReal& r) {
+            const DDReal& eps, DDReal& r) {
   DDReal a, b;
   DDINCGAMMAR(h1, x, a);
   DDDIV(a, g1, a);
@@ -62,7 +105,108 @@ void p_pair(const DDReal& h1, const DDReal& g1, const DDReal& h2, const DDReal& 
     DDADD(a, b, r);
   } else {
     DDSUB(a, b, r);
+    if (std::fabs(r.hi) * kCancelFactor < std::fabs(a.hi)) {
+      lower_regularized(h1, g1, x, eps, a);
+      lower_regularized(h2, g2, x, eps, b);
+      DDSUB(b, a, r);
+    }
   }
+}
+
+enum class EmOutcome { met, fallback, fail };
+
+/// Euler-Maclaurin summation of zeta(ISS, a) from N = a + m, m the whole part
+/// of max(0, shift_to - a):
+///   sum_{i<m} (a+i)^-ISS + N^(1-ISS)/(ISS-1) + N^-ISS/2
+///   + sum_k B(2k) ISS (ISS+1)...(ISS+2k-2) / ((2k)! N^(ISS+2k-1)).
+/// The correction sum stops at its first term within 2^-106 of itself (met).
+/// Failing that by the end of the table, the sum as it stood at the first
+/// term within 2^-106 of the whole serves (fallback); failing both, fail.
+EmOutcome euler_maclaurin(int NB2, const DDReal* table, int ISS, const DDReal& a, double shift_to,
+                          const DDReal& eps, DDReal& z) {
+  const int m = static_cast<int>(std::max(0.0, shift_to - a.hi));
+  DDReal s1(0.0, 0.0);
+  for (int i = 0; i <= m - 1; ++i) {
+    DDReal v, p, term;
+    DDADD(a, DDReal(static_cast<double>(i), 0.0), v);
+    DDNPWR(v, ISS, p);
+    DDDIV(DDReal(1.0, 0.0), p, term);
+    DDADD(s1, term, s1);
+  }
+  DDReal n;
+  DDADD(a, DDReal(static_cast<double>(m), 0.0), n);
+  DDReal s2, s3, p;
+  DDNPWR(n, ISS - 1, p);
+  DDMULD(p, static_cast<double>(ISS - 1), s2);
+  DDDIV(DDReal(1.0, 0.0), s2, s2);
+  DDNPWR(n, ISS, p);
+  DDMULD(p, 2.0, s3);
+  DDDIV(DDReal(1.0, 0.0), s3, s3);
+
+  DDReal sigma(static_cast<double>(ISS), 0.0), f(1.0, 0.0), q, n2, s4(0.0, 0.0);
+  DDNPWR(n, ISS - 1, q);
+  DDMUL(n, n, n2);
+  DDReal head;
+  DDADD(s1, s2, head);
+  DDADD(head, s3, head);
+  const double whole = std::fabs(head.hi);
+  bool have_fallback = false;
+  DDReal fallback;
+  bool done = false;
+  for (int k = 1; k <= NB2; ++k) {
+    const double j = static_cast<double>(ISS + 2 * k - 3);
+    if (k > 1) {
+      DDMULD(sigma, j, sigma);
+      DDMULD(sigma, j + 1.0, sigma);
+    }
+    DDMULD(f, static_cast<double>(2 * k - 1), f);
+    DDMULD(f, static_cast<double>(2 * k), f);
+    DDMUL(q, n2, q);
+    DDReal num, den, term;
+    DDMUL(table[k - 1], sigma, num);
+    DDMUL(f, q, den);
+    DDDIV(num, den, term);
+    DDADD(s4, term, s4);
+    if (small_against(term, eps, s4)) {
+      done = true;
+      break;
+    }
+    if (!have_fallback && std::fabs(term.hi) <= 0x1p-106 * whole) {
+      have_fallback = true;
+      fallback = s4;
+    }
+  }
+  if (!done) {
+    if (!have_fallback) return EmOutcome::fail;
+    s4 = fallback;
+  }
+  DDReal r;
+  DDADD(s1, s2, r);
+  DDADD(r, s3, r);
+  DDADD(r, s4, z);
+  return done ? EmOutcome::met : EmOutcome::fallback;
+}
+
+/// sn = sin(2 pi k a) from the fraction phi of k a nearest zero, through
+/// the angle 2 pi psi with |psi| <= 1/4 that has the same sine.  The circular
+/// routine takes the sine from the cosine, so its relative error grows like
+/// 2^-106 / sin^2 as k a nears a multiple of 1/2; for a near 0 or 1 the
+/// k = 1 term of the third sum then lost up to 2^18 units of 2^-104 of the
+/// result at a = 1 - 10^-7.
+void sine_of_turns(const DDReal& a, int k, DDReal& sn) {
+  DDReal ka, near, phi, pi, angle;
+  DDMULD(a, static_cast<double>(k), ka);
+  DDNINT(ka, near);
+  DDSUB(ka, near, phi);
+  if (phi.hi > 0.25) {
+    DDSUB(DDReal(0.5, 0.0), phi, phi);
+  } else if (phi.hi < -0.25) {
+    DDSUB(DDReal(-0.5, 0.0), phi, phi);
+  }
+  DDPI(pi);
+  DDMULD(pi, 2.0, angle);
+  DDMUL(angle, phi, angle);
+  detail::small_angle_sine(angle, sn);
 }
 
 }  // namespace
@@ -93,7 +237,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
   DDPI(pi);
   DDReal x, s1, pw;
   pi_sq(pi, a, x);
-  p_pair(h1, g1, h2, g2, x, true, s1);
+  p_pair(h1, g1, h2, g2, x, true, eps, s1);
   DDReal absa;
   DDABS(a, absa);
   DDNPWR(absa, IS, pw);
@@ -106,14 +250,14 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
     DDReal u1, u2, u3, v, av;
     DDADD(dk, a, v);
     pi_sq(pi, v, x);
-    p_pair(h1, g1, h2, g2, x, true, u1);
+    p_pair(h1, g1, h2, g2, x, true, eps, u1);
     DDABS(v, av);
     DDNPWR(av, IS, pw);
     DDDIV(u1, pw, u1);
 
     DDSUB(a, dk, v);
     pi_sq(pi, v, x);
-    p_pair(h1, g1, h2, g2, x, false, u2);
+    p_pair(h1, g1, h2, g2, x, false, eps, u2);
     DDABS(v, av);
     DDNPWR(av, IS, pw);
     DDDIV(u2, pw, u2);
@@ -122,6 +266,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
     DDMULD(pi, 2.0 * static_cast<double>(k), angle);
     DDMUL(angle, a, angle);
     DDCSSNR(angle, cs, sn);
+    if (std::fabs(sn.hi) < kSineRecomputeBelow) sine_of_turns(a, k, sn);
     pi_sq(pi, dk, x);
     DDINCGAMMAR(h3, x, ga);
     DDMUL(ga, cs, ga);
@@ -193,70 +338,17 @@ void DDHURWITZZETANBE(int NB2, const DDReal* table, int ISS, const DDReal& AA, D
     detail::fail(msg::kHurwitzBeLoop1);
   }
 
-  const int m = static_cast<int>(std::max(0.0, kHurwitzShiftTo - a.hi));
-  DDReal s1(0.0, 0.0);
-  for (int i = 0; i <= m - 1; ++i) {
-    DDReal v, p, term;
-    DDADD(a, DDReal(static_cast<double>(i), 0.0), v);
-    DDNPWR(v, ISS, p);
-    DDDIV(DDReal(1.0, 0.0), p, term);
-    DDADD(s1, term, s1);
-  }
-  DDReal n;
-  DDADD(a, DDReal(static_cast<double>(m), 0.0), n);
-  DDReal s2, s3, p;
-  DDNPWR(n, ISS - 1, p);
-  DDMULD(p, static_cast<double>(ISS - 1), s2);
-  DDDIV(DDReal(1.0, 0.0), s2, s2);
-  DDNPWR(n, ISS, p);
-  DDMULD(p, 2.0, s3);
-  DDDIV(DDReal(1.0, 0.0), s3, s3);
-
-  DDReal sigma(static_cast<double>(ISS), 0.0), f(1.0, 0.0), q, n2, s4(0.0, 0.0);
-  DDNPWR(n, ISS - 1, q);
-  DDMUL(n, n, n2);
-  // The correction sum is tested against itself; for ISS 13 to 16 and small a
-  // it is too small a part of the result for its terms to fall to 2^-106 of
-  // it before the table ends.  The sum as it stood at the first term below
-  // 2^-106 of the whole then serves instead.
-  DDReal head;
-  DDADD(s1, s2, head);
-  DDADD(head, s3, head);
-  const double whole = std::fabs(head.hi);
-  bool have_fallback = false;
-  DDReal fallback;
-  bool done = false;
-  for (int k = 1; k <= NB2; ++k) {
-    const double j = static_cast<double>(ISS + 2 * k - 3);
-    if (k > 1) {
-      DDMULD(sigma, j, sigma);
-      DDMULD(sigma, j + 1.0, sigma);
-    }
-    DDMULD(f, static_cast<double>(2 * k - 1), f);
-    DDMULD(f, static_cast<double>(2 * k), f);
-    DDMUL(q, n2, q);
-    DDReal num, den, term;
-    DDMUL(table[k - 1], sigma, num);
-    DDMUL(f, q, den);
-    DDDIV(num, den, term);
-    DDADD(s4, term, s4);
-    if (small_against(term, eps, s4)) {
-      done = true;
-      break;
-    }
-    if (!have_fallback && std::fabs(term.hi) <= 0x1p-106 * whole) {
-      have_fallback = true;
-      fallback = s4;
-    }
-  }
-  if (!done) {
-    if (!have_fallback) detail::fail(msg::kHurwitzBeLoop2);
-    s4 = fallback;
-  }
   DDReal r;
-  DDADD(s1, s2, r);
-  DDADD(r, s3, r);
-  DDADD(r, s4, z);
+  if (euler_maclaurin(NB2, table, ISS, a, kHurwitzShiftTo, eps, r) == EmOutcome::fail) {
+    // The correction sum could not reach 2^-106 of the whole before the table
+    // ended (ISS near 16 with a >= 1: with N near 19 its smallest term is
+    // itself near 2^-104 of the result, reached only past entry 44).  A
+    // larger shift makes the terms fall fast enough.
+    if (euler_maclaurin(NB2, table, ISS, a, kHurwitzRefitShiftTo, eps, r) == EmOutcome::fail) {
+      detail::fail(msg::kHurwitzBeLoop2);
+    }
+  }
+  z = r;
 }
 
 }  // namespace dd
