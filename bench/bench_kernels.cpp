@@ -1,5 +1,5 @@
 // Throughput and latency of the double-double kernels, the same operations
-// through the typed operators, the power, root and rounding routines, and
+// through the typed operators, the power, root, rounding and E-format routines, and
 // beside them __float128 (libquadmath) and MPFR at 106 bits.
 //
 // "array" benchmarks run c[i] = a[i] op b[i] over 1024 elements (independent
@@ -14,6 +14,7 @@
 #include <random>
 #include <vector>
 
+#include "ddio/eformat.hpp"
 #include "ddtyped/real.hpp"
 
 namespace {
@@ -147,6 +148,20 @@ void routine_DDNINT(benchmark::State& state) {
   }
 }
 BENCHMARK(routine_DDNINT);
+
+void routine_DDEFORMAT(benchmark::State& state) {
+  Inputs& in = inputs();
+  const int nd = static_cast<int>(state.range(0));
+  std::vector<char> field(static_cast<std::size_t>(nd + 10));
+  int i = 0;
+  for (auto _ : state) {
+    dd::DDEFORMAT(in.a[i], nd + 10, nd, field.data());
+    benchmark::DoNotOptimize(field.data());
+    benchmark::ClobberMemory();
+    i = (i + 1) & (kN - 1);
+  }
+}
+BENCHMARK(routine_DDEFORMAT)->Arg(10)->Arg(32);
 
 // ---- __float128 ----------------------------------------------------------------------
 
