@@ -1,0 +1,185 @@
+// Time per call of gamma, incomplete gamma, Ei, zeta, Hurwitz zeta and digamma,
+// beside __float128 (libquadmath: tgammaq, lgammaq) and MPFR at 106 bits
+// (mpfr_gamma, mpfr_zeta, mpfr_eint, mpfr_digamma) on the same arguments, and
+// the cost of one even-Bernoulli table of 47 entries.  Neither has a Hurwitz
+// zeta function, so DDHURWITZZETANBE is timed alone.
+//
+// Each benchmark applies its function to 64 prepared arguments per iteration;
+// the per_call counter is the time of one call.
+#include <benchmark/benchmark.h>
+#include <mpfr.h>
+#include <quadmath.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "ddspecial/ddspecial.hpp"
+
+namespace {
+
+using dd::DDReal;
+
+constexpr int kN = 64;
+
+void per_call(benchmark::State& state) {
+  state.counters["per_call"] = benchmark::Counter(static_cast<double>(kN), benchmark::Counter::kIsIterationInvariantRate |
+                                                                             benchmark::Counter::kInvert);
+}
+
+std::vector<DDReal> args(double lo, double hi, std::uint64_t seed, bool integers = false) {
+  std::mt19937_64 g(seed);
+  std::uniform_real_distribution<double> u(lo, hi), f(-1.0, 1.0);
+  std::vector<DDReal> v(kN);
+  for (auto& x : v) {
+    const double h = integers ? std::floor(u(g)) : u(g);
+    if (integers) {
+      x = DDReal(h, 0.0);
+    } else {
+      dd::detail::quick_two_sum(h, h * 0x1p-54 * f(g), x.hi, x.lo);
+    }
+  }
+  return v;
+}
+
+const std::vector<DDReal>& a_gint() { static auto v = args(2.0, 60.0, 21, true); return v; }
+const std::vector<DDReal>& a_gsmall() { static auto v = args(0.5, 10.0, 22); return v; }
+const std::vector<DDReal>& a_gneg() { static auto v = args(-10.0, -0.5, 23); return v; }
+const std::vector<DDReal>& a_zeta() { static auto v = args(1.5, 17.0, 24); return v; }
+const std::vector<DDReal>& a_zneg() { static auto v = args(-20.0, -0.5, 25); return v; }
+const std::vector<DDReal>& a_incg() { static auto v = args(0.2, 10.0, 26); return v; }
+const std::vector<DDReal>& a_ei() { static auto v = args(0.2, 60.0, 27); return v; }
+const std::vector<DDReal>& a_hz() { static auto v = args(0.05, 10.0, 28); return v; }
+const std::vector<DDReal>& a_psi() { static auto v = args(0.1, 30.0, 29); return v; }
+
+const std::vector<DDReal>& table() {
+  static const std::vector<DDReal> t = [] {
+    std::vector<DDReal> v(47);
+    dd::DDBERNER(47, v.data());
+    return v;
+  }();
+  return t;
+}
+
+template <class F>
+void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
+  DDReal r;
+  for (auto _ : st)
+    for (int i = 0; i < kN; ++i) {
+      f(a[i], r);
+      benchmark::DoNotOptimize(r);
+    }
+  per_call(st);
+}
+
+template <class F>
+void run_quad(benchmark::State& st, const std::vector<DDReal>& a, F f) {
+  std::vector<__float128> q(a.size());
+  for (std::size_t i = 0; i < a.size(); ++i) q[i] = static_cast<__float128>(a[i].hi) + a[i].lo;
+  for (auto _ : st)
+    for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(f(q[i]));
+  per_call(st);
+}
+
+template <class F>
+void run_mpfr(benchmark::State& st, const std::vector<DDReal>& a, F f) {
+  std::vector<mpfr_t> x(a.size());
+  mpfr_t r;
+  mpfr_init2(r, 106);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    mpfr_init2(x[i], 106);
+    mpfr_set_d(x[i], a[i].hi, MPFR_RNDN);
+    mpfr_add_d(x[i], x[i], a[i].lo, MPFR_RNDN);
+  }
+  for (auto _ : st)
+    for (int i = 0; i < kN; ++i) {
+      f(r, x[i]);
+      benchmark::DoNotOptimize(r);
+    }
+  per_call(st);
+  for (auto& m : x) mpfr_clear(m);
+  mpfr_clear(r);
+}
+
+void BM_dd_gamma_integer(benchmark::State& s) { run_dd(s, a_gint(), [](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }); }
+void BM_dd_gamma_small(benchmark::State& s) { run_dd(s, a_gsmall(), [](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }); }
+void BM_dd_gamma_negative(benchmark::State& s) { run_dd(s, a_gneg(), [](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }); }
+void BM_quad_tgamma_small(benchmark::State& s) { run_quad(s, a_gsmall(), [](__float128 x) { return tgammaq(x); }); }
+void BM_quad_tgamma_negative(benchmark::State& s) { run_quad(s, a_gneg(), [](__float128 x) { return tgammaq(x); }); }
+void BM_quad_lgamma_small(benchmark::State& s) { run_quad(s, a_gsmall(), [](__float128 x) { return lgammaq(x); }); }
+void BM_mpfr_gamma_integer(benchmark::State& s) { run_mpfr(s, a_gint(), [](mpfr_t r, mpfr_t x) { mpfr_gamma(r, x, MPFR_RNDN); }); }
+void BM_mpfr_gamma_small(benchmark::State& s) { run_mpfr(s, a_gsmall(), [](mpfr_t r, mpfr_t x) { mpfr_gamma(r, x, MPFR_RNDN); }); }
+void BM_mpfr_gamma_negative(benchmark::State& s) { run_mpfr(s, a_gneg(), [](mpfr_t r, mpfr_t x) { mpfr_gamma(r, x, MPFR_RNDN); }); }
+
+void BM_dd_zetar(benchmark::State& s) { run_dd(s, a_zeta(), [](const DDReal& x, DDReal& r) { dd::DDZETAR(x, r); }); }
+void BM_dd_zetar_negative(benchmark::State& s) { run_dd(s, a_zneg(), [](const DDReal& x, DDReal& r) { dd::DDZETAR(x, r); }); }
+void BM_dd_zetaintr(benchmark::State& s) {
+  run_dd(s, a_gint(), [](const DDReal& x, DDReal& r) { dd::DDZETAINTR(static_cast<int>(x.hi), r); });
+}
+void BM_dd_zetabe(benchmark::State& s) {
+  run_dd(s, a_zeta(), [](const DDReal& x, DDReal& r) { dd::DDZETABE(47, table().data(), x, r); });
+}
+void BM_mpfr_zeta(benchmark::State& s) { run_mpfr(s, a_zeta(), [](mpfr_t r, mpfr_t x) { mpfr_zeta(r, x, MPFR_RNDN); }); }
+void BM_mpfr_zeta_integer(benchmark::State& s) {
+  run_mpfr(s, a_gint(), [](mpfr_t r, mpfr_t x) { mpfr_zeta_ui(r, mpfr_get_ui(x, MPFR_RNDN), MPFR_RNDN); });
+}
+
+void BM_dd_incgammar(benchmark::State& s) {
+  run_dd(s, a_incg(), [](const DDReal& x, DDReal& r) { dd::DDINCGAMMAR(DDReal(2.5), x, r); });
+}
+void BM_mpfr_gamma_inc(benchmark::State& s) {
+  mpfr_t a;
+  mpfr_init2(a, 106);
+  mpfr_set_d(a, 2.5, MPFR_RNDN);
+  run_mpfr(s, a_incg(), [&a](mpfr_t r, mpfr_t x) { mpfr_gamma_inc(r, a, x, MPFR_RNDN); });
+  mpfr_clear(a);
+}
+void BM_dd_expint(benchmark::State& s) { run_dd(s, a_ei(), [](const DDReal& x, DDReal& r) { dd::DDEXPINT(x, r); }); }
+void BM_mpfr_eint(benchmark::State& s) { run_mpfr(s, a_ei(), [](mpfr_t r, mpfr_t x) { mpfr_eint(r, x, MPFR_RNDN); }); }
+
+void BM_dd_hurwitzbe(benchmark::State& s) {
+  run_dd(s, a_hz(), [](const DDReal& x, DDReal& r) { dd::DDHURWITZZETANBE(47, table().data(), 3, x, r); });
+}
+void BM_dd_digammabe(benchmark::State& s) {
+  run_dd(s, a_psi(), [](const DDReal& x, DDReal& r) { dd::DDDIGAMMABE(47, table().data(), x, r); });
+}
+void BM_mpfr_digamma(benchmark::State& s) {
+  run_mpfr(s, a_psi(), [](mpfr_t r, mpfr_t x) { mpfr_digamma(r, x, MPFR_RNDN); });
+}
+
+void BM_dd_berner47(benchmark::State& s) {
+  std::vector<DDReal> t(47);
+  for (auto _ : s) {
+    dd::DDBERNER(47, t.data());
+    benchmark::DoNotOptimize(t.data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_dd_gamma_integer);
+BENCHMARK(BM_mpfr_gamma_integer);
+BENCHMARK(BM_dd_gamma_small);
+BENCHMARK(BM_quad_tgamma_small);
+BENCHMARK(BM_quad_lgamma_small);
+BENCHMARK(BM_mpfr_gamma_small);
+BENCHMARK(BM_dd_gamma_negative);
+BENCHMARK(BM_quad_tgamma_negative);
+BENCHMARK(BM_mpfr_gamma_negative);
+BENCHMARK(BM_dd_zetar);
+BENCHMARK(BM_dd_zetar_negative);
+BENCHMARK(BM_dd_zetabe);
+BENCHMARK(BM_mpfr_zeta);
+BENCHMARK(BM_dd_zetaintr);
+BENCHMARK(BM_mpfr_zeta_integer);
+BENCHMARK(BM_dd_incgammar);
+BENCHMARK(BM_mpfr_gamma_inc);
+BENCHMARK(BM_dd_expint);
+BENCHMARK(BM_mpfr_eint);
+BENCHMARK(BM_dd_hurwitzbe);
+BENCHMARK(BM_dd_digammabe);
+BENCHMARK(BM_mpfr_digamma);
+BENCHMARK(BM_dd_berner47);
+
+BENCHMARK_MAIN();
