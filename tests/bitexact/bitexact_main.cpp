@@ -22,6 +22,7 @@
 
 #include "ddio/ddio.hpp"
 #include "ddreal/stop.hpp"
+#include "pslq/pslq.hpp"
 #include "ddtyped/real.hpp"
 
 namespace {
@@ -311,6 +312,28 @@ void register_cases() {
   field("DDEFORMAT near 1", dd::DDEFORMAT, gen::moderate, 34, 4);
   field("DDFFORMAT", dd::DDFFORMAT, gen::moderate, 20, 30);
   field("DDFFORMAT wide", dd::DDFFORMAT, gen::wide, 10, 40);
+
+  // Whole relation searches at debug level 0 (silent): x(i) = beta^(i-1) for
+  // beta = p^(1/3) - q^(1/3), the first being the test program's vector.
+  add("PSLQM1", [](Rng& r, std::string& out) {
+    static const int kPairs[][2] = {{3, 2}, {2, 1}, {5, 2}, {4, 3}, {5, 3}, {7, 5}};
+    const int* pq = kPairs[r.next() % (sizeof kPairs / sizeof kPairs[0])];
+    constexpr int n = 10;
+    DDReal c1, c2, beta, eps, x[n], rel[n];
+    dd::DDNRT(DDReal(static_cast<double>(pq[0])), 3, c1);
+    dd::DDNRT(DDReal(static_cast<double>(pq[1])), 3, c2);
+    dd::DDSUB(c1, c2, beta);
+    dd::DDNPWR(DDReal(10.0), -29, eps);
+    x[0] = DDReal(1.0);
+    for (int i = 1; i < n; ++i) dd::DDMUL(x[i - 1], beta, x[i]);
+    int ifound = -1;
+    for (DDReal& e : rel) e = DDReal(0.0);
+    dd::PSLQM1(0, n, 20.0, eps, x, ifound, rel);
+    integer(out, pq[0]);
+    integer(out, pq[1]);
+    integer(out, ifound);
+    for (const DDReal& e : rel) words(out, e);
+  }, 12);
 
   // The typed interface.
   typed("a+b", [](const DDReal& a, const DDReal& b) { return a + b; }, gen::wide, gen::wide);
