@@ -83,6 +83,11 @@ inline DDComplex& operator+=(DDComplex& g, const DDComplex& h) noexcept { DDCADD
 inline DDComplex& operator-=(DDComplex& g, const DDComplex& h) noexcept { DDCSUB(g, h, g); return g; }
 inline DDComplex& operator*=(DDComplex& g, const DDComplex& h) noexcept { DDCMUL(g, h, g); return g; }
 inline DDComplex& operator/=(DDComplex& g, const DDComplex& h) { DDCDIV(g, h, g); return g; }
+// A DDReal or binary64 complex right-hand side converts implicitly; a binary64 one is widened here.
+inline DDComplex& operator+=(DDComplex& g, double x) noexcept { DDCADD(g, detail::widen(x), g); return g; }
+inline DDComplex& operator-=(DDComplex& g, double x) noexcept { DDCSUB(g, detail::widen(x), g); return g; }
+inline DDComplex& operator*=(DDComplex& g, double x) noexcept { DDCMUL(g, detail::widen(x), g); return g; }
+inline DDComplex& operator/=(DDComplex& g, double x) { DDCDIV(g, detail::widen(x), g); return g; }
 
 /// g^n by binary exponentiation (DDCPWR); zero to a negative power stops.
 inline DDComplex pow(const DDComplex& g, int n) { DDComplex v; DDCPWR(g, n, v); return v; }

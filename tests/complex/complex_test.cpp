@@ -301,6 +301,10 @@ TEST(complex_typed, equality_assignment_and_conversions) {
   g += C(1.0, 1.0);
   g *= kI;
   EXPECT_TRUE(words(g, -5.0, 0.0, 4.0, 0.0));
+  g -= DDReal(1.0);
+  g /= 2.0;
+  g += cd(0.0, 1.0);
+  EXPECT_TRUE(words(g, -3.0, 0.0, 3.0, 0.0));
 
   const DDComplex h(DDReal(1.0, 1e-17), DDReal(2.0, -1e-17));
   EXPECT_EQ(static_cast<cd>(h), cd(1.0, 2.0));
