@@ -1,5 +1,5 @@
-// The typed entries of the real elementary functions: each is its routine
-// composition, and the inverse circular functions go through the angle.
+// The typed inverse circular functions go through the angle of a point;
+// log10 and the real powers through the logarithm.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,52 +13,6 @@ namespace {
 using dd::DDReal;
 using dd::test::Mp;
 using dd::test::same_words;
-
-TEST(elem_typed, compositions_match_the_routines) {
-  const DDReal a(2.75, 1e-16), b(-1.5, 3e-17);
-  const double x = 0.625;
-  DDReal l, t, r, c, s;
-
-  dd::DDEXP(a, r);
-  EXPECT_TRUE(same_words(dd::exp(a), r));
-  dd::DDLOG(a, r);
-  EXPECT_TRUE(same_words(dd::log(a), r));
-
-  dd::DDLOG(a, l);
-  dd::DDMUL(l, b, t);
-  dd::DDEXP(t, r);
-  EXPECT_TRUE(same_words(dd::pow(a, b), r));
-  dd::DDMULD(l, x, t);
-  dd::DDEXP(t, r);
-  EXPECT_TRUE(same_words(dd::pow(a, x), r));
-  dd::DDLOG(DDReal(x), l);
-  dd::DDMUL(l, b, t);
-  dd::DDEXP(t, r);
-  EXPECT_TRUE(same_words(dd::pow(x, b), r));
-  // An integer exponent still means the integer power.
-  dd::DDNPWR(a, 3, r);
-  EXPECT_TRUE(same_words(dd::pow(a, 3), r));
-
-  dd::DDCSSNR(a, c, s);
-  EXPECT_TRUE(same_words(dd::cos(a), c));
-  EXPECT_TRUE(same_words(dd::sin(a), s));
-  dd::DDDIV(s, c, r);
-  EXPECT_TRUE(same_words(dd::tan(a), r));
-  DDReal c2, s2;
-  dd::cos_sin(a, c2, s2);
-  EXPECT_TRUE(same_words(c2, c) && same_words(s2, s));
-
-  dd::DDCOSHSINH(b, c, s);
-  EXPECT_TRUE(same_words(dd::cosh(b), c));
-  EXPECT_TRUE(same_words(dd::sinh(b), s));
-  dd::DDDIV(s, c, r);
-  EXPECT_TRUE(same_words(dd::tanh(b), r));
-
-  dd::DDANG(a, b, r);
-  EXPECT_TRUE(same_words(dd::atan2(b, a), r));
-  dd::DDAGMR(a, DDReal(x), r);
-  EXPECT_TRUE(same_words(dd::agm(a, DDReal(x)), r));
-}
 
 TEST(elem_typed, inverse_functions) {
   const DDReal half_pi(1.5707963267948966, 6.123233995736766e-17);
