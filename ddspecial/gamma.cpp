@@ -57,29 +57,43 @@ DDReal finish_scaled(const DDReal& a, int e) {
 /// with some 2^17 units of 2^-104 of error that way, and the error grows
 /// without bound as t nears an integer.
 constexpr double kSineDirectFrom = 0.25;
-/// One of the two Bessel-type series in x = tn or x = -tn.
-void gamma_series(const DDReal& x, const DDReal& eps, int which, DDReal& sum) {
-  DDReal term;
-  DDDIV(DDReal(1.0, 0.0), x, term);
-  DDReal s = term;
-  for (int j = 1;; ++j) {
-    if (j > kGammarMaxTerms) detail::fail(msg::kGammarIterLimit, {which, kGammarMaxTerms});
+/// One step of a Bessel-type series in x: term <- term * 784 / (j (x + j)),
+/// sum <- sum + term; true once |term| <= |eps * sum|.
+inline bool gamma_series_step(const DDReal& x, const DDReal& eps, double dj, DDReal& term, DDReal& sum) {
+  DDReal t1, t2;
+  DDADD(x, DDReal(dj, 0.0), t1);
+  DDMULD(t1, dj, t2);
+  DDDIV(term, t2, term);
+  DDMULD(term, 784.0, term);
+  DDADD(sum, term, sum);
+  // eps is 2^-106, so eps * sum by the multiplication kernel is exactly
+  // both words of sum scaled by 2^-106 (sum is far above the subnormal
+  // range); the scaling is written out to keep this inner loop short.
+  DDReal at, es(sum.hi * eps.hi, sum.lo * eps.hi);
+  DDABS(term, at);
+  DDABS(es, es);
+  int ic;
+  DDCOMPARE(at, es, ic);
+  return ic <= 0;
+}
+
+/// The two series, in tn (s1) and in -tn (s2).  They are independent, so
+/// their steps are interleaved: each keeps its own operations and stop, and
+/// the processor overlaps the two chains of divisions.
+void gamma_series(const DDReal& tn, const DDReal& mtn, const DDReal& eps, DDReal& s1, DDReal& s2) {
+  DDReal term1, term2;
+  DDDIV(DDReal(1.0, 0.0), tn, term1);
+  DDDIV(DDReal(1.0, 0.0), mtn, term2);
+  DDReal sum1 = term1, sum2 = term2;
+  bool done1 = false, done2 = false;
+  for (int j = 1; !(done1 && done2); ++j) {
+    if (j > kGammarMaxTerms) detail::fail(msg::kGammarIterLimit, {done1 ? 2 : 1, kGammarMaxTerms});
     const double dj = static_cast<double>(j);
-    DDReal t1, t2;
-    DDADD(x, DDReal(dj, 0.0), t1);
-    DDMULD(t1, dj, t2);
-    DDDIV(term, t2, term);
-    DDMULD(term, 784.0, term);
-    DDADD(s, term, s);
-    DDReal at, es;
-    DDABS(term, at);
-    DDMUL(eps, s, es);
-    DDABS(es, es);
-    int ic;
-    DDCOMPARE(at, es, ic);
-    if (ic <= 0) break;
+    if (!done1) done1 = gamma_series_step(tn, eps, dj, term1, sum1);
+    if (!done2) done2 = gamma_series_step(mtn, eps, dj, term2, sum2);
   }
-  sum = s;
+  s1 = sum1;
+  s2 = sum2;
 }
 
 }  // namespace
@@ -177,9 +191,8 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
   }
 
   DDReal s1, s2, mtn;
-  gamma_series(tn, eps, 1, s1);
   DDNEG(tn, mtn);
-  gamma_series(mtn, eps, 2, s2);
+  gamma_series(tn, mtn, eps, s1, s2);
 
   DDReal pi, angle, cs, sn;
   DDPI(pi);
