@@ -1,10 +1,14 @@
 #include "ddspecial/polylog.hpp"
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "ddreal/outfmt.hpp"
+#include "ddelem/ddelem.hpp"
 #include "ddreal/power.hpp"
+#include "ddspecial/bernoulli.hpp"
+#include "ddspecial/zeta.hpp"
 
 namespace dd {
 
@@ -19,6 +23,67 @@ bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
   DDCOMPARE(au, aes, ic);
   return ic <= 0;
 }
+/// Li_n(e^mu) for mu < 0 near 0 (|mu| < 2 pi) and n >= 1, by
+///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
+/// with zeta(0) = -1/2, zeta(-m) = -B(m+1) / (m+1) (zero for even m >= 2).
+DDReal polylog_log_series(int n, const DDReal& mu, const DDReal& eps) {
+  constexpr int kNb2 = 20;
+  DDReal bern[kNb2];
+  DDBERNER(kNb2, bern);
+  DDReal mmu, lnm, h(0.0), s(0.0), t(1.0);
+  DDNEG(mu, mmu);
+  DDLOG(mmu, lnm);
+  for (int j = 1; j <= n - 1; ++j) {
+    DDReal r;
+    DDDIVD(DDReal(1.0), static_cast<double>(j), r);
+    DDADD(h, r, h);
+  }
+  for (int k = 0; k <= n + 2 * kNb2 - 2; ++k) {
+    if (k > 0) {
+      DDMUL(t, mu, t);
+      DDDIVD(t, static_cast<double>(k), t);
+    }
+    DDReal z, term;
+    if (k < n - 1) {
+      DDZETAINTR(n - k, z);
+      DDMUL(z, t, term);
+      DDADD(s, term, s);
+    } else if (k == n - 1) {
+      DDSUB(h, lnm, z);
+      DDMUL(t, z, term);
+      DDADD(s, term, s);
+    } else {
+      const int m = k - n;
+      if (m > 0 && (m & 1) == 0) continue;  // zeta(-m) = 0
+      if (m == 0) {
+        z = DDReal(-0.5);
+      } else {
+        DDDIVD(bern[(m + 1) / 2 - 1], static_cast<double>(m + 1), z);
+        DDNEG(z, z);
+      }
+      DDMUL(z, t, term);
+      DDADD(s, term, s);
+      if (negligible(term, eps, s)) break;
+    }
+  }
+  return s;
+}
+
+/// ln|x| for 0.9999 < |x| < 1 as ln(1 - e), e = 1 - |x| (exact), by -sum e^k / k.
+DDReal log_near_one(const DDReal& x, const DDReal& eps) {
+  DDReal ax, e, t(1.0), mu(0.0);
+  DDABS(x, ax);
+  DDSUB(DDReal(1.0), ax, e);
+  for (int k = 1; k < 1000; ++k) {
+    DDReal term;
+    DDMUL(t, e, t);
+    DDDIVD(t, static_cast<double>(k), term);
+    DDSUB(mu, term, mu);
+    if (negligible(term, eps, mu)) break;
+  }
+  return mu;
+}
+
 }  // namespace
 
 void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
@@ -34,6 +99,20 @@ void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
     DDReal d;
     DDSUB(DDReal(1.0), x, d);
     DDDIV(x, d, y);
+    return;
+  }
+  if (std::fabs(x.hi) > kPolylogNearOne && n < kPolylogLogSeriesOrders) {
+    const DDReal mu = log_near_one(x, eps);
+    DDReal r = polylog_log_series(n, mu, eps);
+    if (x.hi < 0.0) {
+      // Li_n(-y) = 2^(1-n) Li_n(y^2) - Li_n(y), ln(y^2) = 2 ln y.
+      DDReal mu2, r2;
+      DDMULD(mu, 2.0, mu2);
+      r2 = polylog_log_series(n, mu2, eps);
+      DDMULD(r2, std::ldexp(1.0, 1 - n), r2);
+      DDSUB(r2, r, r);
+    }
+    y = r;
     return;
   }
   const DDReal xx = x;

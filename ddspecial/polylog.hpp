@@ -25,11 +25,18 @@ inline constexpr char kPolylogNegAtOne[] = "('*** DDPOLYLOGNEG: X must not be on
 
 /// Most terms of the DDPOLYLOGPOS series.
 inline constexpr int kPolylogPosMaxTerms = 1000000;
+/// Beyond this |x| (hi word) the defining series would need nearly 10^6 terms
+/// (about 73.5 / |ln |x||) for orders below kPolylogLogSeriesOrders; there the
+/// series in mu = ln x takes over.  Higher orders converge through k^-n.
+inline constexpr double kPolylogNearOne = 0.9999;
+inline constexpr int kPolylogLogSeriesOrders = 30;
 
 /// y = Li_n(x) for n >= 0 and |x| < 1.  n = 0 is x / (1 - x); n >= 1 sums
 /// x^k / k^n (k^n by DDNPWR) until a term is at most 2^-106 of the sum.
-/// The number of terms grows like 73.5 / |ln |x||: beyond 10^6 terms
-/// (|x| above about 0.99993) the routine stops with its loop end message.
+/// For 0.9999 < |x| < 1 and 1 <= n < 30:
+///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
+/// mu = ln x = ln(1 - (1 - x)) by its own series (no cancellation), and for
+/// negative x, Li_n(x) = 2^(1-n) Li_n(x^2) - Li_n(|x|).
 void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y);
 
 /// table[0 .. |nn|-1] = the Eulerian numbers A(|nn|, 1 .. |nn|) (exact
