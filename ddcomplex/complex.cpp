@@ -9,20 +9,24 @@ namespace dd {
 
 namespace {
 
-/// The modulus sqrt(re^2 + im^2) fits the kernels' range, with exact low
-/// words in the squares, while the larger hi word lies in [2^-484, 2^511].
-constexpr double kScaleHigh = 0x1p511;
+/// Below this larger hi word the squares re^2, im^2 lose their low words.
 constexpr double kScaleLow = 0x1p-484;
+/// Above this larger hi word of a divisor, 1 / |b|^2 has a subnormal low word
+/// and the quotient loses digits (about 3 units of 2^-104 at 2^485, growing
+/// fourfold per binade).
+constexpr double kDivisorHigh = 0x1p484;
 
 inline DDReal scaled(const DDReal& a, int k) { return DDReal(std::ldexp(a.hi, k), std::ldexp(a.lo, k)); }
 
-/// The principal square root by the literal sequence (v separate from a).
-inline void csqrt_core(const DDComplex& a, DDComplex& v) {
+/// The principal square root (v separate from a); false, with v unset, when
+/// the modulus is not finite.
+inline bool csqrt_core(const DDComplex& a, DDComplex& v) {
   DDReal rr, ii, s, m, u, t, h, r, w;
   DDMUL(a.re, a.re, rr);
   DDMUL(a.im, a.im, ii);
   DDADD(rr, ii, s);
   DDSQRT(s, m);
+  if (!std::isfinite(m.hi) || !std::isfinite(m.lo)) return false;
   if (a.re.hi < 0.0) {
     DDNEG(a.re, u);
   } else {
@@ -41,6 +45,7 @@ inline void csqrt_core(const DDComplex& a, DDComplex& v) {
     v.im = r;
     if (a.im.hi < 0.0) DDNEG(v.im, v.im);
   }
+  return true;
 }
 
 }  // namespace
@@ -48,8 +53,9 @@ inline void csqrt_core(const DDComplex& a, DDComplex& v) {
 // sqrt(a) = (r, im/2r) with r = sqrt((|a| + |re|)/2) in the right half-plane,
 // and (|im|/2r, +-r) with the sign of im in the left one; an im of -0 counts
 // as non-negative.  The result is formed in locals, so v may share storage
-// with a.  Where the modulus would leave the kernels' range, a is scaled by
-// an even power of two 4^j and the root by 2^-j, both exact.
+// with a.  Where the modulus leaves the kernels' range (overflow near 2^512,
+// lost low words below 2^-484), a is scaled by an even power of two 4^j and
+// the root by 2^-j, both exact.  Infinite or NaN parts give NaN words.
 void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept {
   if (a.re.hi == 0.0 && a.im.hi == 0.0) {
     v = DDComplex{DDReal(0.0, 0.0), DDReal(0.0, 0.0)};
@@ -57,14 +63,15 @@ void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept {
   }
   DDComplex r;
   const double big = std::fmax(std::fabs(a.re.hi), std::fabs(a.im.hi));
-  if ((big > kScaleHigh || big < kScaleLow) && std::isfinite(big)) {
+  if (std::isfinite(big) && (big < kScaleLow || !csqrt_core(a, r))) {
     const int j = -std::ilogb(big) / 2;
     const DDComplex as{scaled(a.re, 2 * j), scaled(a.im, 2 * j)};
     csqrt_core(as, r);
     r.re = scaled(r.re, -j);
     r.im = scaled(r.im, -j);
-  } else {
-    csqrt_core(a, r);
+  } else if (!std::isfinite(big)) {
+    const DDReal nan(std::nan(""), std::nan(""));
+    r = DDComplex{nan, nan};
   }
   v = r;
 }
@@ -95,13 +102,14 @@ inline void cdiv_core(const DDComplex& a, const DDComplex& b, DDComplex& q) {
 }  // namespace
 
 // a / b = a conj(b) / |b|^2, the imaginary numerator from three products:
-// (b.re - b.im)(a.re + a.im) - (a.re b.re - a.im b.im).  Where |b|^2 would
-// leave the kernels' range, b is scaled by an exact power of two 2^k first
-// and the quotient by the same 2^k afterwards.
+// (b.re - b.im)(a.re + a.im) - (a.re b.re - a.im b.im).  Where the divisor's
+// larger part lies outside [2^-484, 2^484], so that |b|^2 or its reciprocal
+// would lose low words, b is scaled by an exact power of two 2^k first and the
+// quotient by the same 2^k afterwards.
 void DDCDIV(const DDComplex& a, const DDComplex& b, DDComplex& q) {
   if (b.re.hi == 0.0 && b.im.hi == 0.0) detail::fail(msg::kCdivZero);
   const double big = std::fmax(std::fabs(b.re.hi), std::fabs(b.im.hi));
-  if ((big > kScaleHigh || big < kScaleLow) && std::isfinite(big)) {
+  if ((big > kDivisorHigh || big < kScaleLow) && std::isfinite(big)) {
     const int k = -std::ilogb(big);
     const DDComplex bs{scaled(b.re, k), scaled(b.im, k)};
     DDComplex r;

@@ -45,6 +45,19 @@ inline bool at_or_above_1e60(double x) { return at_or_above_1e60_binary128(x); }
 inline bool at_or_above_1e60(double x) { return at_or_above_1e60_binary64(x); }
 #endif
 
+/// (x/r, y/r) with r = sqrt(x^2 + y^2); false when r is not finite.
+inline bool normalise_point(const DDReal& x, const DDReal& y, DDReal& xn, DDReal& yn) {
+  DDReal xx, yy, r2, r;
+  DDMUL(x, x, xx);
+  DDMUL(y, y, yy);
+  DDADD(xx, yy, r2);
+  DDSQRT(r2, r);
+  if (!std::isfinite(r.hi) || !std::isfinite(r.lo)) return false;
+  DDDIV(x, r, xn);
+  DDDIV(y, r, yn);
+  return true;
+}
+
 }  // namespace
 
 namespace detail {
@@ -146,25 +159,18 @@ void DDANG(const DDReal& x, const DDReal& y, DDReal& a) {
     return;
   }
 
-  // r = sqrt(x^2 + y^2) overflows beyond about 2^511 and loses the squares'
-  // low words below about 2^-484.  Outside that band both coordinates are
-  // first scaled by one exact power of two, which leaves the angle unchanged;
-  // inside it the point is used as given.
-  DDReal px = x, py = y;
+  // r = sqrt(x^2 + y^2) loses the squares' low words when the larger
+  // coordinate is below 2^-484, and overflows near 2^512.  There both
+  // coordinates are scaled by one exact power of two, which leaves the angle
+  // unchanged; wherever the point as given works, it is used as given.
+  DDReal xn(0.0, 0.0), yn(0.0, 0.0);
   const double big = std::fmax(std::fabs(x.hi), std::fabs(y.hi));
-  if (big > 0x1p511 || big < 0x1p-484) {
+  if (big < 0x1p-484 || !normalise_point(x, y, xn, yn)) {
     const int k = -std::ilogb(big);
-    px = DDReal(std::ldexp(x.hi, k), std::ldexp(x.lo, k));
-    py = DDReal(std::ldexp(y.hi, k), std::ldexp(y.lo, k));
+    const DDReal px(std::ldexp(x.hi, k), std::ldexp(x.lo, k));
+    const DDReal py(std::ldexp(y.hi, k), std::ldexp(y.lo, k));
+    normalise_point(px, py, xn, yn);
   }
-
-  DDReal xx, yy, r2, r, xn, yn;
-  DDMUL(px, px, xx);
-  DDMUL(py, py, yy);
-  DDADD(xx, yy, r2);
-  DDSQRT(r2, r);
-  DDDIV(px, r, xn);
-  DDDIV(py, r, yn);
 
   DDReal ang(std::atan2(yn.hi, xn.hi), 0.0);
   DDReal cs, sn, d, c;

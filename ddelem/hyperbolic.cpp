@@ -10,25 +10,17 @@ namespace dd {
 
 namespace {
 
-/// Beyond 2^510 in magnitude a*a no longer fits the kernels' range; there
-/// asinh |a| and acosh a are ln|a| + ln 2, the neglected 1/(4a^2) being far
-/// below the last digit.
-constexpr double kHugeArg = 0x1p510;
 
 /// For a below -2^26, asinh by a + sqrt(a^2 + 1) cancels more than half of
 /// the digits (the absolute error grows like 2 a^2 2^-106); there the odd
 /// symmetry asinh a = -asinh(-a) is used instead.
 constexpr double kAsinhCancel = -0x1p26;
 
-/// ln(a + sqrt(a*a + s)) for s = +1 (asinh) or -1 (acosh); a square root of
-/// a non-positive hi word is taken as zero.
+/// ln(a + sqrt(a*a + s)) for a >= 0 and s = +1 (asinh) or -1 (acosh); a
+/// square root of a non-positive hi word is taken as zero.  Near 2^512, where
+/// a*a leaves the kernels' range, the result is ln a + ln 2 (the neglected
+/// 1/(4a^2) lies far below the last digit).
 inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
-  if (std::fabs(a.hi) > kHugeArg) {
-    DDReal l;
-    DDLOG(a, l);
-    DDADD(l, detail::kLog2, b);
-    return;
-  }
   DDReal sq, q, w, t;
   DDMUL(a, a, sq);
   DDADD(sq, DDReal(s, 0.0), q);
@@ -36,6 +28,12 @@ inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
     DDSQRT(q, w);
   } else {
     w = DDReal(0.0, 0.0);
+  }
+  if (std::isfinite(a.hi) && (!std::isfinite(w.hi) || !std::isfinite(w.lo))) {
+    DDReal l;
+    DDLOG(a, l);
+    DDADD(l, detail::kLog2, b);
+    return;
   }
   DDADD(a, w, t);
   DDLOG(t, b);
