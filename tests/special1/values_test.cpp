@@ -402,3 +402,30 @@ TEST(polygamma, refusals) {
 }
 
 }  // namespace
+
+namespace {
+
+// A result may share storage with an input: every routine reads its inputs
+// before it writes the result.
+TEST(special_functions, result_may_share_storage_with_an_input) {
+  const auto& b = bern();
+  auto same = [](auto f, DDReal x) {
+    DDReal separate, shared = x;
+    f(x, separate);
+    f(shared, shared);
+    expect_bits(separate, shared);
+  };
+  same([](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }, DDReal(3.7));
+  same([](const DDReal& x, DDReal& r) { dd::DDINCGAMMAR(DDReal(1.5), x, r); }, DDReal(30.0));
+  same([](const DDReal& x, DDReal& r) { dd::DDINCGAMMAR(x, DDReal(2.0), r); }, DDReal(-2.5));
+  same([](const DDReal& x, DDReal& r) { dd::DDEXPINT(x, r); }, DDReal(2.5));
+  same([](const DDReal& x, DDReal& r) { dd::DDZETAR(x, r); }, DDReal(-3.5));
+  same([&b](const DDReal& x, DDReal& r) { dd::DDZETABE(47, b.data(), x, r); }, DDReal(2.5));
+  same([](const DDReal& x, DDReal& r) { dd::DDHURWITZZETAN(3, x, r); }, DDReal(0.25));
+  same([&b](const DDReal& x, DDReal& r) { dd::DDHURWITZZETANBE(44, b.data(), 3, x, r); }, DDReal(0.25));
+  same([](const DDReal& x, DDReal& r) { dd::DDPOLYGAMMA(2, x, r); }, DDReal(0.25));
+  same([&b](const DDReal& x, DDReal& r) { dd::DDPOLYGAMMABE(44, b.data(), 2, x, r); }, DDReal(2.25));
+  same([&b](const DDReal& x, DDReal& r) { dd::DDDIGAMMABE(44, b.data(), x, r); }, DDReal(0.25));
+}
+
+}  // namespace
