@@ -51,15 +51,9 @@ namespace detail {
 //   q1 = fl(a.hi / b.hi), when a and b are normalised to 2^-50 (|lo| <= 2^-50 |hi|)
 //   and b.hi lies in [2^-960, 1e300], where the kernels' errors stay relative
 //   and the splitting does not overflow.  So |a.hi| <= (1/2 - 2^-38) |b.hi|
-//   is enough for the first case.
-DDReal reduction_multiplier(const DDReal& a, const DDReal& b) {
-  constexpr double kQuotientBound = 0.5 - 0x1p-38;
+//   is enough for the first case (quotient_rounds_to_zero in pslq.hpp).
+DDReal rounded_quotient(const DDReal& a, const DDReal& b) {
   constexpr double kRoundBound = 0.5 - 0x1p-40;
-  const double ah = std::fabs(a.hi);
-  const double bh = std::fabs(b.hi);
-  if ((ah <= kQuotientBound * bh) & (std::fabs(a.lo) <= 0x1p-50 * ah) & (std::fabs(b.lo) <= 0x1p-50 * bh) &
-      (bh >= 0x1p-960) & (bh < 1e300))
-    return DDReal(0.0, 0.0);
   const DDReal q = a / b;
   const double qh = std::fabs(q.hi);
   if ((qh <= kRoundBound) & (std::fabs(q.lo) <= 0x1p-50 * qh)) return DDReal(0.0, 0.0);
@@ -171,32 +165,39 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
     for (int r = d + 1; r <= n; ++r) {
       const int j = r - d;
       DDReal hrj = H(r, j);
-      if (!(nzrow[r] == 0 && h_gives_zero && absorbs_zero(hrj))) {
+      bool absorbs = absorbs_zero(hrj);
+      bool changed = false;
+      if (!(nzrow[r] == 0 && h_gives_zero && absorbs)) {
         for (int m = j + 1; m <= r - 1; ++m) {
           const DDReal& t = T(r, m);
-          if (is_zero(t) && zero_term_keeps(hrj, H(m, j))) continue;
+          if (is_zero(t) && absorbs && gives_zero_product(H(m, j))) continue;
           hrj = hrj - t * H(m, j);
+          absorbs = absorbs_zero(hrj);
+          changed = true;
         }
       }
-      const DDReal hjj = H(j, j);
+      const DDReal& hjj = H(j, j);
+      DDReal t(0.0, 0.0);
       if (std::fabs(hjj.hi) > 0.0) {
-        const DDReal t = reduction_multiplier(hrj, hjj);
-        T(r, j) = t;
-        if (is_zero(t)) {
-          if (!zero_term_keeps(hrj, hjj)) hrj = hrj - t * hjj;
-        } else {
+        if (!quotient_rounds_to_zero(hrj, hjj)) t = rounded_quotient(hrj, hjj);
+        if (!is_zero(t)) {
           ++nzrow[r];
           ++nzcol[j];
           hrj = hrj - t * hjj;
+          changed = true;
+        } else if (!(absorbs && h_gives_zero)) {
+          hrj = hrj - t * hjj;
+          changed = true;
         }
-      } else {
-        T(r, j) = to_ddreal(0.0);
       }
-      H(r, j) = hrj;
-      h_gives_zero &= gives_zero_product(hrj);
+      T(r, j) = t;
+      if (changed) {
+        H(r, j) = hrj;
+        h_gives_zero &= gives_zero_product(hrj);
+      }
     }
   }
-  work.h_gives_zero = h_gives_zero ? 1 : 0;
+  work.h_gives_zero = h_gives_zero ? 1 : -1;
 
   // y <- (I+T)^T y, and the smallest |y(j)| (ties to n first, then the lowest j).
   bool y_gives_zero = true;
@@ -222,12 +223,12 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
 
   // b <- (I+T)^T b.  Every entry b(j, l) receives its terms T(m, j) b(m, l)
   // in increasing m from rows m > j not yet updated, as column by column;
-  // rows are taken whole.  While every entry of b passes zero_term_keeps (as
-  // integer entries always do), zero multipliers are passed over outright.
+  // rows are taken whole.  While every entry of b is a small_integer_entry
+  // (and so passes zero_term_keeps), zero multipliers are passed over outright.
   if (work.b_keeps < 0) {
     bool ok = true;
     for (int l = 1; l <= n; ++l)
-      for (int i = 1; i <= n; ++i) ok &= absorbs_zero(B(i, l)) & gives_zero_product(B(i, l));
+      for (int i = 1; i <= n; ++i) ok &= small_integer_entry(B(i, l));
     work.b_keeps = ok ? 1 : 0;
   }
   bool b_keeps = work.b_keeps == 1;
@@ -236,16 +237,21 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
     for (int m = j + 1; m <= n; ++m) {
       const DDReal& t = T(m, j);
       const bool tzero = is_zero(t);
-      if (tzero && b_keeps) continue;
+      if (tzero) {
+        if (b_keeps) continue;
+        for (int l = 1; l <= n; ++l) {
+          if (!zero_term_keeps(B(j, l), B(m, l))) B(j, l) = B(j, l) + t * B(m, l);
+        }
+        continue;
+      }
       for (int l = 1; l <= n; ++l) {
-        if (tzero && zero_term_keeps(B(j, l), B(m, l))) continue;
         const DDReal v = B(j, l) + t * B(m, l);
         B(j, l) = v;
-        b_keeps &= absorbs_zero(v) & gives_zero_product(v);
+        b_keeps &= small_integer_entry(v);
       }
     }
   }
-  work.b_keeps = b_keeps ? 1 : 0;
+  work.b_keeps = b_keeps ? 1 : -1;  // -1: look again next time
 
   DDReal bmax = to_ddreal(0.0);
   for (int l = 1; l <= n; ++l) bmax = max(bmax, abs(B(jmin, l)));

@@ -135,8 +135,8 @@ int sortidx_depth(int m, const DDReal* a, int* ip);
 /// iused, ipair and two counts of nonzero multipliers (5n integers).
 /// PSLQM1 keeps one for the whole search, and with it two facts about b and
 /// h that itermp keeps up to date as it writes them (-1: not yet known):
-/// every entry of b passes absorbs_zero and gives_zero_product; every entry
-/// of h (n x (n-1)) passes gives_zero_product.
+/// every entry of b is a small_integer_entry; every entry of h (n x (n-1))
+/// passes gives_zero_product.
 struct ItermpWork {
   const DDReal* gpow;
   DDReal* rwork;
@@ -175,8 +175,30 @@ inline bool zero_term_keeps(const DDReal& x, const DDReal& v) noexcept {
   return absorbs_zero(x) & gives_zero_product(v);
 }
 
+/// An entry of b as the search keeps it: an integer below 2^53 in the high
+/// word, a +0 low word and no -0 high word.  Such an entry passes both
+/// absorbs_zero and gives_zero_product, and is cheaper to recognise.
+inline bool small_integer_entry(const DDReal& v) noexcept {
+  return (std::bit_cast<std::uint64_t>(v.lo) == 0) & (std::fabs(v.hi) < 0x1p53) &
+         (std::bit_cast<std::uint64_t>(v.hi) != 0x8000000000000000u);
+}
+
+/// True when nearest_integer(a / b) is known to be (+0, +0) without dividing
+/// (see reduction_multiplier in itermp.cpp for the bounds).
+inline bool quotient_rounds_to_zero(const DDReal& a, const DDReal& b) noexcept {
+  const double ah = std::fabs(a.hi);
+  const double bh = std::fabs(b.hi);
+  return (ah <= (0.5 - 0x1p-38) * bh) & (std::fabs(a.lo) <= 0x1p-50 * ah) & (std::fabs(b.lo) <= 0x1p-50 * bh) &
+         (bh >= 0x1p-960) & (bh < 1e300);
+}
+
+/// nearest_integer(a / b) for a quotient that quotient_rounds_to_zero could not settle.
+DDReal rounded_quotient(const DDReal& a, const DDReal& b);
+
 /// nearest_integer(a / b), bit for bit, skipping the work where the result is known to be zero.
-DDReal reduction_multiplier(const DDReal& a, const DDReal& b);
+inline DDReal reduction_multiplier(const DDReal& a, const DDReal& b) {
+  return quotient_rounds_to_zero(a, b) ? DDReal(0.0, 0.0) : rounded_quotient(a, b);
+}
 
 /// itermp with caller-provided work arrays; same results as itermp.
 void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b, DDReal* h, DDReal* ysave,

@@ -198,11 +198,11 @@ bool same_bits(const std::vector<DDReal>& a, const std::vector<DDReal>& b, std::
   return std::memcmp(a.data(), b.data(), count * sizeof(DDReal)) == 0;
 }
 
-// Runs both from the same start for up to max_iter iterations; returns the
+// Runs both from the same state for up to max_iter iterations; returns the
 // number of iterations and counts the duplicates seen.
-int compare_with_reference(const std::vector<DDReal>& x, const DDReal& eps, int max_iter, int& duplicates) {
-  State fast = start(x);
-  State ref = start(x);
+int compare_from(const State& s0, const DDReal& eps, int max_iter, int& duplicates) {
+  State fast = s0;
+  State ref = s0;
   const int n = fast.n;
   int dup_fast = 0, dup_ref = 0, st_fast = 0, st_ref = 0;
   for (int iter = 1; iter <= max_iter; ++iter) {
@@ -219,6 +219,10 @@ int compare_with_reference(const std::vector<DDReal>& x, const DDReal& eps, int 
     if (st_ref != 0) return iter;
   }
   return max_iter;
+}
+
+int compare_with_reference(const std::vector<DDReal>& x, const DDReal& eps, int max_iter, int& duplicates) {
+  return compare_from(start(x), eps, max_iter, duplicates);
 }
 
 TEST(itermp, agrees_bit_for_bit_with_the_plain_sequence) {
@@ -246,6 +250,36 @@ TEST(itermp, agrees_bit_for_bit_with_the_plain_sequence) {
   }
   EXPECT_GT(total, 1000);     // 1622 iterations compared
   EXPECT_GE(duplicates, 1);   // the single-pair step after a duplicate y is among them
+}
+
+TEST(itermp, agrees_bit_for_bit_from_states_off_the_usual_path) {
+  // b with fractional entries, low words of -0 and large values, h with
+  // negative zeros, none of which a search produces: every zero multiplier
+  // must then be applied or skipped exactly as the plain sequence does.
+  std::mt19937_64 rng(77);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  int duplicates = 0;
+  int total = 0;
+  for (int trial = 0; trial < 40; ++trial) {
+    const int n = 3 + trial % 8;
+    State s(n);
+    for (int i = 1; i <= n; ++i) {
+      s.y[i - 1] = DDReal(u(rng)) + DDReal(u(rng) * 1e-17);
+      for (int j = 1; j <= n; ++j) {
+        const int kind = static_cast<int>(rng() % 6);
+        const double v = std::round(u(rng) * 4.0);
+        s.B(i, j) = kind == 0   ? DDReal(v, -0.0)
+                    : kind == 1 ? DDReal(u(rng), u(rng) * 1e-17)
+                    : kind == 2 ? DDReal(0x1p60 * v, 1.0)
+                                : DDReal(v);
+      }
+      for (int j = 1; j <= std::min(i, n - 1); ++j)
+        s.H(i, j) = rng() % 4 == 0 ? DDReal(-0.0, -0.0) : DDReal(u(rng)) + DDReal(u(rng) * 1e-17);
+    }
+    for (int j = 1; j <= n - 1; ++j) s.H(j, j) = DDReal(0.5 + 0.5 * std::fabs(u(rng)));
+    total += compare_from(s, ten_to(-29), 25, duplicates);
+  }
+  EXPECT_GT(total, 200);
 }
 
 TEST(itermp, selection_pairs_and_save_column) {
