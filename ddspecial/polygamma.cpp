@@ -21,6 +21,8 @@ namespace {
 constexpr int kPolygammaTableMinimum = 44;
 /// Shift of the digamma argument before the asymptotic expansion.
 constexpr int kDigammaShift = 12;
+/// Arguments above which the asymptotic sum is left out (see DDDIGAMMABE).
+constexpr double kDigammaNoSumAbove = 0x1p200;
 
 /// (-1)^(nn+1) nn!.
 DDReal signed_factorial(int nn) {
@@ -81,8 +83,12 @@ void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y) {
   DDReal fallback;
   DDReal p(1.0, 0.0), w, tsum(0.0, 0.0);
   DDMUL(y12, y12, w);
-  bool done = false;
-  for (int k = 1; k <= NB2; ++k) {
+  // Beyond y12 = 2^200 the first term is below 2^-400 while log(y12) is
+  // above 138: the sum then changes no bit of the result, and past about
+  // 2^250 its powers of y12 would leave the splitting range and turn into
+  // NaN words (a loop-end stop for a plain argument such as 1e300).
+  bool done = y12.hi > kDigammaNoSumAbove;
+  for (int k = 1; k <= NB2 && !done; ++k) {
     DDReal d, term;
     DDMUL(p, w, p);
     DDMULD(p, static_cast<double>(2 * k), d);

@@ -353,6 +353,13 @@ TEST(polygamma, known_values) {
   dd::DDADD(g, l2, w);
   dd::DDNEG(w, w);
   EXPECT_LT(err_d(r, w), 8.0);
+  // Large arguments: psi(x) = log x - 1/(2x) to working precision.
+  for (double x : {1e40, 1e100, 1e299}) {
+    Mp want;
+    mpfr_digamma(want, Mp(DDReal(x)), MPFR_RNDN);
+    dd::DDDIGAMMABE(44, b.data(), DDReal(x), r);
+    EXPECT_LT(err(r, want), 8.0) << x;
+  }
   // psi'(0.5) = pi^2/2, psi''(0.5) = -14 zeta(3), psi'(1) = pi^2/6.
   DDReal p2, z3;
   dd::DDMUL(pi(), pi(), p2);
