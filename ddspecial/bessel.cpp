@@ -690,6 +690,276 @@ DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) 
   return kmu;
 }
 
+/// sin(pi d) and cos(pi d) for |d| <= 1/4 by their Taylor series: full
+/// relative accuracy as d tends to 0, where a cosine-based sine would not have it.
+void sincos_pi_small(const DDReal& d, DDReal& sn, DDReal& cs) {
+  const DDReal eps = series_eps();
+  DDReal pi, t, t2, ts, tc, s, c(1.0);
+  DDPI(pi);
+  DDMUL(pi, d, t);
+  DDMUL(t, t, t2);
+  ts = t;
+  s = t;
+  tc = DDReal(1.0);
+  for (int k = 1; k < 100; ++k) {
+    const double a = 2.0 * k;
+    DDMUL(ts, t2, ts);
+    DDDIVD(ts, -(a * (a + 1.0)), ts);
+    DDADD(s, ts, s);
+    DDMUL(tc, t2, tc);
+    DDDIVD(tc, -((a - 1.0) * a), tc);
+    DDADD(c, tc, c);
+    if (negligible(ts, eps, s) && negligible(tc, eps, c)) break;
+  }
+  sn = s;
+  cs = c;
+}
+
+/// sin(t)/t for any t, by its series (alternating; used for |t| <= pi/2).
+DDReal sinc_series(const DDReal& t) {
+  const DDReal eps = series_eps();
+  DDReal t2, term(1.0), s(1.0);
+  DDMUL(t, t, t2);
+  for (int k = 1; k < 200; ++k) {
+    const double a = 2.0 * k;
+    DDMUL(term, t2, term);
+    DDDIVD(term, -(a * (a + 1.0)), term);
+    DDADD(s, term, s);
+    if (negligible(term, eps, s)) break;
+  }
+  return s;
+}
+
+/// Y_mu(x), Y_{mu+1}(x) for 0 < |mu| <= 1/2 and 0 < x < 2 by Temme's series
+/// (the companion of k_temme):
+///   Y_mu = -sum_k c_k (f_k + r q_k),  Y_{mu+1} = -(2/x) sum_k (c_k p_k - k c_k (f_k + r q_k)),
+/// c_k = (-x^2/4)^k / k!, f_0 = (2/pi) (pi mu / sin pi mu) (gamma1 cosh sigma + gamma2 ln(2/x) sinh(sigma)/sigma),
+/// p_0 = e^sigma / (pi / Gamma(1+mu)), q_0 = e^-sigma Gamma(1-mu) / pi,
+/// r = (pi^2 mu / 2) (sin(pi mu/2) / (pi mu/2))^2, and f, p, q recurring as in k_temme.
+void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ymu, DDReal& y1) {
+  const DDReal eps = series_eps();
+  DDReal x2, d, pi, pimu, mu2, t;
+  DDMULD(x, 0.5, x2);
+  DDLOG(x2, d);
+  DDNEG(d, d);
+  DDPI(pi);
+  DDMUL(pi, mu, pimu);
+  DDMUL(mu, mu, mu2);
+  DDReal sig, sig2, ch(1.0), shc(1.0), tc(1.0), tsh(1.0);
+  DDMUL(mu, d, sig);
+  DDMUL(sig, sig, sig2);
+  for (int k = 1; k <= kBesselMaxTerms; ++k) {
+    const double a = 2.0 * k;
+    DDMUL(tc, sig2, tc);
+    DDDIVD(tc, (a - 1.0) * a, tc);
+    DDADD(ch, tc, ch);
+    DDMUL(tsh, sig2, tsh);
+    DDDIVD(tsh, a * (a + 1.0), tsh);
+    DDADD(shc, tsh, shc);
+    if (negligible(tc, eps, ch) && negligible(tsh, eps, shc)) break;
+  }
+  DDReal g1, g2, ff, u, v, two_over_pi;
+  temme_gammas(mu, g1, g2);
+  DDDIV(DDReal(2.0), pi, two_over_pi);
+  DDMUL(g1, ch, u);
+  DDMUL(g2, shc, v);
+  DDMUL(v, d, v);
+  DDADD(u, v, u);
+  DDDIV(u, sinc_series(pimu), ff);
+  DDMUL(two_over_pi, ff, ff);
+  DDReal es, gampl, gammi, p, q, r;
+  DDEXP(sig, es);
+  DDMUL(mu, g1, t);
+  DDSUB(g2, t, gampl);
+  DDADD(g2, t, gammi);
+  DDMUL(gampl, pi, t);
+  DDDIV(es, t, p);
+  DDMUL(es, pi, t);
+  DDMUL(t, gammi, t);
+  DDDIV(DDReal(1.0), t, q);
+  DDReal half_pimu, f3;
+  DDMULD(pimu, 0.5, half_pimu);
+  f3 = sinc_series(half_pimu);
+  DDMUL(pi, half_pimu, r);
+  DDMUL(r, f3, r);
+  DDMUL(r, f3, r);
+  DDReal c(1.0), dq, sum, sum1 = p;
+  DDMUL(x2, x2, dq);
+  DDNEG(dq, dq);
+  DDMUL(r, q, t);
+  DDADD(ff, t, sum);
+  bool done = false;
+  for (int i = 1; i <= kBesselMaxTerms; ++i) {
+    const double di = static_cast<double>(i);
+    DDReal den, del, del1;
+    DDMULD(ff, di, ff);
+    DDADD(ff, p, ff);
+    DDADD(ff, q, ff);
+    DDSUB(DDReal(di * di), mu2, den);
+    DDDIV(ff, den, ff);
+    DDMUL(c, dq, c);
+    DDDIVD(c, di, c);
+    DDSUB(DDReal(di), mu, den);
+    DDDIV(p, den, p);
+    DDADD(DDReal(di), mu, den);
+    DDDIV(q, den, q);
+    DDMUL(r, q, t);
+    DDADD(ff, t, t);
+    DDMUL(c, t, del);
+    DDADD(sum, del, sum);
+    DDMUL(c, p, del1);
+    DDMULD(del, di, t);
+    DDSUB(del1, t, del1);
+    DDADD(sum1, del1, sum1);
+    if (negligible(del, eps, sum) && negligible(del1, eps, sum1)) {
+      done = true;
+      break;
+    }
+  }
+  if (!done) detail::fail(loop_msg);
+  DDNEG(sum, ymu);
+  DDReal xi;
+  DDDIV(DDReal(2.0), x, xi);
+  DDMUL(sum1, xi, y1);
+  DDNEG(y1, y1);
+}
+
+/// p + iq = (J'_mu + i Y'_mu) / (J_mu + i Y_mu) for x >= 2 by Steed's complex
+/// continued fraction (the modified Lentz method), |mu| <= 1/2.  It converges
+/// geometrically; the loop runs until a step changes p + iq by at most 2^-103,
+/// then a quarter as many steps again.
+void steed_cf2(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& p, DDReal& q) {
+  DDReal tol;
+  DDNPWR(DDReal(2.0), -103, tol);
+  DDReal a, xi, br, bi(2.0), fact, cr, ci, den, dr, di, dlr, dli, t, u;
+  DDMUL(mu, mu, t);
+  DDSUB(DDReal(0.25), t, a);
+  DDDIV(DDReal(1.0), x, xi);
+  DDMULD(xi, -0.5, p);
+  q = DDReal(1.0);
+  DDMULD(x, 2.0, br);
+  auto cmul_step = [&]() {
+    // dl = c * d; (p, q) = (p, q) * dl
+    DDMUL(cr, dr, t);
+    DDMUL(ci, di, u);
+    DDSUB(t, u, dlr);
+    DDMUL(cr, di, t);
+    DDMUL(ci, dr, u);
+    DDADD(t, u, dli);
+    DDReal np, nq;
+    DDMUL(p, dlr, t);
+    DDMUL(q, dli, u);
+    DDSUB(t, u, np);
+    DDMUL(p, dli, t);
+    DDMUL(q, dlr, u);
+    DDADD(t, u, nq);
+    p = np;
+    q = nq;
+  };
+  DDMUL(p, p, t);
+  DDMUL(q, q, u);
+  DDADD(t, u, den);
+  DDMUL(a, xi, fact);
+  DDDIV(fact, den, fact);
+  DDMUL(q, fact, t);
+  DDADD(br, t, cr);
+  DDMUL(p, fact, t);
+  DDADD(bi, t, ci);
+  DDMUL(br, br, t);
+  DDMUL(bi, bi, u);
+  DDADD(t, u, den);
+  DDDIV(br, den, dr);
+  DDDIV(bi, den, di);
+  DDNEG(di, di);
+  cmul_step();
+  int last = kBesselMaxTerms;
+  for (int i = 2; i <= last; ++i) {
+    DDADD(a, DDReal(2.0 * (i - 1)), a);
+    DDADD(bi, DDReal(2.0), bi);
+    DDMUL(a, dr, t);
+    DDADD(t, br, dr);
+    DDMUL(a, di, t);
+    DDADD(t, bi, di);
+    DDMUL(cr, cr, t);
+    DDMUL(ci, ci, u);
+    DDADD(t, u, den);
+    DDDIV(a, den, fact);
+    DDMUL(cr, fact, t);
+    DDADD(br, t, cr);
+    DDMUL(ci, fact, t);
+    DDSUB(bi, t, ci);
+    DDMUL(dr, dr, t);
+    DDMUL(di, di, u);
+    DDADD(t, u, den);
+    DDDIV(dr, den, dr);
+    DDDIV(di, den, di);
+    DDNEG(di, di);
+    cmul_step();
+    if (last == kBesselMaxTerms) {
+      DDReal e1, e2;
+      DDSUB(dlr, DDReal(1.0), e1);
+      DDABS(e1, e1);
+      DDABS(dli, e2);
+      int c1, c2;
+      DDCOMPARE(e1, tol, c1);
+      DDCOMPARE(e2, tol, c2);
+      if (c1 <= 0 && c2 <= 0) last = i + i / 4 + 2;
+    }
+    if (i == kBesselMaxTerms && last == kBesselMaxTerms) detail::fail(loop_msg);
+  }
+}
+
+/// Y_{mu+n}(x) for 0 < |mu| <= 1/2, n >= 0, x > 0, without the division by
+/// sin(nu pi): Temme's series below x = 2; from 2 to the switch Y_mu from
+/// Steed's fraction and J_mu, J_{mu+1} (Miller's recurrence),
+/// Y_mu = (p J_mu - J'_mu) / q, Y'_mu = p Y_mu + q J_mu; then Y_{v+1} = (2v/x) Y_v - Y_{v-1}.
+/// Above the switch, Hankel's expansion in its Y form.
+DDReal bessel_y_small_fraction(const DDReal& mu, int n, const DDReal& x, const char* loop1, const char* loop2) {
+  if (!below_switch(x)) {
+    DDReal nu, m4, hp, r;
+    DDADD(mu, DDReal(static_cast<double>(n)), nu);
+    real_order_hankel_args(nu, m4, hp);
+    hankel(m4, hp, x, true, loop2, r);
+    return r;
+  }
+  DDReal ymu, y1, xi;
+  DDDIV(DDReal(1.0), x, xi);
+  if (x.hi < kBesselKFractionFrom) {
+    y_temme(mu, x, loop1, ymu, y1);
+  } else {
+    DDReal p, q, mu1, jmu, j1, dj, t, u;
+    steed_cf2(mu, x, loop1, p, q);
+    DDADD(mu, DDReal(1.0), mu1);
+    jmu = bessel_j_real_miller(mu, x);
+    j1 = bessel_j_real_miller(mu1, x);
+    DDMUL(mu, xi, t);
+    DDMUL(t, jmu, dj);
+    DDSUB(dj, j1, dj);  // J'_mu = (mu/x) J_mu - J_{mu+1}
+    DDMUL(p, jmu, u);
+    DDSUB(u, dj, u);
+    DDDIV(u, q, ymu);
+    DDReal dy;
+    DDMUL(p, ymu, u);
+    DDMUL(q, jmu, dy);
+    DDADD(u, dy, dy);   // Y'_mu
+    DDMUL(t, ymu, y1);
+    DDSUB(y1, dy, y1);  // Y_{mu+1} = (mu/x) Y_mu - Y'_mu
+  }
+  if (n == 0) return ymu;
+  DDReal two_xi;
+  DDMULD(xi, 2.0, two_xi);
+  for (int k = 1; k < n; ++k) {
+    DDReal v, w, yn;
+    DDADD(mu, DDReal(static_cast<double>(k)), v);
+    DDMUL(v, two_xi, w);
+    DDMUL(w, y1, yn);
+    DDSUB(yn, ymu, yn);
+    ymu = y1;
+    y1 = yn;
+  }
+  return y1;
+}
+
 bool in_k_fraction_range(const DDReal& x) noexcept { return x.hi >= kBesselKFractionFrom && x.hi < kBesselSwitch; }
 
 }  // namespace
@@ -875,6 +1145,36 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselYrDomain);
   const DDReal v = nu, x = rr;
+  if (x.hi > 0.0) {
+    // Within 1/8 of an integer m the quotient below divides a cancelled
+    // difference by a small sine; take Y_{delta+|m|} directly instead, and
+    // for negative orders Y_-a = cos(a pi) Y_a + sin(a pi) J_a.
+    DDReal m, delta, ad;
+    DDNINT(v, m);
+    DDSUB(v, m, delta);
+    DDABS(delta, ad);
+    if (ad.hi < kBesselYNearInteger) {
+      if (v.hi > 0.0) {
+        zz = bessel_y_small_fraction(delta, static_cast<int>(m.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
+        return;
+      }
+      DDReal a, ma, da, ya, ja, sn, cs, t;
+      DDNEG(v, a);
+      DDNEG(m, ma);
+      DDNEG(delta, da);  // a = ma + da
+      ya = bessel_y_small_fraction(da, static_cast<int>(ma.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
+      DDBESSELJR(a, x, ja);
+      sincos_pi_small(da, sn, cs);
+      if ((static_cast<long long>(ma.hi) & 1) != 0) {
+        DDNEG(sn, sn);
+        DDNEG(cs, cs);
+      }
+      DDMUL(cs, ya, t);
+      DDMUL(sn, ja, sn);
+      DDADD(t, sn, zz);
+      return;
+    }
+  }
   DDReal pi, a, cs, sn, jp, jm, mv, r;
   DDPI(pi);
   DDMUL(v, pi, a);

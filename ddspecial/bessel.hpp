@@ -11,8 +11,13 @@
 // before they sum to a value of size 1/sqrt(x): they would lose about
 // 1.44 x bits, some 2^69 just below the switch.  So from x = kBesselMillerFrom
 // (8) up to the switch, J (integer and real order) comes from Miller's
-// backward recurrence and Y_n from the Neumann series over those J values;
-// Y of real order is (J_nu cos nu pi - J_-nu) / sin nu pi as before.  I loses
+// backward recurrence and Y_n from the Neumann series over those J values.
+// Y of real order is (J_nu cos nu pi - J_-nu) / sin nu pi, except within 1/8
+// of an integer, where that quotient divides a cancelled difference by a small
+// sine: there Y_mu (|mu| <= 1/8) comes from Temme's series below x = 2, from
+// Steed's complex fraction and Miller's J up to the switch, from Hankel's Y
+// form above, and the recurrence (or Y_-a = cos(a pi) Y_a + sin(a pi) J_a)
+// gives the order.  I loses
 // nothing (all terms positive).  K's series cancels against e^{-x}, losing
 // about 2.9 x bits; so K (integer and real order) is taken for
 // 2 <= x < kBesselSwitch from Steed's continued fraction (Temme's form) for
@@ -29,6 +34,7 @@
 //                 x < 2    2-8     8-47.86   47.87-250
 //   J_n, J_nu     1, 128   2^9     2^9.6     2^12 (relative near zeros)
 //   Y_n           2^7      2^7     2^9.4     2^10
+//   Y_nu          2^7      2^7     2^7       2^8 (orders down to 2^-63 from an integer)
 //   I_n, I_nu     1, 2^7   2^7     2^7       2^6
 //   K_n, K_nu     -, 2^8   2^5.4   2^6.4     2^6
 #pragma once
@@ -47,6 +53,9 @@ inline constexpr int kBesselMaxTerms = 1000000;
 /// this x up to the switch, where the power series would lose more than
 /// about 2^8 to cancellation.
 inline constexpr double kBesselMillerFrom = 8.0;
+/// Y of a real order within this distance of an integer is computed without
+/// the division by sin(nu pi) (Temme's series, Steed's fraction, Hankel's Y form).
+inline constexpr double kBesselYNearInteger = 0.125;
 /// K by the continued fraction from this x (below kBesselSwitch); the power
 /// series, or the difference of I values for real orders, below it.
 inline constexpr double kBesselKFractionFrom = 2.0;
@@ -61,6 +70,8 @@ inline constexpr char kBesselYnrLoop2[] = "('*** DDBESSELYNR: Loop end error 2')
 inline constexpr char kBesselJrNotPositive[] = "('*** DDBESSELJR: Second argument <= 0')";
 inline constexpr char kBesselJrLoop1[] = "('*** DDBESSELJR: Loop end error 1')";
 inline constexpr char kBesselJrLoop2[] = "('*** DDBESSELJR: Loop end error 2')";
+inline constexpr char kBesselYrLoop1[] = "('*** DDBESSELYR: Loop end error 1')";
+inline constexpr char kBesselYrLoop2[] = "('*** DDBESSELYR: Loop end error 2')";
 inline constexpr char kBesselYrDomain[] = "('*** DDBESSELYR: First argument < 0 and second argument <= 0')";
 inline constexpr char kBesselInrZero[] = "('*** DDBESSELINR: Second argument is zero')";
 inline constexpr char kBesselInrLoop1[] = "('*** DDBESSELINR: Loop end error 1')";

@@ -210,6 +210,47 @@ TEST(bessel, real_orders_against_mpfr) {
   }
 }
 
+/// Y_nu = (J_nu cos nu pi - J_-nu) / sin nu pi at 1400 bits.
+void mp_bessel_y(Mp& want, const DDReal& nu, const DDReal& x) {
+  constexpr mpfr_prec_t kPrec = 1400;
+  Mp v(nu, kPrec), mx(x, kPrec), mv(kPrec), a(kPrec), b(kPrec), s(kPrec), c(kPrec), r(kPrec);
+  mpfr_neg(mv, v, MPFR_RNDN);
+  dd::test::mp_bessel_series(a, v, mx, -1);
+  dd::test::mp_bessel_series(b, mv, mx, -1);
+  mpfr_const_pi(s, MPFR_RNDN);
+  mpfr_mul(s, s, v, MPFR_RNDN);
+  mpfr_sin_cos(s, c, s, MPFR_RNDN);
+  mpfr_mul(r, a, c, MPFR_RNDN);
+  mpfr_sub(r, r, b, MPFR_RNDN);
+  mpfr_div(r, r, s, MPFR_RNDN);
+  mpfr_set(want, r, MPFR_RNDN);
+}
+
+// Y of real order, generic and within 1/8 of an integer (down to 2^-63 from
+// it), where the quotient by sin(nu pi) is replaced: Temme's series below 2,
+// Steed's fraction with Miller's J up to the switch, Hankel's Y form above.
+TEST(bessel, y_real_orders_against_mpfr) {
+  std::mt19937_64 g(dd::test::test_seed());
+  const double edges[] = {0.01, 2.0, 10.0, 47.86, 100.0};
+  for (int b = 0; b + 1 < 5; ++b) {
+    double worst = 0.0;
+    for (int i = 0; i < 24; ++i) {
+      DDReal x = dd::test::random_dd(g, edges[b], edges[b + 1]);
+      if (b == 3) dd::DDADD(x, DDReal(0.01), x);  // keep clear of 47.86 .. 47.87
+      const double m = static_cast<double>(static_cast<int>(g() % 7) - 3);
+      const double sign = (g() & 1) != 0 ? 1.0 : -1.0;
+      const double d = i % 2 == 1 ? sign * std::ldexp(1.0, -4 - static_cast<int>(g() % 60)) : 0.13 + 0.74 * (g() % 1000) / 1000.0;
+      DDReal nu, y;
+      dd::DDADD(DDReal(m), DDReal(d), nu);
+      Mp want;
+      mp_bessel_y(want, nu, x);
+      dd::DDBESSELYR(nu, x, y);
+      worst = std::max(worst, units_of(y, want, envelope(x)));
+    }
+    EXPECT_LT(worst, 512.0) << "[" << edges[b] << ", " << edges[b + 1] << ")";
+  }
+}
+
 // Orders a hair away from an integer: K_{n+d} - K_n = O(d K_n ln(2/x)), so with
 // d = 2^-80 both must agree far beyond what (I_-nu - I_nu)/sin(nu pi) could give.
 TEST(bessel, k_next_to_integer_orders) {
