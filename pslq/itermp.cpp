@@ -224,14 +224,22 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   // b <- (I+T)^T b.  Every entry b(j, l) receives its terms T(m, j) b(m, l)
   // in increasing m from rows m > j not yet updated, as column by column;
   // rows are taken whole.  While every entry of b is a small_integer_entry
-  // (and so passes zero_term_keeps), zero multipliers are passed over outright.
-  if (work.b_keeps < 0) {
-    bool ok = true;
+  // (and so passes zero_term_keeps), zero multipliers are passed over
+  // outright; while every entry is a short_integer_entry, a term with a
+  // short integer multiplier is formed by short_integer_update.
+  if (work.b_keeps < 0 || work.b_short < 0) {
+    bool keeps = true;
+    bool short_ints = true;
     for (int l = 1; l <= n; ++l)
-      for (int i = 1; i <= n; ++i) ok &= small_integer_entry(B(i, l));
-    work.b_keeps = ok ? 1 : 0;
+      for (int i = 1; i <= n; ++i) {
+        keeps &= small_integer_entry(B(i, l));
+        short_ints &= short_integer_entry(B(i, l));
+      }
+    work.b_keeps = keeps ? 1 : 0;
+    work.b_short = short_ints ? 1 : 0;
   }
   bool b_keeps = work.b_keeps == 1;
+  bool b_short = work.b_short == 1;
   for (int j = 1; j <= n - 1; ++j) {
     if (nzcol[j] == 0 && b_keeps) continue;
     for (int m = j + 1; m <= n; ++m) {
@@ -244,13 +252,23 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
         }
         continue;
       }
+      if (b_short && short_integer_entry(t)) {
+        for (int l = 1; l <= n; ++l) {
+          const DDReal v = short_integer_update(B(j, l), t, B(m, l));
+          B(j, l) = v;
+          b_short &= std::fabs(v.hi) < 0x1p26;
+        }
+        continue;
+      }
       for (int l = 1; l <= n; ++l) {
         const DDReal v = B(j, l) + t * B(m, l);
         B(j, l) = v;
         b_keeps &= small_integer_entry(v);
+        b_short &= short_integer_entry(v);
       }
     }
   }
+  work.b_short = b_short ? 1 : -1;
   work.b_keeps = b_keeps ? 1 : -1;  // -1: look again next time
 
   DDReal bmax = to_ddreal(0.0);

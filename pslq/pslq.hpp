@@ -135,13 +135,14 @@ int sortidx_depth(int m, const DDReal* a, int* ip);
 /// iused, ipair and two counts of nonzero multipliers (5n integers).
 /// PSLQM1 keeps one for the whole search, and with it two facts about b and
 /// h that itermp keeps up to date as it writes them (-1: not yet known):
-/// every entry of b is a small_integer_entry; every entry of h (n x (n-1))
-/// passes gives_zero_product.
+/// every entry of b is a small_integer_entry (b_keeps), a short_integer_entry
+/// (b_short); every entry of h (n x (n-1)) passes gives_zero_product.
 struct ItermpWork {
   const DDReal* gpow;
   DDReal* rwork;
   int* iwork;
   int b_keeps = -1;
+  int b_short = -1;
   int h_gives_zero = -1;
 };
 inline std::size_t itermp_real_words(int n) { return static_cast<std::size_t>(n) * (n + 1); }
@@ -181,6 +182,22 @@ inline bool zero_term_keeps(const DDReal& x, const DDReal& v) noexcept {
 inline bool small_integer_entry(const DDReal& v) noexcept {
   return (std::bit_cast<std::uint64_t>(v.lo) == 0) & (std::fabs(v.hi) < 0x1p53) &
          (std::bit_cast<std::uint64_t>(v.hi) != 0x8000000000000000u);
+}
+
+/// An integer below 2^26 in the high word (no -0) with a +0 low word.
+inline bool short_integer_entry(const DDReal& v) noexcept {
+  constexpr double kRound = 0x1.8p52;  // adding and removing it rounds to an integer
+  return (std::bit_cast<std::uint64_t>(v.lo) == 0) & (std::fabs(v.hi) < 0x1p26) &
+         ((v.hi + kRound) - kRound == v.hi) & (std::bit_cast<std::uint64_t>(v.hi) != 0x8000000000000000u);
+}
+
+/// x + t * v for short integer entries x, t and v, bit for bit as DDMUL and
+/// DDADD form it: the product t.hi v.hi is exact and below 2^52, so DDMUL
+/// gives (p, +0) with p + 0.0 in place of a -0 product, and the sum below 2^53
+/// is exact, so DDADD gives (x.hi + p, +0).
+inline DDReal short_integer_update(const DDReal& x, const DDReal& t, const DDReal& v) noexcept {
+  const double p = t.hi * v.hi + 0.0;
+  return DDReal(x.hi + p, 0.0);
 }
 
 /// True when nearest_integer(a / b) is known to be (+0, +0) without dividing

@@ -343,6 +343,23 @@ TEST(itermp, zero_multiplier_shortcuts_match_the_kernels) {
       }
     }
   }
+  // Short integer terms x + t v formed directly agree with the operators.
+  std::uniform_int_distribution<int> small(-(1 << 25), 1 << 25);
+  for (int k = 0; k < 200000; ++k) {
+    const int pick = static_cast<int>(rng() % 4);
+    const DDReal x(static_cast<double>(pick == 0 ? 0 : small(rng)), 0.0);
+    const DDReal t(static_cast<double>(small(rng) | 1), 0.0);
+    const DDReal v(static_cast<double>(pick == 1 ? 0 : pick == 2 ? small(rng) % 8 : small(rng)), 0.0);
+    ASSERT_TRUE(dd::detail::short_integer_entry(x) && dd::detail::short_integer_entry(v));
+    const DDReal want = x + t * v;
+    const DDReal got = dd::detail::short_integer_update(x, t, v);
+    ASSERT_EQ(std::memcmp(&got, &want, sizeof(DDReal)), 0) << x.hi << " + " << t.hi << " * " << v.hi;
+  }
+  EXPECT_FALSE(dd::detail::short_integer_entry(DDReal(0.5)));
+  EXPECT_FALSE(dd::detail::short_integer_entry(DDReal(0x1p26)));
+  EXPECT_FALSE(dd::detail::short_integer_entry(DDReal(3.0, -0.0)));
+  EXPECT_FALSE(dd::detail::short_integer_entry(DDReal(-0.0)));
+
   // Negative zeros in x are not absorbed: those updates are carried out.
   EXPECT_FALSE(dd::detail::absorbs_zero(DDReal(1.0, -0.0)));
   EXPECT_FALSE(dd::detail::absorbs_zero(DDReal(-0.0, 0.0)));
