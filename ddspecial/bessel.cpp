@@ -26,7 +26,7 @@ bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
 
 DDReal series_eps() {
   DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
   return eps;
 }
 
@@ -438,7 +438,7 @@ inline void scale(DDReal& a, double f) noexcept {
 /// and Y_{k+1} = (2k/x) Y_k - Y_{k-1} upward (Y is the dominant solution).
 DDReal bessel_y_neumann(int n, const DDReal& x) {
   detail::BesselJSums js;
-  detail::bessel_j_sums(x, 1, js);
+  detail::bessel_j_sums(x, 1, js, true);
   DDReal h, l, g, pi, two_over_pi, t, u, y0, y1;
   DDMULD(x, 0.5, h);
   DDLOG(h, l);
@@ -830,7 +830,7 @@ void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ym
 /// then a quarter as many steps again.
 void steed_cf2(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& p, DDReal& q) {
   DDReal tol;
-  DDNPWR(DDReal(2.0), -103, tol);
+  tol = DDReal(0x1p-103);
   DDReal a, xi, br, bi(2.0), fact, cr, ci, den, dr, di, dlr, dli, t, u;
   DDMUL(mu, mu, t);
   DDSUB(DDReal(0.25), t, a);
@@ -1000,32 +1000,32 @@ void detail::bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j) {
   for (DDReal& v : j) DDDIV(v, norm, v);
 }
 
-void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out) {
+void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums) {
   const int start = miller_start(n, x);
   DDReal rx;
   DDDIV(DDReal(2.0), x, rx);
   DDReal jp(0.0), jk(0x1p-500), norm(0.0);
-  DDReal jn(0.0), j1(0.0), y0(0.0), y1(0.0), h0(0.0), h1(0.0);
+  DDReal jn(0.0), j1(0.0), y0(0.0), y1(0.0);
   for (int k = start; k >= 1; --k) {
     // jk = J_k, jp = J_{k+1} (unnormalised).
     if (k == n) jn = jk;
     if (k == 1) j1 = jk;
     DDReal t;
     if ((k & 1) == 0) {
-      const int mm = k / 2;
-      const double md = static_cast<double>(mm);
       DDMULD(jk, 2.0, t);
       DDADD(norm, t, norm);
+    }
+    if (!with_sums) {
+      // J_n alone needs only the normalisation.
+    } else if ((k & 1) == 0) {
+      const int mm = k / 2;
+      const double md = static_cast<double>(mm);
       DDDIVD(jk, md, t);
       if ((mm & 1) != 0) DDNEG(t, t);
       DDADD(y0, t, y0);
-      DDDIVD(jk, (4.0 * md) * md - 1.0, t);
-      DDADD(h1, t, h1);
     } else {
       const int mm = k / 2;
       const double md = static_cast<double>(mm);
-      DDDIVD(jk, static_cast<double>(k), t);
-      DDADD(h0, t, h0);
       if (mm >= 1) {
         DDMULD(jk, static_cast<double>(k), t);
         DDDIVD(t, md * (md + 1.0), t);
@@ -1040,7 +1040,7 @@ void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out) {
     jp = jk;
     jk = jm;
     if (std::fabs(jk.hi) > 0x1p400) {
-      for (DDReal* v : {&jk, &jp, &norm, &jn, &j1, &y0, &y1, &h0, &h1}) scale(*v, 0x1p-400);
+      for (DDReal* v : {&jk, &jp, &norm, &jn, &j1, &y0, &y1}) scale(*v, 0x1p-400);
     }
   }
   // jk = J_0
@@ -1051,8 +1051,6 @@ void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out) {
   DDDIV(j1, norm, out.j1);
   DDDIV(y0, norm, out.y0);
   DDDIV(y1, norm, out.y1);
-  DDDIV(h0, norm, out.h0);
-  DDDIV(h1, norm, out.h1);
 }
 
 // ---- J and Y of integer order ------------------------------------------------------------
@@ -1064,7 +1062,7 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
   DDABS(rr, x);
   if (in_miller_range(x)) {
     detail::BesselJSums js;
-    detail::bessel_j_sums(x, n, js);
+    detail::bessel_j_sums(x, n, js, false);
     r = js.jn;
   } else if (below_switch(rr)) {
     integer_order_series(n, x, true, msg::kBesselJnrLoop1, r);

@@ -89,8 +89,8 @@ inline constexpr char kBesselKrLoop2[] = "('*** DDBESSELKR: Loop end error 2')";
 
 namespace detail {
 
-/// J_n(x) and the sums over J_k(x) that give Y_0, Y_1, H_0 and H_1 (the
-/// Neumann series and the Bessel-series of the Struve functions), for x > 0,
+/// J_n(x) and the sums over J_k(x) that give Y_0 and Y_1 (the Neumann
+/// series), for x > 0,
 /// by Miller's backward recurrence J_{k-1} = (2k/x) J_k - J_{k+1} from
 /// k = max(n, x) + 20 + 20 max(n, x)^(1/3) (measured: 36 steps beyond max(n, x)
 /// suffice at 5, 70 at 47, 186 at 1000 for 2^-110), normalised by
@@ -102,10 +102,9 @@ struct BesselJSums {
   DDReal j0, j1;  ///< J_0, J_1
   DDReal y0;      ///< sum_{k>=1} (-1)^k J_{2k} / k
   DDReal y1;      ///< sum_{k>=1} (-1)^k (2k+1) J_{2k+1} / (k (k+1))
-  DDReal h0;      ///< sum_{k>=0} J_{2k+1} / (2k+1)
-  DDReal h1;      ///< sum_{k>=1} J_{2k} / (4k^2 - 1)
 };
-void bessel_j_sums(const DDReal& x, int n, BesselJSums& out);
+/// Without with_sums only jn, j0 and j1 are formed (the sums are left zero).
+void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums);
 
 /// j[k] = J_k(x) for k = 0 .. N, x > 0, by the same recurrence and
 /// normalisation, with N = the starting order for max(n, x) (J_N is below

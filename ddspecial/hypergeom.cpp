@@ -31,7 +31,7 @@ inline void scale(DDReal& a, double f) noexcept {
 void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DDReal& xx, DDReal& yy) {
   if (np < 1 || np > kPfqMaxParams || nq < 1 || nq > kPfqMaxParams) detail::fail(msg::kPfqSize, {kPfqMaxParams});
   DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
   const DDReal x = xx;
   DDReal s(1.0), num(1.0), den(1.0);
   for (int i = 1; i <= kPfqMaxTerms; ++i) {

@@ -89,7 +89,7 @@ DDReal log_near_one(const DDReal& x, const DDReal& eps) {
 void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   if (n < 0) detail::fail(msg::kPolylogPosNegative);
   DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
   DDReal ax;
   DDABS(x, ax);
   int ic;

@@ -64,7 +64,7 @@ void DDSTRUVEHN(int nu, const DDReal& ss, DDReal& zz) {
     return;
   }
   DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
   const DDReal x = ss;
   DDReal t(1.0), x2, w;
   DDMUL(x, x, x2);

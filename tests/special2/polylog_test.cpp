@@ -12,7 +12,7 @@ using dd::test::Mp;
 using dd::test::units;
 
 TEST(polylog, closed_forms_of_low_orders) {
-  DDReal y, want;
+  DDReal y;
   dd::DDPOLYLOGPOS(0, DDReal(0.5), y);
   EXPECT_EQ(y.hi, 1.0);
   EXPECT_EQ(y.lo, 0.0);
