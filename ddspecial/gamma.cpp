@@ -38,6 +38,12 @@ constexpr double kGammarTinyArg = 0x1p-480;
 constexpr int kScaleStep = 600;
 constexpr double kScaleHigh = 0x1p600;
 constexpr double kScaleLow = 0x1p-600;
+/// Below this fraction tn (t within it above an integer) the series quotient
+/// (about 1/tn^2) leaves the splitting range; Gamma(tn) = 1/tn - gamma there.
+constexpr double kTinyFraction = 0x1p-498;
+/// Below this 1 - tn (t within it below an integer) the second series
+/// (about 2^90 / (1 - tn)) leaves the splitting range; Gamma(tn) = 1 + gamma (1 - tn).
+constexpr double kTinyFraction2 = 0x1p-880;
 
 DDReal scale2(const DDReal& a, int e) { return DDReal(std::ldexp(a.hi, e), std::ldexp(a.lo, e)); }
 
@@ -94,6 +100,44 @@ void gamma_series(const DDReal& tn, const DDReal& mtn, const DDReal& eps, DDReal
   }
   s1 = sum1;
   s2 = sum2;
+}
+
+/// g = Gamma(tn) for 0 < tn < 1 from the two series and the reflection formula.
+void gamma_unit(const DDReal& tn, const DDReal& eps, DDReal& g) {
+  DDReal s1, s2, mtn;
+  DDNEG(tn, mtn);
+  gamma_series(tn, mtn, eps, s1, s2);
+
+  DDReal pi, angle, cs, sn;
+  DDPI(pi);
+  if (tn.hi >= kSineDirectFrom && tn.hi <= 1.0 - kSineDirectFrom) {
+    DDMUL(pi, tn, angle);
+    DDCSSNR(angle, cs, sn);
+  } else {
+    // sin(pi tn) = sin(pi (1 - tn)): the smaller angle, by its own series.
+    DDReal u = tn;
+    if (tn.hi > 0.5) DDSUB(DDReal(1.0, 0.0), tn, u);
+    DDMUL(pi, u, angle);
+    detail::small_angle_sine(angle, sn);
+  }
+  DDReal num, den, q;
+  DDMUL(pi, s1, num);
+  DDMUL(sn, s2, den);
+  DDMUL(tn, den, den);
+  DDDIV(num, den, q);
+  DDNEG(q, q);
+  DDSQRT(q, q);
+  // log 28 is the same on every call; it is taken once (a third of the time
+  // of a call otherwise).
+  static const DDReal l28 = [] {
+    DDReal r;
+    DDLOG(DDReal(28.0, 0.0), r);
+    return r;
+  }();
+  DDReal e;
+  DDMUL(tn, l28, e);
+  DDEXP(e, e);
+  DDMUL(q, e, g);
 }
 
 }  // namespace
@@ -167,6 +211,10 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     for (int i = 1; i <= n; ++i) {
       DDReal ti;
       DDSUB(t, DDReal(static_cast<double>(i), 0.0), ti);
+      if (std::fabs(ti.hi) < kScaleLow) {  // only t - n = tn, when t is within 2^-600 above n
+        ti = scale2(ti, kScaleStep);
+        scale -= kScaleStep;
+      }
       DDMUL(f, ti, f);
       if (std::fabs(f.hi) > kScaleHigh) {
         f = scale2(f, -kScaleStep);
@@ -182,6 +230,10 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     for (int i = 0; i <= n - 1; ++i) {
       DDReal ti;
       DDADD(t, DDReal(static_cast<double>(i), 0.0), ti);
+      if (std::fabs(ti.hi) < kScaleLow) {  // t within 2^-600 below the integer -i
+        ti = scale2(ti, kScaleStep);
+        scale += kScaleStep;
+      }
       DDDIV(f, ti, f);
       if (std::fabs(f.hi) < kScaleLow) {
         f = scale2(f, kScaleStep);
@@ -190,41 +242,26 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     }
   }
 
-  DDReal s1, s2, mtn;
-  DDNEG(tn, mtn);
-  gamma_series(tn, mtn, eps, s1, s2);
-
-  DDReal pi, angle, cs, sn;
-  DDPI(pi);
-  if (tn.hi >= kSineDirectFrom && tn.hi <= 1.0 - kSineDirectFrom) {
-    DDMUL(pi, tn, angle);
-    DDCSSNR(angle, cs, sn);
-  } else {
-    // sin(pi tn) = sin(pi (1 - tn)): the smaller angle, by its own series.
-    DDReal u = tn;
-    if (tn.hi > 0.5) DDSUB(DDReal(1.0, 0.0), tn, u);
-    DDMUL(pi, u, angle);
-    detail::small_angle_sine(angle, sn);
-  }
-  DDReal num, den, q;
-  DDMUL(pi, s1, num);
-  DDMUL(sn, s2, den);
-  DDMUL(tn, den, den);
-  DDDIV(num, den, q);
-  DDNEG(q, q);
-  DDSQRT(q, q);
-  // log 28 is the same on every call; it is taken once (a third of the time
-  // of a call otherwise).
-  static const DDReal l28 = [] {
-    DDReal r;
-    DDLOG(DDReal(28.0, 0.0), r);
-    return r;
-  }();
-  DDReal e;
-  DDMUL(tn, l28, e);
-  DDEXP(e, e);
   DDReal g;
-  DDMUL(q, e, g);
+  DDReal omtn;
+  DDSUB(DDReal(1.0, 0.0), tn, omtn);
+  if (tn.hi < kTinyFraction) {
+    // Gamma(tn) = 1/tn - gamma + O(tn): 1/tn would leave the splitting range
+    // inside the series quotient, so it is formed at a scale.
+    DDReal ts = scale2(tn, kScaleStep), eg;
+    DDDIV(DDReal(1.0, 0.0), ts, g);
+    DDEULER(eg);
+    DDSUB(g, scale2(eg, -kScaleStep), g);
+    scale += kScaleStep;
+  } else if (omtn.hi < kTinyFraction2) {
+    // Gamma(1 - e) = 1 + gamma e + O(e^2); the second series would overflow.
+    DDReal eg;
+    DDEULER(eg);
+    DDMUL(eg, omtn, eg);
+    DDADD(DDReal(1.0, 0.0), eg, g);
+  } else {
+    gamma_unit(tn, eps, g);
+  }
   DDMUL(f, g, z);
   z = finish_scaled(z, scale);
 }

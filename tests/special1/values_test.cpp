@@ -101,12 +101,21 @@ TEST(gamma, tiny_and_underflowing_arguments_are_not_nan) {
   dd::DDGAMMAR(DDReal(-190.5), r);
   EXPECT_EQ(r.hi, 0.0);
   EXPECT_TRUE(std::signbit(r.hi));
-  // Near integers the sine of pi t is summed directly.
-  for (double t : {1.0 + 0x1p-40, 5.0 - 0x1p-30, -3.0 + 0x1p-35}) {
-    dd::DDGAMMAR(DDReal(t), r);
-    mpfr_gamma(want, Mp(DDReal(t)), MPFR_RNDN);
-    EXPECT_LT(err(r, want), 80.0) << t;
+  // Near integers the sine of pi t is summed directly; within 2^-498 above
+  // or 2^-880 below an integer (only the low word differs), Gamma of the
+  // fraction comes from its expansion, and the recurrence is scaled.
+  const DDReal near[] = {DDReal(1.0 + 0x1p-40), DDReal(5.0 - 0x1p-30), DDReal(-3.0 + 0x1p-35),
+                         DDReal(5.0, 1e-200),   DDReal(5.0, -1e-280),  DDReal(-3.0, 1e-200),
+                         DDReal(-3.0, -1e-200), DDReal(2.0, 0x1p-1000)};
+  for (const DDReal& t : near) {
+    dd::DDGAMMAR(t, r);
+    Mp exact(t, 2200), g(2200);  // the whole of hi + lo
+    mpfr_gamma(g, exact, MPFR_RNDN);
+    mpfr_set(want, g, MPFR_RNDN);
+    EXPECT_LT(err(r, want), 80.0) << t.hi << " + " << t.lo;
   }
+  dd::DDGAMMAR(DDReal(-3.0, 0x1p-1070), r);  // about -2^1070 / 6
+  EXPECT_EQ(r.hi, -HUGE_VAL);
 }
 
 TEST(gamma, domain_refusals) {
