@@ -201,7 +201,7 @@ inline DDReal short_integer_update(const DDReal& x, const DDReal& t, const DDRea
 }
 
 /// True when nearest_integer(a / b) is known to be (+0, +0) without dividing
-/// (see reduction_multiplier in itermp.cpp for the bounds).
+/// (rounded_quotient in itermp.cpp gives the bounds).
 inline bool quotient_rounds_to_zero(const DDReal& a, const DDReal& b) noexcept {
   const double ah = std::fabs(a.hi);
   const double bh = std::fabs(b.hi);
