@@ -31,6 +31,9 @@ constexpr int kZetaintrDirectAbove = 17;
 constexpr double kZetabeDirectAbove = 17.666666666666668;
 /// Euler-Maclaurin: N = 19, so 12 N = 228 and N^2 = 361.
 constexpr int kEmTerms = 19;
+/// zeta(IS) overflows from about IS = -280 on; below this the functional
+/// equation is not even attempted.
+constexpr int kZetaintrOverflowBelow = -1000;
 
 bool small_against(const DDReal& term, const DDReal& eps, const DDReal& sum) {
   DDReal at, es;
@@ -196,6 +199,12 @@ void DDZETAINTR(int IS, DDReal& z) {
   }
   if (IS < 0 && IS % 2 == 0) {
     z = DDReal(0.0, 0.0);
+    return;
+  }
+  if (IS < kZetaintrOverflowBelow) {
+    // |zeta(IS)| = |B(1 - IS)| / (1 - IS) is far beyond the binary64 range;
+    // 1 - IS might not even fit an integer.  The sign alternates with IS.
+    z = DDReal(((1LL - IS) / 2) % 2 == 0 ? HUGE_VAL : -HUGE_VAL, 0.0);
     return;
   }
   DDReal eps;

@@ -279,6 +279,16 @@ TEST(zeta, across_the_method_switches) {
   DDReal z;
   dd::DDZETAINTR(-171, z);
   EXPECT_LT(err(z, w), 40.0);
+  // Past the binary64 range: signed infinities, with the sign of zeta(-n),
+  // -(-1)^((n+1)/2) B(n+1)/(n+1) for odd n.
+  dd::DDZETAINTR(-301, z);
+  EXPECT_EQ(z.hi, -HUGE_VAL);
+  dd::DDZETAINTR(-303, z);
+  EXPECT_EQ(z.hi, HUGE_VAL);
+  dd::DDZETAINTR(-2147483647, z);
+  EXPECT_EQ(z.hi, HUGE_VAL);
+  dd::DDZETAINTR(-2147483645, z);
+  EXPECT_EQ(z.hi, -HUGE_VAL);
 }
 
 TEST(zeta, refusals) {
