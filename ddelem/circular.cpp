@@ -76,7 +76,7 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
     y = DDReal(0.0, 0.0);
     return;
   }
-  if (std::isnan(a.hi) || std::isnan(a.lo)) {
+  if (std::isnan(a.hi) || !std::isfinite(a.lo)) {
     x = DDReal(kNaN, kNaN);
     y = DDReal(kNaN, kNaN);
     return;
@@ -141,7 +141,7 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
 // refined by three Newton steps: on cos a = x/r near +-pi/2 (where the
 // sine's derivative vanishes), on sin a = y/r elsewhere.
 void DDANG(const DDReal& x, const DDReal& y, DDReal& a) {
-  if (std::isnan(x.hi) || std::isnan(x.lo) || std::isnan(y.hi) || std::isnan(y.lo)) {
+  if (std::isnan(x.hi) || !std::isfinite(x.lo) || std::isnan(y.hi) || !std::isfinite(y.lo)) {
     a = DDReal(kNaN, kNaN);
     return;
   }

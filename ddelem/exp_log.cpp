@@ -84,7 +84,8 @@ inline bool log_newton(const DDReal& a, DDReal& x) {
 }  // namespace
 
 void DDEXP(const DDReal& a, DDReal& b) {
-  if (std::isnan(a.hi) || std::isnan(a.lo)) {
+  // NaN words, and a non-finite low word beside a finite high one, give NaN.
+  if (std::isnan(a.hi) || !std::isfinite(a.lo)) {
     b = DDReal(kNaN, kNaN);
     return;
   }
@@ -98,7 +99,7 @@ void DDEXP(const DDReal& a, DDReal& b) {
 // ln a = ln m + k ln 2; inside the range the result is that of the Newton steps
 // alone.  NaN and +infinity give NaN words.
 void DDLOG(const DDReal& a, DDReal& b) {
-  if (std::isnan(a.hi) || std::isnan(a.lo)) {
+  if (std::isnan(a.hi) || !std::isfinite(a.lo)) {
     b = DDReal(kNaN, kNaN);
     return;
   }

@@ -107,6 +107,12 @@ TEST(exp_log, nan_and_infinity) {
   EXPECT_TRUE(std::isnan(log_of(nan).hi));
   EXPECT_TRUE(std::isnan(log_of(DDReal(kInf)).hi));
   EXPECT_DD_STOP(exp_of(DDReal(kInf)), "*** DDEXP: Argument is too large    Infinity");
+  // A finite hi word beside an infinite lo word is not a number either.
+  EXPECT_TRUE(std::isnan(exp_of(DDReal(1.0, -kInf)).hi));
+  EXPECT_TRUE(std::isnan(log_of(DDReal(1.0, kInf)).hi));
+  DDReal c, s;
+  dd::DDCSSNR(DDReal(1.0, -kInf), c, s);
+  EXPECT_TRUE(std::isnan(c.hi) && std::isnan(s.hi));
 }
 
 TEST(cos_sin, exact_values_and_signs) {
