@@ -43,6 +43,8 @@ constexpr int kIncgammarMaxCfSteps = 100000;
 /// The series result is replaced when its parts exceed it 4-fold (a loss of
 /// two bits; the series' own error is a few units of 2^-104 before that).
 constexpr double kCancelFactor = 4.0;
+/// Above this order -s the finite sum (m-1)! ... z^(m-1) is not formed.
+constexpr int kIncgammarMaxFactorialOrder = 160;
 /// exp(x) leaves its range at |x| = 300; e^x is then formed as (e^(x/4))^4.
 constexpr double kExpLimit = 300.0;
 /// e^690 is about 1e299, the largest power the kernels can still split.
@@ -79,6 +81,17 @@ void exp_wide(const DDReal& x, DDReal& r) {
 /// exponent leaves the exponential's range (z past about 300), e^-z comes
 /// from e^(-z/4) and z^f from the power routine.
 void power_times_exp(const DDReal& z, const DDReal& e, DDReal& r) {
+  // Results outside the binary64 range are a zero or an infinity at once:
+  // their factors would otherwise meet as 0 * inf or inf / inf.
+  const double size = e.hi * std::log(z.hi) - z.hi;  // natural log of the result, roughly
+  if (size < -760.0) {
+    r = DDReal(0.0, 0.0);
+    return;
+  }
+  if (size > 720.0) {
+    r = DDReal(HUGE_VAL, 0.0);
+    return;
+  }
   DDReal whole, frac;
   DDINFR(e, whole, frac);
   DDReal zn;
@@ -259,6 +272,12 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   if (s_integer && n <= 0) {
     // E = Gamma(0, z) from the exponential-integral series.
     const int m = -n;
+    if (m > kIncgammarMaxFactorialOrder && d > 0.0) {
+      // (m-1)! and z^(m-1) leave the splitting range (the result would be
+      // NaN words, and for huge m the factorial loop would not end in time).
+      incgamma_cf(s, z, g);
+      return;
+    }
     DDReal sum = z, u = z, h(1.0, 0.0);
     bool done = false;
     for (int k = 2; k <= kIncgammarMaxTerms + 1; ++k) {
@@ -321,7 +340,7 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
     } else {
       DDADD(q, e, r);
     }
-    if (d > 0.0 && std::fabs(r.hi) * kCancelFactor < std::fabs(q.hi) + e_parts) {
+    if (d > 0.0 && !(std::fabs(r.hi) * kCancelFactor >= std::fabs(q.hi) + e_parts)) {  // NaN included
       incgamma_cf(s, z, g);
       return;
     }

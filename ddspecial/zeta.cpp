@@ -165,8 +165,28 @@ void DDZETAR(const DDReal& s, DDReal& z) {
   DDReal ip, fr;
   DDINFR(s, ip, fr);
   if (DDSIGN(fr) == 0) {
-    const double n = std::clamp(std::trunc(s.hi), -2147483647.0, 2147483647.0);
-    DDZETAINTR(static_cast<int>(n), z);
+    // Integers outside the 32-bit range: zeta is 1 above it; below it zero at
+    // the even and a signed infinity at the odd ones (a truncation to 32 bits
+    // would lose the parity).
+    if (s.hi > 2147483647.0) {
+      z = DDReal(1.0, 0.0);
+      return;
+    }
+    if (s.hi < -2147483647.0) {
+      DDReal h, w, f;
+      DDMULD(s, 0.5, h);
+      DDINFR(h, w, f);
+      if (DDSIGN(f) == 0) {
+        z = DDReal(0.0, 0.0);
+        return;
+      }
+      DDSUB(DDReal(1.0, 0.0), s, h);
+      DDMULD(h, 0.25, h);
+      DDINFR(h, w, f);  // (1 - s)/2 even: positive
+      z = DDReal(DDSIGN(f) == 0 ? HUGE_VAL : -HUGE_VAL, 0.0);
+      return;
+    }
+    DDZETAINTR(static_cast<int>(std::trunc(s.hi)), z);
     return;
   }
   DDReal t;

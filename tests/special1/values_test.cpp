@@ -206,6 +206,24 @@ TEST(incomplete_gamma, large_z_below_the_switch_keeps_its_digits) {
   }
 }
 
+// Large negative integer orders: the factorial sum would leave the range.
+TEST(incomplete_gamma, large_negative_integer_orders) {
+  for (int m : {150, 200, 100000}) {
+    for (double z : {1.0, 3.5}) {
+      DDReal g;
+      dd::DDINCGAMMAR(DDReal(-static_cast<double>(m)), DDReal(z), g);
+      Mp s, want;
+      mpfr_set_si(s, -m, MPFR_RNDN);
+      mpfr_gamma_inc(want, s, Mp(DDReal(z)), MPFR_RNDN);
+      if (mpfr_get_exp(want) < -1074) {  // below the binary64 range
+        EXPECT_EQ(g.hi, 0.0) << m << " " << z;
+      } else {
+        EXPECT_LT(err(g, want), 300.0) << m << " " << z;
+      }
+    }
+  }
+}
+
 TEST(incomplete_gamma, refusals) {
   const char* domain =
       "*** DDINCGAMMAR: The second argument must not be zero,\n"
@@ -289,6 +307,14 @@ TEST(zeta, across_the_method_switches) {
   EXPECT_EQ(z.hi, HUGE_VAL);
   dd::DDZETAINTR(-2147483645, z);
   EXPECT_EQ(z.hi, -HUGE_VAL);
+  dd::DDZETAR(DDReal(-1e20), z);  // even
+  EXPECT_EQ(z.hi, 0.0);
+  dd::DDZETAR(DDReal(-1e15 - 1), z);  // odd, (1 - s)/2 odd
+  EXPECT_EQ(z.hi, -HUGE_VAL);
+  dd::DDZETAR(DDReal(-1e15 - 3), z);
+  EXPECT_EQ(z.hi, HUGE_VAL);
+  dd::DDZETAR(DDReal(1e20), z);
+  expect_bits(z, DDReal(1.0, 0.0));
 }
 
 TEST(zeta, refusals) {
