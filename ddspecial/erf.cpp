@@ -13,9 +13,19 @@ namespace {
 /// Magnitude above which a binary64 can no longer be split (2^27 + 1 times it overflows).
 constexpr double kSplitLimit = 1.0e300;
 
+/// |u| <= |eps * s|.
+bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
+  DDReal au, es, aes;
+  DDABS(u, au);
+  DDMUL(eps, s, es);
+  DDABS(es, aes);
+  int ic;
+  DDCOMPARE(au, aes, ic);
+  return ic <= 0;
+}
+
 constexpr int kConvergent = 1;
 constexpr int kAsymptotic = 2;
-constexpr int kFraction = 3;
 
 /// The shared loop of both series.  z2 = z*z.  Stops at the first term whose
 /// ratio r to the sum has |r| <= 2^-106, or when |r| stops decreasing (the
@@ -73,50 +83,81 @@ void erf_scale(const DDReal& z2, DDReal& e) {
   DDMUL(rp, ex, e);
 }
 
-/// y = erfc z for z > 0 by the even part of Laplace's continued fraction
-///   erfc z = (2z e^{-z^2} / sqrt(pi)) / (2z^2 + 1 - 1*2 / (2z^2 + 5 - 3*4 / (2z^2 + 9 - ...))),
-/// evaluated forwards (Lentz).  Its error after n steps falls like exp(-c sqrt n):
-/// the loop runs until a step changes the value by at most 2^-104, then half
-/// as many steps again, which puts the tail far below 2^-106.  Steps needed
-/// (before the extra half): 340 at z = 1, 96 at z = 2, 32 at z = 4, 13 at z = 9.
-void erfc_fraction(const DDReal& z, const DDReal& z2, const char* limit_msg, DDReal& y) {
-  DDReal tol;
-  tol = DDReal(0x1p-104);
-  DDReal w;  // 2 z^2
-  DDMULD(z2, 2.0, w);
-  DDReal f, c, d(0.0);
-  DDADD(w, DDReal(1.0), f);
-  c = f;
-  int last = kErfMaxTerms;
-  for (int n = 1; n <= last; ++n) {
-    const double a = -(static_cast<double>(2 * n - 1) * static_cast<double>(2 * n));
-    DDReal b, t, delta;
-    DDADD(w, DDReal(static_cast<double>(4 * n + 1)), b);
-    DDMULD(d, a, t);
-    DDADD(b, t, d);
-    DDDIV(DDReal(1.0), d, d);
-    DDDIV(DDReal(a), c, t);
-    DDADD(b, t, c);
-    DDMUL(c, d, delta);
-    DDMUL(f, delta, f);
-    if (last == kErfMaxTerms) {
-      DDSUB(delta, DDReal(1.0), t);
-      DDABS(t, t);
-      int ic;
-      DDCOMPARE(t, tol, ic);
-      if (ic <= 0) last = n + n / 2 + 2;
+/// Anchors of the Taylor expansion of erfc (tools/erfc_anchors.py): z0,
+/// erfc(z0) and (2/sqrt(pi)) e^{-z0^2}, the last two as double-double pairs.
+struct ErfcAnchor {
+  double z0;
+  DDReal erfc_z0;
+  DDReal scale;
+};
+constexpr ErfcAnchor kErfcAnchors[] = {
+    {1.125, {0x1.c9296beb09cf1p-4, -0x1.5224acd170beep-59}, {0x1.45e99bcbb7915p-2, 0x1.7bcd0125a8155p-56}},
+    {1.375, {0x1.a8973c4b5c03ep-5, 0x1.d27662c1d9dc2p-59}, {0x1.5ce595c455b0ap-3, 0x1.c317415c2c6e1p-59}},
+    {1.625, {0x1.612d893085125p-6, -0x1.7847afe4f2a7bp-62}, {0x1.499d478bca735p-4, 0x1.31c41d17378e2p-60}},
+    {1.875, {0x1.0678442cc256fp-7, -0x1.77b62199d8601p-61}, {0x1.12ceb37ff9bc3p-5, 0x1.a3b0b09d34761p-59}},
+    {2.125, {0x1.5bde729a6b60fp-9, 0x1.999ec7becc5c7p-65}, {0x1.94624e78e0fafp-7, -0x1.41864737c78ffp-61}},
+    {2.375, {0x1.9a7c305336484p-11, 0x1.6394dd2ff0093p-65}, {0x1.06918b6355624p-8, 0x1.21b463b8e3a00p-62}},
+    {2.625, {0x1.aeb4423e690e7p-13, -0x1.a732e928e4c5dp-68}, {0x1.2ce898809244ep-10, 0x1.092b45493a9e8p-64}},
+    {2.875, {0x1.916f7c5f2f764p-15, 0x1.84e95673c70a1p-70}, {0x1.30538fbb77ecdp-12, 0x1.8c5e8c1b3532fp-69}},
+    {3.125, {0x1.4c144d984e1b8p-17, 0x1.2d1f7068bf3fbp-74}, {0x1.0f9e1b4dd36dfp-14, -0x1.3fedc80d9c7aep-71}},
+    {3.375, {0x1.e749309831666p-20, -0x1.76172989e68aep-76}, {0x1.abe09e9144b5ep-17, 0x1.308300923fe4bp-71}},
+    {3.625, {0x1.3ce784b411931p-22, -0x1.8c77157062626p-76}, {0x1.296a70f414053p-19, 0x1.036e65808a17dp-74}},
+    {3.875, {0x1.6d3126d74b6ccp-25, -0x1.301eb5249fe1dp-79}, {0x1.6ce1aa3fd7bddp-22, 0x1.bf15b0bc56aabp-80}},
+    {4.125, {0x1.74b179d1eba81p-28, -0x1.83473776fe2fcp-82}, {0x1.8b0cfce0579e0p-25, -0x1.e8bad9967ec2cp-79}},
+    {4.375, {0x1.50b75c536f927p-31, -0x1.3c10e160b737ep-89}, {0x1.7974e743dea3dp-28, -0x1.b6101ddd90bdbp-82}},
+    {4.625, {0x1.0d3b35021d695p-34, -0x1.42a25e7a42894p-89}, {0x1.3e44e45301b92p-31, 0x1.1a5c00d13a5f2p-85}},
+    {4.875, {0x1.7cef42e9a617dp-38, 0x1.22a7daf8a3e2fp-92}, {0x1.d9a880f306bd8p-35, -0x1.fbec4689ff1dap-94}},
+    {5.125, {0x1.dcc4fabf32f1cp-42, -0x1.748a050f39acfp-96}, {0x1.370ab8327af5ep-38, -0x1.1cdf083ee84bcp-92}},
+    {5.375, {0x1.07dd6833bb380p-45, -0x1.63b11e0c47d2ap-99}, {0x1.68823e52970bep-42, 0x1.24038ae49efbdp-98}},
+    {5.625, {0x1.0241de6c31e5bp-49, -0x1.636c6dd3916b0p-103}, {0x1.70beaf9c7ffb6p-46, -0x1.b0d0718f5cfd3p-103}},
+    {5.875, {0x1.bef1b1a12823ep-54, -0x1.b1807c3b357d3p-108}, {0x1.4cd9c04158cd7p-50, 0x1.533947579e54dp-104}},
+    {6.125, {0x1.55df1790f2f61p-58, 0x1.ec3d39d9bc1d6p-113}, {0x1.09257fca001c0p-54, -0x1.baeb82076e9dap-109}},
+    {6.375, {0x1.ce42dd8e4fa23p-63, 0x1.8bad2d1795b81p-117}, {0x1.74ca889bbacd5p-59, 0x1.9dc85afd5c571p-113}},
+    {6.625, {0x1.1432649c86c4dp-67, -0x1.76681db3323e7p-121}, {0x1.ce8cc007a6432p-64, -0x1.c386f701261b1p-120}},
+    {6.875, {0x1.23a85891dc72bp-72, 0x1.fe4810babd776p-127}, {0x1.fa7b9159fc471p-69, -0x1.0b6a8e5b40bc7p-123}},
+    {7.125, {0x1.1022313b11381p-77, 0x1.e521cbf9cf10ep-131}, {0x1.e96c265c21fbfp-74, -0x1.4ba831c003c2bp-128}},
+    {7.375, {0x1.c0aee6d6b1406p-83, 0x1.01c2b84c30198p-139}, {0x1.a15d86bb23572p-79, -0x1.acbf4366253cbp-133}},
+    {7.625, {0x1.46c779ebb14aep-88, 0x1.61c0b9f885047p-144}, {0x1.3a1882865d26ep-84, -0x1.76c19317e6c5dp-138}},
+    {7.875, {0x1.a47db588b15cfp-94, 0x1.6268156643083p-148}, {0x1.a134d30d655e4p-90, 0x1.29888cf2f3331p-146}},
+    {8.125, {0x1.ddf56913a541ep-100, 0x1.099b82891a35dp-154}, {0x1.e90cb5cac7057p-96, -0x1.2d793a7ccdd64p-152}},
+    {8.375, {0x1.dfe0c1b8af1f3p-106, 0x1.2e9765a21e903p-161}, {0x1.f9e77238e0031p-102, 0x1.d467693949a9fp-156}},
+    {8.625, {0x1.a98e26924c6c8p-112, -0x1.b4fab86673155p-166}, {0x1.cdd86b83e679dp-108, -0x1.2ef1dd410d4e6p-163}},
+    {8.875, {0x1.4d4ec8ea8ee67p-118, -0x1.61d73c8f3ef76p-172}, {0x1.7414e5b5ca43cp-114, 0x1.ec33c601742a0p-168}},
+};
+
+/// y = erfc z for 1 < z < 9 by Taylor's series about the nearest anchor z0
+/// (|h| = |z - z0| <= 1/8):
+///   erfc(z0 + h) = erfc(z0) + (2/sqrt(pi)) e^{-z0^2} sum_{n>=1} (-h)^n H_{n-1}(z0) / n!,
+/// with the Hermite polynomials H_0 = 1, H_1 = 2 z0, H_{k+1} = 2 z0 H_k - 2k H_{k-1}.
+/// 20 to 40 terms; with h > 0 the sum removes at most 1 - e^{-2.2} of
+/// erfc(z0) (1.5 bits, at z0 = 8.875).  No exponential is evaluated, so the
+/// result keeps its relative accuracy however small erfc is.
+void erfc_taylor(const DDReal& z, DDReal& y) {
+  const DDReal eps(0x1p-106);
+  int i = static_cast<int>((z.hi - 1.0) * 4.0);
+  i = i < 0 ? 0 : i > 31 ? 31 : i;
+  const ErfcAnchor& a = kErfcAnchors[i];
+  DDReal mh, hk(1.0), hm(0.0), p(1.0), s(0.0);
+  DDSUB(DDReal(a.z0), z, mh);  // -h, exact
+  for (int n = 1; n < 200; ++n) {
+    // p = (-h)^n / n!, hk = H_{n-1}(z0), hm = H_{n-2}(z0)
+    DDMUL(p, mh, p);
+    DDDIVD(p, static_cast<double>(n), p);
+    if (n >= 2) {
+      DDReal t, u;
+      DDMULD(hk, 2.0 * a.z0, t);
+      DDMULD(hm, 2.0 * (n - 2), u);
+      DDSUB(t, u, t);
+      hm = hk;
+      hk = t;
     }
-    if (n == kErfMaxTerms && last == kErfMaxTerms) detail::fail(limit_msg, {kFraction, kErfMaxTerms});
+    DDReal term;
+    DDMUL(p, hk, term);
+    DDADD(s, term, s);
+    if (negligible(term, eps, s)) break;
   }
-  DDReal mz2, ex, pi, rp, num, den;
-  DDNEG(z2, mz2);
-  DDEXP(mz2, ex);
-  DDMULD(z, 2.0, num);
-  DDMUL(num, ex, num);
-  DDPI(pi);
-  DDSQRT(pi, rp);
-  DDMUL(rp, f, den);
-  DDDIV(num, den, y);
+  DDMUL(a.scale, s, s);
+  DDADD(a.erfc_z0, s, y);
 }
 
 }  // namespace
@@ -146,7 +187,7 @@ void DDERFR(const DDReal& z, DDReal& y) {
       // |z| > 6.75: erf = 1 - erfc, erfc below 2e-21.
       DDReal ax, c;
       DDABS(x, ax);
-      erfc_fraction(ax, z2, msg::kErfIterLimit, c);
+      erfc_taylor(ax, c);
       DDSUB(DDReal(1.0), c, t);
       if (x.hi < 0.0) DDNEG(t, t);
       y = t;
@@ -188,8 +229,8 @@ void DDERFCR(const DDReal& z, DDReal& y) {
     DDDIV(s, e, y);
     return;
   }
-  if (x.hi >= kErfcFractionFrom) {
-    erfc_fraction(x, z2, msg::kErfcIterLimit, y);
+  if (x.hi > kErfcTaylorFrom) {
+    erfc_taylor(x, y);
     return;
   }
   if (erf_series(x, z2, kConvergent, msg::kErfcIterLimit, s)) {
@@ -202,7 +243,7 @@ void DDERFCR(const DDReal& z, DDReal& y) {
   // z < -6.75: erfc z = 2 - erfc |z|.
   DDReal ax, c;
   DDABS(x, ax);
-  erfc_fraction(ax, z2, msg::kErfcIterLimit, c);
+  erfc_taylor(ax, c);
   DDSUB(DDReal(2.0), c, y);
 }
 
