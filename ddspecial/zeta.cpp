@@ -31,6 +31,8 @@ constexpr int kZetaintrDirectAbove = 17;
 constexpr double kZetabeDirectAbove = 17.666666666666668;
 /// Euler-Maclaurin: N = 19, so 12 N = 228 and N^2 = 361.
 constexpr int kEmTerms = 19;
+/// Within this distance of the pole, 1 - 2^(1-t) is summed directly.
+constexpr double kNearPole = 0.25;
 /// zeta(IS) overflows from about IS = -280 on; below this the functional
 /// equation is not even attempted.
 constexpr int kZetaintrOverflowBelow = -1000;
@@ -95,9 +97,9 @@ void direct_series(const Power& power, const DDReal& eps, const char* limit_msg,
   detail::fail(limit_msg, {1, kZetaMaxTerms});
 }
 
-/// Borwein's series with n = 33; p1t = 2^(1-t).
+/// Borwein's series with n = 33; den = 1 - 2^(1-t).
 template <class Power>
-void borwein_series(const Power& power, const DDReal& p1t, DDReal& z) {
+void borwein_series(const Power& power, const DDReal& one_minus_p1t, DDReal& z) {
   DDReal p33, w;
   DDNPWR(DDReal(2.0), 33, p33);
   DDNEG(p33, w);
@@ -120,10 +122,27 @@ void borwein_series(const Power& power, const DDReal& p1t, DDReal& z) {
     }
   }
   DDReal den;
-  DDSUB(DDReal(1.0, 0.0), p1t, den);
-  DDMUL(p33, den, den);
+  DDMUL(p33, one_minus_p1t, den);
   DDNEG(sum, sum);
   DDDIV(sum, den, z);
+}
+
+/// r = 1 - 2^e = -(e^u - 1) with u = e log 2, for |e| < 1/4 (|u| < 0.18),
+/// summing u^k / k! until a term falls below 2^-110 of the sum (at most 25
+/// terms).
+void one_minus_exp2(const DDReal& e, DDReal& r) {
+  DDReal l2, u, term, sum;
+  DDLOG2(l2);
+  DDMUL(e, l2, u);
+  term = u;
+  sum = u;
+  for (int k = 2; k <= 60; ++k) {
+    DDMUL(term, u, term);
+    DDDIVD(term, static_cast<double>(k), term);
+    DDADD(sum, term, sum);
+    if (std::fabs(term.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
+  }
+  DDNEG(sum, r);
 }
 
 /// zeta(s) from zeta(t), t = 1 - s, given Gamma(t) (times 2^-scale), the
@@ -199,10 +218,19 @@ void DDZETAR(const DDReal& s, DDReal& z) {
   if (t.hi > kZetarDirectAbove) {
     direct_series(RealPower{t}, eps, msg::kZetarIterLimit, zt);
   } else {
-    DDReal e, p1t;
+    DDReal e, p1t, den;
     DDSUB(DDReal(1.0, 0.0), t, e);
-    DDPOWER(DDReal(2.0), e, p1t);
-    borwein_series(RealPower{t}, p1t, zt);
+    if (std::fabs(e.hi) < kNearPole) {
+      // 1 - 2^(1-t) = -(e^u - 1), u = (1-t) log 2, from the series of e^u - 1:
+      // the difference of 1 and a power near 1 would lose the power's
+      // absolute error divided by |1 - t| (2^14 units of 2^-104 at t = 0.999,
+      // without bound towards the pole).
+      one_minus_exp2(e, den);
+    } else {
+      DDPOWER(DDReal(2.0), e, p1t);
+      DDSUB(DDReal(1.0, 0.0), p1t, den);
+    }
+    borwein_series(RealPower{t}, den, zt);
   }
   if (DDSIGN(s) < 0) {
     functional_equation_real(zt, t, z);
@@ -234,9 +262,10 @@ void DDZETAINTR(int IS, DDReal& z) {
   if (t > kZetaintrDirectAbove) {
     direct_series(IntPower{t}, eps, msg::kZetaintrIterLimit, zt);
   } else {
-    DDReal p1t;
+    DDReal p1t, den;
     DDNPWR(DDReal(2.0), 1 - t, p1t);
-    borwein_series(IntPower{t}, p1t, zt);
+    DDSUB(DDReal(1.0, 0.0), p1t, den);
+    borwein_series(IntPower{t}, den, zt);
   }
   if (IS > 0) {
     z = zt;
