@@ -291,6 +291,14 @@ TEST(zeta, across_the_method_switches) {
     dd::DDZETABE(47, b.data(), DDReal(s), z);  // 14.3 < t < 17.666 needs the whole-sum stop
     EXPECT_LT(err(z, w), 600.0) << s;
   }
+  // Near the pole the factor 1 - 2^(1-s) is summed, not differenced.
+  for (double s : {1.0 + 1e-10, 1.0 - 1e-12, 0.999, 1.2}) {
+    Mp w;
+    mpfr_zeta(w, Mp(DDReal(s)), MPFR_RNDN);
+    DDReal z;
+    dd::DDZETAR(DDReal(s), z);
+    EXPECT_LT(err(z, w), 60.0) << s;
+  }
   // The functional equation with (T-1)! past 170!.
   Mp w;
   mpfr_zeta(w, Mp(DDReal(-171.0)), MPFR_RNDN);
