@@ -172,7 +172,6 @@ const char* relation_status_text(relation_status s) noexcept {
     case relation_status::iteration_limit: return "iteration limit";
     case relation_status::norm_bound: return "norm bound limit";
     case relation_status::precision_exhausted: return "precision exhausted";
-    case relation_status::not_found: return "no relation found";
     case relation_status::search_failed: return "search failed";
     case relation_status::bad_input: return "bad input";
   }
@@ -242,23 +241,35 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
     return r;
   }
 
-  const double quiet_nan = std::numeric_limits<double>::quiet_NaN();
-  std::vector<DDReal> rel(n, DDReal(quiet_nan, quiet_nan));  // detects whether the search wrote rel
+  std::vector<DDReal> rel(n);
   int ifound = 0;
+  pslq::Exit outcome = pslq::Exit::precision_exhausted;
   try {
     StopGuard guard;
-    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data());
+    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
+           outcome);
   } catch (const SearchStop& stop) {
     r.status = relation_status::search_failed;
     r.message = "the search stopped: " + (stop.message.empty() ? std::string("DDABORT") : stop.message);
     return r;
   }
 
-  const bool written = !std::isnan(rel[0].hi);
-  if (!written) {
-    r.status = relation_status::not_found;
-    r.message = "no relation found: iteration limit, norm bound limit or precision exhausted";
-    return r;
+  switch (outcome) {
+    case pslq::Exit::accepted:
+    case pslq::Exit::too_large:
+      break;
+    case pslq::Exit::precision_exhausted:
+      r.status = relation_status::precision_exhausted;
+      r.message = "no relation found: precision exhausted before any entry of y reached the threshold";
+      return r;
+    case pslq::Exit::iteration_limit:
+      r.status = relation_status::iteration_limit;
+      r.message = "no relation found: iteration limit exceeded";
+      return r;
+    case pslq::Exit::norm_bound_limit:
+      r.status = relation_status::norm_bound;
+      r.message = "no relation found: every relation has a norm above 10^" + printf_string("%g", opt.log10_norm_bound);
+      return r;
   }
   for (const auto& a : rel) {
     if (!finite(a)) {

@@ -24,7 +24,6 @@ enum class relation_status {
   iteration_limit,      ///< the search ran out of iterations
   norm_bound,           ///< every relation has a norm above 10^log10_norm_bound
   precision_exhausted,  ///< y reached the limit of the working precision before the threshold
-  not_found,            ///< one of the three above, when the search does not say which
   search_failed,        ///< the arithmetic broke down inside the search (message says how)
   bad_input             ///< the numbers or options were refused (message says why)
 };

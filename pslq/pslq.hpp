@@ -48,6 +48,15 @@ inline constexpr int kSamplePeriod = 100;
 inline constexpr int kProgressPeriod = 25;
 /// log10hi of a zero high part: passes any test against a bound rb.
 inline constexpr double kLog10Zero = -999999.0;
+
+/// How a search ended.
+enum class Exit {
+  accepted,             ///< relation detected, norm at most 10^rb (ifound = 1)
+  too_large,            ///< relation detected, norm above 10^rb (rel written, ifound = 0)
+  precision_exhausted,  ///< y fell below 16 eps without a relation
+  iteration_limit,      ///< more than kIterationLimit iterations
+  norm_bound_limit,     ///< the largest sampled norm bound passed 10^rb
+};
 }  // namespace pslq
 
 /// Searches for an integer relation among x(1..n).  ifound = 1 when one with
@@ -61,6 +70,10 @@ inline constexpr double kLog10Zero = -999999.0;
 /// tail norms, once scaled, underflow where initmp divides by them are
 /// refused with a message (the package's stop).
 void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel);
+
+/// PSLQM1 that also tells how the search ended (same output and results).
+void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel,
+            pslq::Exit& outcome);
 
 /// Starting state from x(1..n): b = I, y = x / |x|, h lower trapezoidal with
 /// y^T h = 0 and h^T h = I, ysave = 0.  Needs every tail x(j..n) to have

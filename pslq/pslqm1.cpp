@@ -77,6 +77,12 @@ void print_split(const char* tmpl, int iter, const DDReal& a, const DDReal& b) {
 }  // namespace
 
 void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel) {
+  pslq::Exit outcome;
+  PSLQM1(idebug, n, rb, eps, x, ifound, rel, outcome);
+}
+
+void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, int& ifound, DDReal* rel,
+            pslq::Exit& outcome) {
   check_input(n, x);
   const int nsave = pslq::kNsave;
 
@@ -121,7 +127,10 @@ void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, in
     detail::itermp(idebug, iter, n, nsave, eps, b, h, ysave, y, dupflag, istatus, work);
     if (timed) tcpu2 = tcpu2 + (cputime() - t0);
 
-    if (istatus == 2) break;  // itermp has said so
+    if (istatus == 2) {  // itermp has said so
+      outcome = pslq::Exit::precision_exhausted;
+      break;
+    }
 
     if (istatus != 0) {
       // The relation is the row of b paired with the smallest |y(i)| (lowest index on ties).
@@ -156,8 +165,10 @@ void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, in
       }
       if (log10hi(rnorm) <= rb) {
         ifound = 1;
-      } else if (idebug > 1) {
-        detail::print_lines(kTooLarge);
+        outcome = pslq::Exit::accepted;
+      } else {
+        outcome = pslq::Exit::too_large;
+        if (idebug > 1) detail::print_lines(kTooLarge);
       }
       break;
     }
@@ -173,10 +184,12 @@ void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, in
     if (idebug > 1) print_split(kNormBound, iter, bound, boundmax);
     if (iter > pslq::kIterationLimit) {
       if (idebug > 0) detail::print_lines(kIterLimit, {pslq::kIterationLimit});
+      outcome = pslq::Exit::iteration_limit;
       break;
     }
     if (log10hi(boundmax) > rb) {
       if (idebug > 0) detail::print_lines(kBoundLimit, {rb});
+      outcome = pslq::Exit::norm_bound_limit;
       break;
     }
   }

@@ -485,4 +485,25 @@ TEST(pslqm1, refuses_inputs_it_cannot_normalise) {
   EXPECT_EQ(ifound, 5);  // nothing was written
 }
 
+TEST(pslqm1, reports_how_the_search_ended) {
+  using dd::pslq::Exit;
+  const auto outcome = [](const std::vector<DDReal>& x, double rb, const DDReal& eps) {
+    std::vector<DDReal> rel(x.size());
+    int ifound = -1;
+    Exit e = Exit::accepted;
+    dd::PSLQM1(0, static_cast<int>(x.size()), rb, eps, x.data(), ifound, rel.data(), e);
+    EXPECT_EQ(ifound, e == Exit::accepted ? 1 : 0);
+    return e;
+  };
+  const std::vector<DDReal> x = test_vector();
+  EXPECT_EQ(outcome(x, 20.0, ten_to(-29)), Exit::accepted);
+  EXPECT_EQ(outcome(x, 2.0, ten_to(-29)), Exit::too_large);
+  EXPECT_EQ(outcome(x, 20.0, ten_to(-34)), Exit::precision_exhausted);
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> u(0.1, 1.0);
+  std::vector<DDReal> r(20);
+  for (auto& v : r) v = DDReal(u(rng)) * DDReal(u(rng));
+  EXPECT_EQ(outcome(r, -1.0, ten_to(-29)), Exit::norm_bound_limit);
+}
+
 }  // namespace
