@@ -164,7 +164,8 @@ DDReal exp_minus(const DDReal& x) {
 /// S = sum_k a_k / b_k with a_k = prod_{j<=k} (mu - (2j-1)^2), negated for I at each
 /// step, and b_k = prod_{j<=k} 8 j x; then
 ///   I = (e^x / sqrt(2 pi x)) S,   K = (sqrt(pi / (2x)) / e^x) S.
-/// K at x >= 300, beyond the exponential's range, is sqrt(pi/(2x)) e^{-x} S.
+/// From x = 300 on, beyond the exponential's own range, e^x is (e^{x/m})^m and
+/// K is sqrt(pi/(2x)) e^{-x} S.
 void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out) {
   const DDReal eps = series_eps();
   DDReal s(1.0), a(1.0), b(1.0);
@@ -204,7 +205,15 @@ void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
     DDMULD(pi, 2.0, tp);
     DDMUL(tp, x, r);
     DDSQRT(r, r);
-    DDEXP(x, ex);
+    if (x.hi < 300.0) {
+      DDEXP(x, ex);
+    } else {  // e^x = (e^{x/m})^m with x/m < 256, beyond the exponential's own range
+      const int m = static_cast<int>(std::ceil(x.hi / 256.0));
+      DDReal xm;
+      DDDIVD(x, static_cast<double>(m), xm);
+      DDEXP(xm, ex);
+      DDNPWR(ex, m, ex);
+    }
     DDDIV(ex, r, t);
   }
   DDMUL(t, s, out);
@@ -1189,6 +1198,7 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 
 void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
   if (rr.hi == 0.0) detail::fail(msg::kBesselInrZero);
+  if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselInrTooLarge, {kBesselIMaxArg});
   const int n = nu < 0 ? -nu : nu;
   DDReal x, r;
   DDABS(rr, x);
@@ -1245,6 +1255,7 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     return;
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselIrDomain);
+  if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselIrTooLarge, {kBesselIMaxArg});
   const DDReal v = nu;
   DDReal x, r;
   DDABS(rr, x);

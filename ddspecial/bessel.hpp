@@ -56,6 +56,11 @@ inline constexpr double kBesselMillerFrom = 8.0;
 /// Y of a real order within this distance of an integer is computed without
 /// the division by sin(nu pi) (Temme's series, Steed's fraction, Hankel's Y form).
 inline constexpr double kBesselYNearInteger = 0.125;
+/// Largest |x| the I routines accept: e^x, which they form, must stay below
+/// 1.34e300, where the kernels can no longer split a word (x < 690.8).
+/// (K, for its part, falls below 2e-292 near x = 665, where its low word
+/// becomes subnormal and digits are lost, and underflows to 0 past 745.)
+inline constexpr double kBesselIMaxArg = 690.0;
 /// K by the continued fraction from this x (below kBesselSwitch); the power
 /// series, or the difference of I values for real orders, below it.
 inline constexpr double kBesselKFractionFrom = 2.0;
@@ -80,6 +85,8 @@ inline constexpr char kBesselKnrZero[] = "('*** DDBESSELKNR: Second argument is 
 inline constexpr char kBesselKnrLoop1[] = "('*** DDBESSELKNR: Loop end error 1')";
 inline constexpr char kBesselKnrLoop2[] = "('*** DDBESSELKNR: Loop end error 2')";
 inline constexpr char kBesselIrDomain[] = "('*** DDBESSELIR: First argument < 0 and second argument <= 0')";
+inline constexpr char kBesselInrTooLarge[] = "('*** DDBESSELINR: |Second argument| >',f7.1,'; I overflows')";
+inline constexpr char kBesselIrTooLarge[] = "('*** DDBESSELIR: |Second argument| >',f7.1,'; I overflows')";
 inline constexpr char kBesselIrLoop1[] = "('*** DDBESSELIR: Loop end error 1')";
 inline constexpr char kBesselIrLoop2[] = "('*** DDBESSELIR: Loop end error 2')";
 inline constexpr char kBesselKrDomain[] = "('*** DDBESSELKR: First argument < 0 and second argument <= 0')";

@@ -98,7 +98,7 @@ TEST(bessel, symmetry_of_orders_and_arguments) {
 // range where K comes from the continued fraction.
 TEST(bessel, half_integer_orders_in_closed_form) {
   const DDReal half(0.5);
-  for (double xv : {0.3, 1.0, 2.5, 10.0, 30.0, 47.86, 47.87, 120.0}) {
+  for (double xv : {0.3, 1.0, 2.5, 10.0, 30.0, 47.86, 47.87, 120.0, 450.0, 650.0, 689.0}) {
     const DDReal x(xv);
     Mp mx(x, 300), r(300), t(300), want(300);
     mpfr_const_pi(r, MPFR_RNDN);
@@ -111,12 +111,13 @@ TEST(bessel, half_integer_orders_in_closed_form) {
     mpfr_neg(want, want, MPFR_RNDN);
     dd::DDBESSELYR(half, x, y);
     EXPECT_LT(units_of(y, want, envelope(x)), 0x1p14) << "Y_1/2 " << xv;
-    if (xv < 250.0) {
+    {
       mpfr_sinh(t, mx, MPFR_RNDN);
       mpfr_mul(want, r, t, MPFR_RNDN);
       dd::DDBESSELIR(half, x, y);
       EXPECT_LT(units(y, want), 0x1p14) << "I_1/2 " << xv;
     }
+    if (xv > 660.0) continue;  // K's low word would be subnormal
     // K_1/2 = sqrt(pi/(2x)) e^-x = (pi/2) sqrt(2/(pi x)) e^-x
     mpfr_neg(t, mx, MPFR_RNDN);
     mpfr_exp(t, t, MPFR_RNDN);
@@ -283,6 +284,9 @@ TEST(bessel, refusals) {
                  "*** DDBESSELKR: First argument < 0 and second argument <= 0");
   EXPECT_DD_STOP(dd::DDBESSELKR(DDReal(0.5), DDReal(-2.0), y),
                  "*** DDBESSELIR: First argument < 0 and second argument <= 0");
+  EXPECT_DD_STOP(dd::DDBESSELINR(0, DDReal(-690.5), y), "*** DDBESSELINR: |Second argument| >  690.0; I overflows");
+  EXPECT_DD_STOP(dd::DDBESSELIR(DDReal(0.5), DDReal(800.0), y),
+                 "*** DDBESSELIR: |Second argument| >  690.0; I overflows");
 }
 
 }  // namespace
