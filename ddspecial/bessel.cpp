@@ -24,11 +24,8 @@ bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
   return ic <= 0;
 }
 
-DDReal series_eps() {
-  DDReal eps;
-  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
-  return eps;
-}
+/// The stop tolerance 2^-106 (exactly the value DDNPWR(2, -106) gives).
+constexpr DDReal series_eps() noexcept { return DDReal(0x1p-106, 0.0); }
 
 bool below_switch(const DDReal& x) noexcept { return std::fabs(x.hi) < kBesselSwitch; }
 
@@ -147,6 +144,7 @@ void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) no
 
 /// e^{-x} for x >= 0 beyond the exponential's range too: (e^{-x/m})^m with x/m < 256.
 DDReal exp_minus(const DDReal& x) {
+  if (x.hi > 800.0) return DDReal(0.0);  // below the smallest subnormal
   const int m = static_cast<int>(std::ceil(x.hi / 256.0));
   DDReal t, e;
   if (m <= 1) {
