@@ -32,7 +32,16 @@ DDReal polylog_log_series(int n, const DDReal& mu, const DDReal& eps) {
   DDBERNER(kNb2, bern);
   DDReal mmu, lnm, h(0.0), s(0.0), t(1.0);
   DDNEG(mu, mmu);
-  DDLOG(mmu, lnm);
+  if (mmu.hi < 1e-100) {
+    // DDLOG's own range ends near 5e-131: ln(-mu) = ln(-mu 2^600) - 600 ln 2.
+    DDReal sc(mmu.hi * 0x1p600, mmu.lo * 0x1p600), l2;
+    DDLOG(sc, lnm);
+    DDLOG2(l2);
+    DDMULD(l2, 600.0, l2);
+    DDSUB(lnm, l2, lnm);
+  } else {
+    DDLOG(mmu, lnm);
+  }
   for (int j = 1; j <= n - 1; ++j) {
     DDReal r;
     DDDIVD(DDReal(1.0), static_cast<double>(j), r);

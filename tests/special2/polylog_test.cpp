@@ -37,7 +37,7 @@ TEST(polylog, li2_against_mpfr_and_series_for_higher_orders) {
   double worst2 = 0.0, worst_n = 0.0;
   for (int i = 0; i < 300; ++i) {
     const DDReal x = dd::test::random_dd(g, -0.95, 0.95);
-    Mp mx(x), want;
+    Mp mx(x, 800), want(800);
     DDReal y;
     mpfr_li2(want, mx, MPFR_RNDN);
     dd::DDPOLYLOGPOS(2, x, y);
@@ -63,9 +63,9 @@ TEST(polylog, li2_against_mpfr_and_series_for_higher_orders) {
 // Near |x| = 1 the defining series would need more than 10^6 terms; the
 // series in ln x takes over there.
 TEST(polylog, next_to_plus_and_minus_one) {
-  for (double xv : {0.99995, 0.9999999, 1.0 - 0x1p-50, -0.99995, -0.9999999}) {
-    const DDReal x(xv);
-    Mp mx(x), want;
+  for (double xv : {0.99995, 0.9999999, 1.0 - 0x1p-50, -0.99995, -0.9999999, 1.0}) {
+    const DDReal x = xv == 1.0 ? DDReal(1.0, -1e-200) : DDReal(xv);  // 1 - 1e-200 too
+    Mp mx(x, 800), want(800);
     DDReal y;
     mpfr_li2(want, mx, MPFR_RNDN);
     dd::DDPOLYLOGPOS(2, x, y);
