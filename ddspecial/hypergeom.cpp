@@ -34,21 +34,8 @@ void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DD
   eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
   const DDReal x = xx;
   DDReal s(1.0), num(1.0), den(1.0);
-  for (int i = 1; i <= kPfqMaxTerms; ++i) {
-    const DDReal t(static_cast<double>(i - 1));
-    for (int j = 0; j < np; ++j) {
-      DDReal f;
-      DDADD(t, aa[j], f);
-      DDMUL(num, f, num);
-    }
-    for (int j = 0; j < nq; ++j) {
-      DDReal f;
-      DDADD(t, bb[j], f);
-      if (f.hi == 0.0) detail::fail(msg::kPfqPole, {j + 1});
-      DDMUL(den, f, den);
-    }
-    DDMUL(num, x, num);
-    DDMULD(den, static_cast<double>(i), den);
+  // Keeps num and den inside [2^-400, 2^400] together, by exact powers of two.
+  auto rescale = [&num, &den]() {
     const double big = std::fmax(std::fabs(num.hi), std::fabs(den.hi));
     if (big > kScaleBig) {
       scale(num, kScaleSmall);
@@ -57,6 +44,25 @@ void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DD
       scale(num, kScaleBig);
       scale(den, kScaleBig);
     }
+  };
+  for (int i = 1; i <= kPfqMaxTerms; ++i) {
+    const DDReal t(static_cast<double>(i - 1));
+    for (int j = 0; j < np; ++j) {
+      DDReal f;
+      DDADD(t, aa[j], f);
+      DDMUL(num, f, num);
+      rescale();
+    }
+    for (int j = 0; j < nq; ++j) {
+      DDReal f;
+      DDADD(t, bb[j], f);
+      if (f.hi == 0.0) detail::fail(msg::kPfqPole, {j + 1});
+      DDMUL(den, f, den);
+      rescale();
+    }
+    DDMUL(num, x, num);
+    DDMULD(den, static_cast<double>(i), den);
+    rescale();
     DDReal u;
     DDDIV(num, den, u);
     if (!std::isfinite(u.hi)) detail::fail(msg::kPfqDiverges, {i});
