@@ -46,19 +46,37 @@ bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit
   }
   DDReal rho(1.0e10);
   DDReal sum(0.0);
+  // The stop test needs r = term / sum (and the previous r) exactly only when
+  // r is near eps or near the previous r; elsewhere a binary64 estimate
+  // (within 2^-50 of r) decides the same way, and the division is skipped.
+  // The exact previous r is recomputed from its term and sum when needed.
+  DDReal prev_term, prev_sum;
+  bool have_prev = false;
+  double rho_d = 1.0e10;
   int k = 0;
   for (;;) {
-    DDReal term, r;
+    DDReal term;
     DDDIV(u, v, term);
     DDADD(sum, term, sum);
-    DDDIV(term, sum, r);
-    // |r|: the asymptotic series alternates; the convergent one has r > 0.
-    DDABS(r, r);
-    int ic1, ic2;
-    DDCOMPARE(r, eps, ic1);
-    DDCOMPARE(r, rho, ic2);
-    if (ic1 <= 0 || ic2 >= 0) break;
-    rho = r;
+    const double rd = std::fabs(term.hi / sum.hi);
+    if (!(rd > eps.hi * (1.0 + 0x1p-30)) || !(rd < rho_d * (1.0 - 0x1p-30))) {
+      DDReal r;
+      DDDIV(term, sum, r);
+      // |r|: the asymptotic series alternates; the convergent one has r > 0.
+      DDABS(r, r);
+      if (have_prev) {
+        DDDIV(prev_term, prev_sum, rho);
+        DDABS(rho, rho);
+      }
+      int ic1, ic2;
+      DDCOMPARE(r, eps, ic1);
+      DDCOMPARE(r, rho, ic2);
+      if (ic1 <= 0 || ic2 >= 0) break;
+    }
+    rho_d = rd;
+    prev_term = term;
+    prev_sum = sum;
+    have_prev = true;
     ++k;
     if (k == kErfMaxTerms + 1) detail::fail(limit_msg, {branch, kErfMaxTerms});
     if (branch == kConvergent) {
