@@ -42,6 +42,50 @@ TEST(error_functions, exact_values_and_limits) {
   EXPECT_LT(std::fabs(cm1.lo - two_minus.lo), 0x1p-103);
 }
 
+// The convergent series written out step by step (exact ratio and previous
+// ratio every term): erf must match it word for word wherever it applies.
+DDReal literal_erf_series(const DDReal& z) {
+  const DDReal eps(0x1p-106);
+  DDReal z2, f, u = z, v(1.0), rho(1.0e10), sum(0.0);
+  dd::DDMUL(z, z, z2);
+  dd::DDMULD(z2, 2.0, f);
+  for (int k = 0;;) {
+    DDReal term, r;
+    dd::DDDIV(u, v, term);
+    dd::DDADD(sum, term, sum);
+    dd::DDDIV(term, sum, r);
+    int ic1, ic2;
+    dd::DDCOMPARE(r, eps, ic1);
+    dd::DDCOMPARE(r, rho, ic2);
+    if (ic1 <= 0 || ic2 >= 0) break;
+    rho = r;
+    ++k;
+    dd::DDMUL(f, u, u);
+    dd::DDMULD(v, static_cast<double>(2 * k + 1), v);
+  }
+  DDReal pi, rp, ex, e, t, y;
+  dd::DDPI(pi);
+  dd::DDSQRT(pi, rp);
+  dd::DDEXP(z2, ex);
+  dd::DDMUL(rp, ex, e);
+  dd::DDMULD(sum, 2.0, t);
+  dd::DDDIV(t, e, y);
+  return y;
+}
+
+TEST(error_functions, series_word_for_word) {
+  std::mt19937_64 g(dd::test::test_seed());
+  for (int i = 0; i < 2000; ++i) {
+    DDReal z = dd::test::random_dd(g, -6.7, 6.7);
+    if (i % 4 == 0) z = DDReal(std::ldexp(z.hi, -static_cast<int>(g() % 30)));
+    const DDReal want = literal_erf_series(z);
+    DDReal y;
+    dd::DDERFR(z, y);
+    ASSERT_EQ(y.hi, want.hi) << z.hi;
+    ASSERT_EQ(y.lo, want.lo) << z.hi;
+  }
+}
+
 TEST(error_functions, odd_symmetry) {
   std::mt19937_64 g(dd::test::test_seed());
   for (int i = 0; i < 50; ++i) {
