@@ -15,12 +15,16 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "ddcomplex/ddcomplex.hpp"
+#include "ddelem/ddelem.hpp"
 #include "ddio/ddio.hpp"
+#include "ddspecial/ddspecial.hpp"
 #include "ddreal/stop.hpp"
 #include "pslq/pslq.hpp"
 #include "ddtyped/real.hpp"
@@ -100,6 +104,10 @@ DDReal roundable(Rng& r) {
   if (r.next() % 4 == 0) a.hi = std::trunc(a.hi) + 0.5 * static_cast<double>(r.integer(-1, 1));  // ties
   return a;
 }
+/// |a| in [2^-8, 2^6): arguments of the elementary and special functions.
+DDReal small(Rng& r) { return make(r, -8, 6, false); }
+/// a in (0, 2^6).
+DDReal small_positive(Rng& r) { return make(r, -8, 6, true); }
 /// |a| in [2^-4, 2^4), for integer powers up to |n| = 60.
 DDReal base(Rng& r) { return make(r, -4, 4, false); }
 
@@ -334,6 +342,85 @@ void register_cases() {
     integer(out, ifound);
     for (const DDReal& e : rel) words(out, e);
   }, 12);
+
+  // Elementary functions and complex arithmetic.
+  unary("DDEXP", dd::DDEXP, gen::small);
+  unary("DDLOG", dd::DDLOG, gen::positive_wide);
+  binary("DDPOWER", dd::DDPOWER, gen::small_positive, gen::small);
+  two_results("DDCSSNR", dd::DDCSSNR, gen::small);
+  binary("DDANG", dd::DDANG, gen::mid, gen::mid);
+  two_results("DDCOSHSINH", dd::DDCOSHSINH, gen::small);
+  unary("DDASINH", dd::DDASINH, gen::wide);
+  unary("DDACOSH", dd::DDACOSH, [](Rng& r) { return DDReal(1.0) + gen::small_positive(r); });
+  unary("DDATANH", dd::DDATANH, [](Rng& r) { return gen::make(r, -30, 0, false); });
+  binary("DDAGMR", dd::DDAGMR, gen::small_positive, gen::small_positive);
+  add("DDCDIV DDCSQRT DDCPWR", [](Rng& r, std::string& out) {
+    const dd::DDComplex a{gen::mid(r), gen::mid(r)}, b{gen::mid(r), gen::mid(r)};
+    dd::DDComplex q, s, p;
+    dd::DDCDIV(a, b, q);
+    dd::DDCSQRT(a, s);
+    dd::DDCPWR(b, r.integer(-9, 9), p);
+    for (const dd::DDComplex* z : std::initializer_list<const dd::DDComplex*>{&a, &b, &q, &s, &p}) {
+      words(out, z->re);
+      words(out, z->im);
+    }
+  });
+
+  // Special functions (fewer calls: each is a long series).
+  constexpr int kFew = 200;
+  const auto special_unary = [](const std::string& name, void (*f)(const DDReal&, DDReal&), Gen g) {
+    cases().push_back({name, kFew, [=](Rng& r, std::string& out) {
+                         const DDReal a = g(r);
+                         DDReal b;
+                         f(a, b);
+                         words(out, a);
+                         words(out, b);
+                       }});
+  };
+  special_unary("DDGAMMAR", dd::DDGAMMAR, gen::small);
+  special_unary("DDZETAR", dd::DDZETAR, gen::small);
+  special_unary("DDEXPINT", dd::DDEXPINT, gen::small);
+  special_unary("DDERFR", dd::DDERFR, gen::small);
+  special_unary("DDERFCR", dd::DDERFCR, gen::small);
+  add("DDINCGAMMAR", [](Rng& r, std::string& out) {
+    const DDReal s = gen::small(r), z = gen::small_positive(r);
+    DDReal g;
+    dd::DDINCGAMMAR(s, z, g);
+    words(out, s);
+    words(out, z);
+    words(out, g);
+  }, kFew);
+  add("Bessel J Y I K integer order", [](Rng& r, std::string& out) {
+    const int nu = r.integer(0, 12);
+    const DDReal x = gen::small_positive(r);
+    DDReal j, y, i, k;
+    dd::DDBESSELJNR(nu, x, j);
+    dd::DDBESSELYNR(nu, x, y);
+    dd::DDBESSELINR(nu, x, i);
+    dd::DDBESSELKNR(nu, x, k);
+    integer(out, nu);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&x, &j, &y, &i, &k}) words(out, *v);
+  }, kFew);
+  add("Bessel J Y I K real order", [](Rng& r, std::string& out) {
+    const DDReal nu = gen::make(r, -4, 3, true), x = gen::small_positive(r);
+    DDReal j, y, i, k;
+    dd::DDBESSELJR(nu, x, j);
+    dd::DDBESSELYR(nu, x, y);
+    dd::DDBESSELIR(nu, x, i);
+    dd::DDBESSELKR(nu, x, k);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&nu, &x, &j, &y, &i, &k}) words(out, *v);
+  }, kFew);
+  add("Hurwitz zeta polygamma polylog Struve", [](Rng& r, std::string& out) {
+    const int n = r.integer(2, 8);
+    const DDReal a = gen::make(r, -4, 0, true), x = gen::make(r, -6, -1, false);
+    DDReal hz, pg, li, st;
+    dd::DDHURWITZZETAN(n, a, hz);
+    dd::DDPOLYGAMMA(n, a, pg);
+    dd::DDPOLYLOGPOS(n, x, li);
+    dd::DDSTRUVEHN(n, gen::small_positive(r), st);
+    integer(out, n);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&a, &x, &hz, &pg, &li, &st}) words(out, *v);
+  }, kFew);
 
   // The typed interface.
   typed("a+b", [](const DDReal& a, const DDReal& b) { return a + b; }, gen::wide, gen::wide);
