@@ -9,23 +9,13 @@
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/gamma.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
 namespace {
 
-bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
-  DDReal au, es, aes;
-  DDABS(u, au);
-  DDMUL(eps, s, es);
-  DDABS(es, aes);
-  int ic;
-  DDCOMPARE(au, aes, ic);
-  return ic <= 0;
-}
-
-/// The stop tolerance 2^-106 (exactly the value DDNPWR(2, -106) gives).
-constexpr DDReal series_eps() noexcept { return DDReal(0x1p-106, 0.0); }
+using detail::negligible;
 
 bool below_switch(const DDReal& x) noexcept { return std::fabs(x.hi) < kBesselSwitch; }
 
@@ -61,7 +51,7 @@ bool integral_order(const DDReal& nu, int& n) {
 ///   J = sqrt(2/(pi x)) (P cos chi - Q sin chi),  Y = sqrt(2/(pi x)) (P sin chi + Q cos chi).
 void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
             DDReal& out) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal x2;
   DDMUL(x, x, x2);
   DDReal p(1.0), a(1.0), b(1.0);
@@ -165,7 +155,7 @@ DDReal exp_minus(const DDReal& x) {
 /// From x = 300 on, beyond the exponential's own range, e^x is (e^{x/m})^m and
 /// K is sqrt(pi/(2x)) e^{-x} S.
 void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal s(1.0), a(1.0), b(1.0);
   bool done = false;
   for (int k = 1; k <= kBesselMaxTerms; ++k) {
@@ -221,7 +211,7 @@ void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
 
 /// sum_k (+-q)^k / (k! (n+k)!) (alternating for J), times (x/2)^n.
 void integer_order_series(int n, const DDReal& x, bool alternate, const char* loop_msg, DDReal& out) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   const DDReal q = quarter_square(x);
   DDReal f = factorial(n), g(1.0), t(1.0), s, gf;
   DDMUL(g, f, gf);
@@ -251,7 +241,7 @@ void integer_order_series(int n, const DDReal& x, bool alternate, const char* lo
 /// sum_k (+-q)^k / (k! Gamma(nu+k+1)) (alternating for J), times (base/2)^nu by DDPOWER.
 void real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bool alternate, const char* loop_msg,
                        DDReal& out) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   const DDReal q = quarter_square(x);
   DDReal g(1.0), t(1.0), big_g, s, gg, nu1;
   DDADD(nu, DDReal(1.0), nu1);
@@ -305,7 +295,7 @@ DDReal finite_sum(int n, const DDReal& q, bool alternate) noexcept {
 /// sum_k (psi(k+1) + psi(n+k+1)) (+-q)^k / (k! (n+k)!) (alternating for Y), with
 /// psi(k+1) = -gamma + H_k.
 DDReal psi_series(int n, const DDReal& q, bool alternate, const char* loop_msg) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal p1, p2;
   DDEULER(p1);
   DDNEG(p1, p1);
@@ -349,7 +339,7 @@ DDReal psi_series(int n, const DDReal& q, bool alternate, const char* loop_msg) 
 /// climbs to the order.  The fraction needs about 315 steps at x = 2, 140 at
 /// x = 5, 30 near the switch.
 DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal b, d, h, delh, q1(0.0), q2(1.0), a1, q, c, a, s, mu2, t;
   DDADD(DDReal(1.0), x, b);
   DDMULD(b, 2.0, b);
@@ -611,7 +601,7 @@ void temme_gammas(const DDReal& mu, DDReal& g1, DDReal& g2) noexcept {
 /// then the upward recurrence.  Every factor is smooth in mu, so orders next to
 /// an integer lose nothing (unlike (I_-nu - I_nu) / sin nu pi).
 DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal x2, d, pi, pimu, mu2, t;
   DDMULD(x, 0.5, x2);
   DDLOG(x2, d);
@@ -700,7 +690,7 @@ DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) 
 /// sin(pi d) and cos(pi d) for |d| <= 1/4 by their Taylor series: full
 /// relative accuracy as d tends to 0, where a cosine-based sine would not have it.
 void sincos_pi_small(const DDReal& d, DDReal& sn, DDReal& cs) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal pi, t, t2, ts, tc, s, c(1.0);
   DDPI(pi);
   DDMUL(pi, d, t);
@@ -724,7 +714,7 @@ void sincos_pi_small(const DDReal& d, DDReal& sn, DDReal& cs) {
 
 /// sin(t)/t for any t, by its series (alternating; used for |t| <= pi/2).
 DDReal sinc_series(const DDReal& t) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal t2, term(1.0), s(1.0);
   DDMUL(t, t, t2);
   for (int k = 1; k < 200; ++k) {
@@ -744,7 +734,7 @@ DDReal sinc_series(const DDReal& t) {
 /// p_0 = e^sigma / (pi / Gamma(1+mu)), q_0 = e^-sigma Gamma(1-mu) / pi,
 /// r = (pi^2 mu / 2) (sin(pi mu/2) / (pi mu/2))^2, and f, p, q recurring as in k_temme.
 void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ymu, DDReal& y1) {
-  const DDReal eps = series_eps();
+  const DDReal eps = detail::kSeriesEps;
   DDReal x2, d, pi, pimu, mu2, t;
   DDMULD(x, 0.5, x2);
   DDLOG(x2, d);

@@ -5,6 +5,7 @@
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
@@ -13,16 +14,7 @@ namespace {
 /// Magnitude above which a binary64 can no longer be split (2^27 + 1 times it overflows).
 constexpr double kSplitLimit = 1.0e300;
 
-/// |u| <= |eps * s|.
-bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
-  DDReal au, es, aes;
-  DDABS(u, au);
-  DDMUL(eps, s, es);
-  DDABS(es, aes);
-  int ic;
-  DDCOMPARE(au, aes, ic);
-  return ic <= 0;
-}
+using detail::negligible;
 
 constexpr int kConvergent = 1;
 constexpr int kAsymptotic = 2;
@@ -33,8 +25,7 @@ constexpr int kAsymptotic = 2;
 /// when the convergent series' numerator or denominator leaves the splitting
 /// range; the asymptotic series never comes near it for z >= 9.
 bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit_msg, DDReal& s) {
-  DDReal eps;
-  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
+  const DDReal eps = detail::kSeriesEps;
   DDReal f, u, v;
   DDMULD(z2, 2.0, f);
   if (branch == kConvergent) {
@@ -151,7 +142,7 @@ constexpr ErfcAnchor kErfcAnchors[] = {
 /// erfc(z0) (1.5 bits, at z0 = 8.875).  No exponential is evaluated, so the
 /// result keeps its relative accuracy however small erfc is.
 void erfc_taylor(const DDReal& z, DDReal& y) {
-  const DDReal eps(0x1p-106);
+  const DDReal eps = detail::kSeriesEps;
   int i = static_cast<int>((z.hi - 1.0) * 4.0);
   i = i < 0 ? 0 : i > 31 ? 31 : i;
   const ErfcAnchor& a = kErfcAnchors[i];

@@ -22,6 +22,7 @@
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
 #include "ddspecial/incgamma.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
@@ -42,15 +43,7 @@ constexpr double kCancelFactor = 4.0;
 /// Sines below this size are recomputed from the reduced angle.
 constexpr double kSineRecomputeBelow = 0.25;
 
-bool small_against(const DDReal& term, const DDReal& eps, const DDReal& sum) {
-  DDReal at, es;
-  DDABS(term, at);
-  DDMUL(eps, sum, es);
-  DDABS(es, es);
-  int ic;
-  DDCOMPARE(at, es, ic);
-  return ic <= 0;
-}
+using detail::negligible;
 
 /// pi x^2.
 void pi_sq(const DDReal& pi, const DDReal& x, DDReal& r) {
@@ -69,7 +62,7 @@ void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const 
     DDMUL(term, x, term);
     DDDIV(term, hk, term);
     DDADD(sum, term, sum);
-    if (small_against(term, eps, sum)) break;
+    if (negligible(term, eps, sum)) break;
   }
   // h is an integer or half an odd integer: x^h as an integer power times
   // sqrt(x), exact to a few units where exp(h log x) would lose |h log x| units.
@@ -167,7 +160,7 @@ EmOutcome euler_maclaurin(int NB2, const DDReal* table, int ISS, const DDReal& a
     DDMUL(f, q, den);
     DDDIV(num, den, term);
     DDADD(s4, term, s4);
-    if (small_against(term, eps, s4)) {
+    if (negligible(term, eps, s4)) {
       done = true;
       break;
     }
@@ -281,7 +274,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
     DDADD(s1, u1, s1);
     DDADD(s2, u2, s2);
     DDADD(s3, u3, s3);
-    if (small_against(u1, eps, s1) && small_against(u2, eps, s2) && small_against(u3, eps, s3)) {
+    if (negligible(u1, eps, s1) && negligible(u2, eps, s2) && negligible(u3, eps, s3)) {
       done = true;
       break;
     }
@@ -330,7 +323,7 @@ void DDHURWITZZETANBE(int NB2, const DDReal* table, int ISS, const DDReal& AA, D
       DDNPWR(v, ISS, p);
       DDDIV(DDReal(1.0, 0.0), p, term);
       DDADD(sum, term, sum);
-      if (small_against(term, eps, sum)) {
+      if (negligible(term, eps, sum)) {
         z = sum;
         return;
       }

@@ -4,19 +4,12 @@
 
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
 namespace {
-bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
-  DDReal au, es, aes;
-  DDABS(u, au);
-  DDMUL(eps, s, es);
-  DDABS(es, aes);
-  int ic;
-  DDCOMPARE(au, aes, ic);
-  return ic <= 0;
-}
+using detail::negligible;
 
 constexpr double kScaleBig = 0x1p400;
 constexpr double kScaleSmall = 0x1p-400;
@@ -30,8 +23,7 @@ inline void scale(DDReal& a, double f) noexcept {
 
 void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DDReal& xx, DDReal& yy) {
   if (np < 1 || np > kPfqMaxParams || nq < 1 || nq > kPfqMaxParams) detail::fail(msg::kPfqSize, {kPfqMaxParams});
-  DDReal eps;
-  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
+  const DDReal eps = detail::kSeriesEps;
   const DDReal x = xx;
   DDReal s(1.0), num(1.0), den(1.0);
   // Keeps num and den inside [2^-400, 2^400] together, by exact powers of two.

@@ -28,6 +28,7 @@
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/gamma.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
@@ -50,16 +51,7 @@ constexpr double kExpLimit = 300.0;
 /// e^690 is about 1e299, the largest power the kernels can still split.
 constexpr double kExpQuarterLimit = 690.0;
 
-/// |term| <= |eps * sum|, by DDCOMPARE.
-bool small_against(const DDReal& term, const DDReal& eps, const DDReal& sum) {
-  DDReal at, es;
-  DDABS(term, at);
-  DDMUL(eps, sum, es);
-  DDABS(es, es);
-  int ic;
-  DDCOMPARE(at, es, ic);
-  return ic <= 0;
-}
+using detail::negligible;
 
 /// r = e^x for |x| < 690, through (e^(x/4))^4 once |x| >= 300.
 void exp_wide(const DDReal& x, DDReal& r) {
@@ -197,7 +189,7 @@ void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DD
     DDMUL(term, f, term);
     DDDIV(term, z, term);
     DDADD(sum, term, sum);
-    if (small_against(term, eps, sum)) {
+    if (negligible(term, eps, sum)) {
       done = true;
       break;
     }
@@ -292,7 +284,7 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
       DDReal term;
       DDMUL(u, h, term);
       DDADD(sum, term, sum);
-      if (small_against(term, eps, sum)) {
+      if (negligible(term, eps, sum)) {
         done = true;
         break;
       }
@@ -362,7 +354,7 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
     DDMUL(term, z, term);
     DDDIV(term, sk, term);
     DDADD(sum, term, sum);
-    if (small_against(term, eps, sum)) {
+    if (negligible(term, eps, sum)) {
       done = true;
       break;
     }

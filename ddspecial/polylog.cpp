@@ -9,20 +9,13 @@
 #include "ddreal/power.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/zeta.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
 namespace {
-/// |u| <= |eps * s|: the series stop test of the special functions.
-bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
-  DDReal au, es, aes;
-  DDABS(u, au);
-  DDMUL(eps, s, es);
-  DDABS(es, aes);
-  int ic;
-  DDCOMPARE(au, aes, ic);
-  return ic <= 0;
-}
+using detail::negligible;
+
 /// Li_n(e^mu) for mu < 0 near 0 (|mu| < 2 pi) and n >= 1, by
 ///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
 /// with zeta(0) = -1/2, zeta(-m) = -B(m+1) / (m+1) (zero for even m >= 2).
@@ -97,8 +90,7 @@ DDReal log_near_one(const DDReal& x, const DDReal& eps) {
 
 void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   if (n < 0) detail::fail(msg::kPolylogPosNegative);
-  DDReal eps;
-  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
+  const DDReal eps = detail::kSeriesEps;
   DDReal ax;
   DDABS(x, ax);
   int ic;

@@ -6,19 +6,13 @@
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
 #include "ddspecial/bessel.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
 namespace {
-bool negligible(const DDReal& u, const DDReal& eps, const DDReal& s) noexcept {
-  DDReal au, es, aes;
-  DDABS(u, au);
-  DDMUL(eps, s, es);
-  DDABS(es, aes);
-  int ic;
-  DDCOMPARE(au, aes, ic);
-  return ic <= 0;
-}
+using detail::negligible;
+
 /// H_nu(x) for x > 0 by the series over J_{2k+nu+1}(x).  With
 /// r_k = Gamma(k+nu+1) / (k! Gamma(nu+1/2)) (r_0 = prod_{i<=nu} i/(i-1/2) / sqrt(pi),
 /// r_k = r_{k-1} (k+nu)/k), H = (4/sqrt(pi)) sum_k r_k (2k+nu+1) J_{2k+nu+1} / ((2k+1)(2k+2nu+1)).
@@ -63,8 +57,7 @@ void DDSTRUVEHN(int nu, const DDReal& ss, DDReal& zz) {
     zz = h;
     return;
   }
-  DDReal eps;
-  eps = DDReal(0x1p-106);  // 2^-106: exactly what DDNPWR(2, -106) gives
+  const DDReal eps = detail::kSeriesEps;
   const DDReal x = ss;
   DDReal t(1.0), x2, w;
   DDMUL(x, x, x2);

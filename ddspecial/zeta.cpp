@@ -18,6 +18,7 @@
 #include "ddreal/rounding.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
@@ -37,15 +38,7 @@ constexpr double kNearPole = 0.25;
 /// equation is not even attempted.
 constexpr int kZetaintrOverflowBelow = -1000;
 
-bool small_against(const DDReal& term, const DDReal& eps, const DDReal& sum) {
-  DDReal at, es;
-  DDABS(term, at);
-  DDMUL(eps, sum, es);
-  DDABS(es, es);
-  int ic;
-  DDCOMPARE(at, es, ic);
-  return ic <= 0;
-}
+using detail::negligible;
 
 /// Bases whose logarithms are kept: every term of the alternating series,
 /// the Euler-Maclaurin head and the first terms of the direct series.
@@ -89,7 +82,7 @@ void direct_series(const Power& power, const DDReal& eps, const char* limit_msg,
     power(static_cast<double>(i), p);
     DDDIV(DDReal(1.0, 0.0), p, term);
     DDADD(sum, term, sum);
-    if (small_against(term, eps, sum)) {
+    if (negligible(term, eps, sum)) {
       z = sum;
       return;
     }
@@ -360,7 +353,7 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
       DDMULD(q, static_cast<double>(2 * k), den);
       DDDIV(term, den, term);
       DDADD(rsum, term, rsum);
-      if (small_against(term, eps, rsum)) {
+      if (negligible(term, eps, rsum)) {
         done = true;
         break;
       }
