@@ -593,6 +593,24 @@ void temme_gammas(const DDReal& mu, DDReal& g1, DDReal& g2) noexcept {
   g2 = even;
 }
 
+/// One step of Temme's coefficients at k = di: f_k = (k f + p + q) / (k^2 - mu^2),
+/// c_k = c dq / k, p_k = p / (k - mu), q_k = q / (k + mu).
+void temme_advance(double di, const DDReal& mu, const DDReal& mu2, const DDReal& dq, DDReal& ff, DDReal& p,
+                   DDReal& q, DDReal& c) noexcept {
+  DDReal den;
+  DDMULD(ff, di, ff);
+  DDADD(ff, p, ff);
+  DDADD(ff, q, ff);
+  DDSUB(DDReal(di * di), mu2, den);
+  DDDIV(ff, den, ff);
+  DDMUL(c, dq, c);
+  DDDIVD(c, di, c);
+  DDSUB(DDReal(di), mu, den);
+  DDDIV(p, den, p);
+  DDADD(DDReal(di), mu, den);
+  DDDIV(q, den, q);
+}
+
 /// K_{mu+nl}(x) for |mu| <= 1/2, nl >= 0 and 0 < x < 2 by Temme's series
 ///   K_mu = sum_k c_k f_k,  K_{mu+1} = (2/x) sum_k c_k (p_k - k f_k),
 /// c_k = (x^2/4)^k / k!, f_0 = (pi mu / sin pi mu) (gamma1 cosh(sigma) + gamma2 ln(2/x) sinh(sigma)/sigma),
@@ -648,18 +666,8 @@ DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) 
   bool done = false;
   for (int i = 1; i <= kBesselMaxTerms; ++i) {
     const double di = static_cast<double>(i);
-    DDReal den, del, del1;
-    DDMULD(ff, di, ff);
-    DDADD(ff, p, ff);
-    DDADD(ff, q, ff);
-    DDSUB(DDReal(di * di), mu2, den);
-    DDDIV(ff, den, ff);
-    DDMUL(c, dq, c);
-    DDDIVD(c, di, c);
-    DDSUB(DDReal(di), mu, den);
-    DDDIV(p, den, p);
-    DDADD(DDReal(di), mu, den);
-    DDDIV(q, den, q);
+    DDReal del, del1;
+    temme_advance(di, mu, mu2, dq, ff, p, q, c);
     DDMUL(c, ff, del);
     DDADD(sum, del, sum);
     DDMULD(ff, di, t);
@@ -788,18 +796,8 @@ void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ym
   bool done = false;
   for (int i = 1; i <= kBesselMaxTerms; ++i) {
     const double di = static_cast<double>(i);
-    DDReal den, del, del1;
-    DDMULD(ff, di, ff);
-    DDADD(ff, p, ff);
-    DDADD(ff, q, ff);
-    DDSUB(DDReal(di * di), mu2, den);
-    DDDIV(ff, den, ff);
-    DDMUL(c, dq, c);
-    DDDIVD(c, di, c);
-    DDSUB(DDReal(di), mu, den);
-    DDDIV(p, den, p);
-    DDADD(DDReal(di), mu, den);
-    DDDIV(q, den, q);
+    DDReal del, del1;
+    temme_advance(di, mu, mu2, dq, ff, p, q, c);
     DDMUL(r, q, t);
     DDADD(ff, t, t);
     DDMUL(c, t, del);
