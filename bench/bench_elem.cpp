@@ -15,6 +15,7 @@
 
 #include "ddtyped/complex.hpp"
 #include "ddtyped/elementary.hpp"
+#include "bench/bench_common.hpp"
 
 namespace {
 
@@ -23,21 +24,9 @@ using dd::DDReal;
 
 constexpr int kN = 256;
 
-void per_call(benchmark::State& state) {
-  state.counters["per_call"] = benchmark::Counter(static_cast<double>(kN), benchmark::Counter::kIsIterationInvariantRate |
-                                                                             benchmark::Counter::kInvert);
-}
-
-/// Arguments in [lo, hi) with a random low word, fixed seed.
-std::vector<DDReal> args(double lo, double hi, std::uint64_t seed) {
-  std::mt19937_64 g(seed);
-  std::uniform_real_distribution<double> u(lo, hi), f(-1.0, 1.0);
-  std::vector<DDReal> v(kN);
-  for (auto& x : v) {
-    const double h = u(g);
-    dd::detail::quick_two_sum(h, h * 0x1p-54 * f(g), x.hi, x.lo);
-  }
-  return v;
+void per_call(benchmark::State& state) { dd::bench::per_call(state, kN); }
+std::vector<DDReal> args(double lo, double hi, std::uint64_t seed, bool integers = false) {
+  return dd::bench::random_args(kN, lo, hi, seed, integers);
 }
 
 std::vector<__float128> quad(const std::vector<DDReal>& v) {

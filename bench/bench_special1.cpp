@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ddspecial/ddspecial.hpp"
+#include "bench/bench_common.hpp"
 
 namespace {
 
@@ -23,25 +24,12 @@ using dd::DDReal;
 
 constexpr int kN = 64;
 
-void per_call(benchmark::State& state) {
-  state.counters["per_call"] = benchmark::Counter(static_cast<double>(kN), benchmark::Counter::kIsIterationInvariantRate |
-                                                                             benchmark::Counter::kInvert);
-}
-
+void per_call(benchmark::State& state) { dd::bench::per_call(state, kN); }
 std::vector<DDReal> args(double lo, double hi, std::uint64_t seed, bool integers = false) {
-  std::mt19937_64 g(seed);
-  std::uniform_real_distribution<double> u(lo, hi), f(-1.0, 1.0);
-  std::vector<DDReal> v(kN);
-  for (auto& x : v) {
-    const double h = integers ? std::floor(u(g)) : u(g);
-    if (integers) {
-      x = DDReal(h, 0.0);
-    } else {
-      dd::detail::quick_two_sum(h, h * 0x1p-54 * f(g), x.hi, x.lo);
-    }
-  }
-  return v;
+  return dd::bench::random_args(kN, lo, hi, seed, integers);
 }
+using dd::bench::run_mpfr;
+using dd::bench::run_quad;
 
 const std::vector<DDReal>& a_gint() { static auto v = args(2.0, 60.0, 21, true); return v; }
 const std::vector<DDReal>& a_gsmall() { static auto v = args(0.5, 10.0, 22); return v; }
@@ -71,35 +59,6 @@ void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
       benchmark::DoNotOptimize(r);
     }
   per_call(st);
-}
-
-template <class F>
-void run_quad(benchmark::State& st, const std::vector<DDReal>& a, F f) {
-  std::vector<__float128> q(a.size());
-  for (std::size_t i = 0; i < a.size(); ++i) q[i] = static_cast<__float128>(a[i].hi) + a[i].lo;
-  for (auto _ : st)
-    for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(f(q[i]));
-  per_call(st);
-}
-
-template <class F>
-void run_mpfr(benchmark::State& st, const std::vector<DDReal>& a, F f) {
-  std::vector<mpfr_t> x(a.size());
-  mpfr_t r;
-  mpfr_init2(r, 106);
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    mpfr_init2(x[i], 106);
-    mpfr_set_d(x[i], a[i].hi, MPFR_RNDN);
-    mpfr_add_d(x[i], x[i], a[i].lo, MPFR_RNDN);
-  }
-  for (auto _ : st)
-    for (int i = 0; i < kN; ++i) {
-      f(r, x[i]);
-      benchmark::DoNotOptimize(r);
-    }
-  per_call(st);
-  for (auto& m : x) mpfr_clear(m);
-  mpfr_clear(r);
 }
 
 void BM_dd_gamma_integer(benchmark::State& s) { run_dd(s, a_gint(), [](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }); }
