@@ -331,6 +331,71 @@ DDReal psi_series(int n, const DDReal& q, bool alternate, const char* loop_msg) 
   detail::fail(loop_msg);
 }
 
+/// The two series of Y_n's power-series branch, 0 < x < kBesselMillerFrom:
+/// s = sum_k (-q)^k / (k! (n+k)!), the series of J_n (as integer_order_series
+/// sums it), and r = psi_series(n, q, true, ...).  They are independent, so
+/// their steps are interleaved in one loop, each with its own operations and
+/// stop; the processor overlaps the two chains.  Loop-end messages come in
+/// the order of separate loops (J's first).
+void y_power_series_sums(int n, const DDReal& q, DDReal& s_out, DDReal& r_out) {
+  const DDReal eps = detail::kSeriesEps;
+  // J_n's series.
+  DDReal f = factorial(n), g(1.0), t(1.0), s, gf;
+  DDMUL(g, f, gf);
+  DDDIV(t, gf, s);
+  // The psi-weighted series.
+  DDReal p1, p2;
+  DDEULER(p1);
+  DDNEG(p1, p1);
+  p2 = p1;
+  for (int j = 1; j <= n; ++j) {
+    DDReal rj;
+    DDDIVD(DDReal(1.0), static_cast<double>(j), rj);
+    DDADD(p2, rj, p2);
+  }
+  DDReal h(1.0), m = factorial(n), w(1.0), r, tr, hm;
+  DDADD(p1, p2, tr);
+  DDMUL(tr, w, tr);
+  DDMUL(h, m, hm);
+  DDDIV(tr, hm, r);
+  bool done_s = false, done_r = false;
+  for (int k = 1; !(done_s && done_r); ++k) {
+    if (k > kBesselMaxTerms) detail::fail(done_s ? msg::kBesselYnrLoop1 : msg::kBesselJnrLoop1);
+    const double dk = static_cast<double>(k);
+    if (!done_s) {
+      DDMULD(g, dk, g);
+      DDMULD(f, static_cast<double>(n + k), f);
+      DDMUL(q, t, t);
+      DDNEG(t, t);
+      DDReal u;
+      DDMUL(g, f, gf);
+      DDDIV(t, gf, u);
+      DDADD(s, u, s);
+      done_s = negligible(u, eps, s);
+    }
+    if (!done_r) {
+      DDReal c;
+      DDDIVD(DDReal(1.0), dk, c);
+      DDADD(p1, c, p1);
+      DDDIVD(DDReal(1.0), static_cast<double>(n + k), c);
+      DDADD(p2, c, p2);
+      DDMUL(q, w, w);
+      DDNEG(w, w);
+      DDMULD(h, dk, h);
+      DDMULD(m, static_cast<double>(n + k), m);
+      DDReal u;
+      DDADD(p1, p2, tr);
+      DDMUL(tr, w, tr);
+      DDMUL(h, m, hm);
+      DDDIV(tr, hm, u);
+      DDADD(r, u, r);
+      done_r = negligible(u, eps, r);
+    }
+  }
+  s_out = s;
+  r_out = r;
+}
+
 // ---- K by Steed's continued fraction ------------------------------------------------
 
 /// K_{mu+nl}(x) for |mu| <= 1/2, nl >= 0 and 2 <= x: Temme's form of Steed's
@@ -1078,8 +1143,10 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
   if (in_miller_range(x)) {
     r = bessel_y_neumann(n, x);
   } else if (below_switch(rr)) {
+    // J_n(x) here is DDBESSELJNR's power series (0 < x < 8, n >= 0): its sum
+    // times (x/2)^n, summed beside the psi-weighted series.
     const DDReal q = quarter_square(x);
-    DDReal h, p, a, l, j, rs;
+    DDReal h, p, a, l, j, js, rs;
     DDMULD(x, 0.5, h);
     DDNPWR(h, n, p);
     a = finite_sum(n, q, false);
@@ -1087,9 +1154,9 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
     DDDIV(a, p, a);
     DDLOG(h, l);
     DDMULD(l, 2.0, l);
-    DDBESSELJNR(n, x, j);
+    y_power_series_sums(n, q, js, rs);
+    DDMUL(js, p, j);
     DDMUL(l, j, l);
-    rs = psi_series(n, q, true, msg::kBesselYnrLoop1);
     DDMUL(p, rs, rs);
     DDNEG(rs, rs);
     DDReal pi;
