@@ -64,13 +64,19 @@ DDReal finish_scaled(const DDReal& a, int e) {
 /// with some 2^17 units of 2^-104 of error that way, and the error grows
 /// without bound as t nears an integer.
 constexpr double kSineDirectFrom = 0.25;
-/// One step of a Bessel-type series in x: term <- term * 784 / (j (x + j)),
-/// sum <- sum + term; true once |term| <= |eps * sum|.
-inline bool gamma_series_step(const DDReal& x, const DDReal& eps, double dj, DDReal& term, DDReal& sum) {
-  DDReal t1, t2;
+/// Denominators formed ahead of the series steps, per block.
+constexpr int kGammaDenBlock = 16;
+
+/// The denominator j (x + j) of a series step.
+inline void gamma_series_den(const DDReal& x, double dj, DDReal& den) noexcept {
+  DDReal t1;
   DDADD(x, DDReal(dj, 0.0), t1);
-  DDMULD(t1, dj, t2);
-  DDDIV(term, t2, term);
+  DDMULD(t1, dj, den);
+}
+
+/// term <- term * 784 / den, sum <- sum + term; true once |term| <= |eps * sum|.
+inline bool gamma_series_update(const DDReal& den, const DDReal& eps, DDReal& term, DDReal& sum) noexcept {
+  DDDIV(term, den, term);
   DDMULD(term, 784.0, term);
   DDADD(sum, term, sum);
   // eps is 2^-106, so eps * sum by the multiplication kernel is exactly
@@ -84,16 +90,42 @@ inline bool gamma_series_step(const DDReal& x, const DDReal& eps, double dj, DDR
   return ic <= 0;
 }
 
+/// One step of a Bessel-type series in x: term <- term * 784 / (j (x + j)),
+/// sum <- sum + term; true once |term| <= |eps * sum|.
+inline bool gamma_series_step(const DDReal& x, const DDReal& eps, double dj, DDReal& term, DDReal& sum) {
+  DDReal den;
+  gamma_series_den(x, dj, den);
+  return gamma_series_update(den, eps, term, sum);
+}
+
 /// The two series, in tn (s1) and in -tn (s2).  They are independent, so
-/// their steps are interleaved: each keeps its own operations and stop, and
-/// the processor overlaps the two chains of divisions.
+/// while both run, the denominators (off the chains) are formed a block
+/// ahead and the two updates follow each other: each series keeps its own
+/// operations and stop, and the processor overlaps the two chains of
+/// divisions.  The one that runs longer finishes alone.
 void gamma_series(const DDReal& tn, const DDReal& mtn, const DDReal& eps, DDReal& s1, DDReal& s2) {
   DDReal term1, term2;
   DDDIV(DDReal(1.0, 0.0), tn, term1);
   DDDIV(DDReal(1.0, 0.0), mtn, term2);
   DDReal sum1 = term1, sum2 = term2;
   bool done1 = false, done2 = false;
-  for (int j = 1; !(done1 && done2); ++j) {
+  int j = 1;
+  while (!(done1 || done2)) {
+    // A block of denominators first: they do not depend on the terms, and
+    // out of the loop they leave the two chains room to overlap.
+    DDReal den1[kGammaDenBlock], den2[kGammaDenBlock];
+    for (int i = 0; i < kGammaDenBlock; ++i) {
+      const double dj = static_cast<double>(j + i);
+      gamma_series_den(tn, dj, den1[i]);
+      gamma_series_den(mtn, dj, den2[i]);
+    }
+    for (int i = 0; i < kGammaDenBlock && !(done1 || done2); ++i, ++j) {
+      if (j > kGammarMaxTerms) detail::fail(msg::kGammarIterLimit, {1, kGammarMaxTerms});
+      done1 = gamma_series_update(den1[i], eps, term1, sum1);
+      done2 = gamma_series_update(den2[i], eps, term2, sum2);
+    }
+  }
+  for (; !(done1 && done2); ++j) {
     if (j > kGammarMaxTerms) detail::fail(msg::kGammarIterLimit, {done1 ? 2 : 1, kGammarMaxTerms});
     const double dj = static_cast<double>(j);
     if (!done1) done1 = gamma_series_step(tn, eps, dj, term1, sum1);
