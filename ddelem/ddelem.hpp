@@ -10,9 +10,13 @@
 // stop handler may throw.
 #pragma once
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "ddreal/kernels.hpp"
+#include "ddreal/outfmt.hpp"
+#include "ddreal/rounding.hpp"
 
 namespace dd {
 
@@ -79,6 +83,154 @@ inline void muld_exact(const DDReal& a, double d, DDReal& r) noexcept {
     DDMULD(a, d, r);
   }
 }
+
+// ---- the exponential's pieces, shared by DDEXP, DDLOG and LogSteps ----------
+
+/// DDEXP's Taylor series of e^(s/64) stops once a term falls to 1e-32 of the sum.
+inline constexpr double kExpSeriesTol = 1e-32;
+/// With |s/64| below 0.0055 a dozen terms suffice; 99 is a guard.
+inline constexpr int kExpMaxTerms = 99;
+/// 1 / ln 2 rounded, for the binary64 estimate of the reduction's integer.
+inline constexpr double kInvLog2 = 1.4426950408889634;
+/// Adding and removing 1.5 * 2^52 rounds a binary64 below 2^51 to an integer.
+inline constexpr double kRoundShift = 0x1.8p52;
+
+inline bool same_words(const DDReal& a, const DDReal& b) noexcept {
+  return std::bit_cast<std::uint64_t>(a.hi) == std::bit_cast<std::uint64_t>(b.hi) &&
+         std::bit_cast<std::uint64_t>(a.lo) == std::bit_cast<std::uint64_t>(b.lo);
+}
+
+/// b = a, out of line: a branch that calls it cannot be turned into a
+/// conditional move, so the value it replaces is used speculatively.
+[[gnu::noinline]] inline void copy_out_of_line(const DDReal& a, DDReal& b) noexcept { b = a; }
+
+/// n = the nearest integer to a / ln 2 as DDNINT gives it, for |a.hi| < 300.
+/// n = nearest integer to a / ln 2 (DDDIV, DDNINT) costs some 90 cycles at
+/// the head of the exponential's chain.  Away from the half-integers it
+/// equals the rounded binary64 estimate a.hi / ln 2 (as (m, +0)), so the
+/// estimate is used while the exact n is formed beside it; the branch that
+/// compares the two is predicted, and on a mismatch the exact n is taken.
+inline void exp_integer(const DDReal& a, DDReal& n) {
+  // A negative value that rounds to zero comes out as +0, as DDNINT gives it.
+  n = DDReal((a.hi * kInvLog2 + kRoundShift) - kRoundShift, 0.0);
+  DDReal q, nt;
+  DDDIV(a, kLog2, q);
+  DDNINT(q, nt);
+  if (!same_words(nt, n)) [[unlikely]] copy_out_of_line(nt, n);
+}
+
+/// DDEXP's Taylor series of e^(s/64) in progress.
+struct ExpSeries {
+  DDReal r, term, sum;
+  int l;      ///< index of the next term
+  bool done;  ///< the series has stopped (or is not needed: s = 0)
+  bool unit;  ///< s = 0: the mantissa is exactly 1
+};
+
+/// The reduction s = a - n ln 2 and the start of the series in r = s / 64;
+/// returns the binary exponent nz (n's hi word, nudged away from zero by
+/// 1e-14 and truncated).
+inline int exp_reduce(const DDReal& a, const DDReal& n, ExpSeries& es) noexcept {
+  const int nz = static_cast<int>(n.hi + std::copysign(1e-14, n.hi));
+  DDReal nl, s;
+  DDMUL(n, kLog2, nl);
+  DDSUB(a, nl, s);
+  es.term = DDReal(1.0, 0.0);
+  es.sum = DDReal(1.0, 0.0);
+  es.l = 1;
+  es.unit = s.hi == 0.0;
+  es.done = es.unit;
+  if (!es.unit) divd_pow2(s, 64.0, es.r);
+  return nz;
+}
+
+/// One term of the series: term <- term r / l, sum <- sum + term; true once
+/// |term| <= 1e-32 |sum|.  The series is a single dependent chain, about 75
+/// cycles per term; the steps whose divisor is a power of two (l = 1, 2, 4,
+/// 8) are exact scalings of the words on the operands met here (divd_pow2),
+/// and for l = 1 the kernels give term = r itself.
+inline bool exp_series_step(ExpSeries& es) {
+  const int l = es.l;
+  if (l == 1 && exactly_scalable(es.r)) {
+    es.term = DDReal(es.r.hi, es.r.lo + 0.0);  // (1 * r) / 1, word for word
+  } else {
+    DDMUL(es.term, es.r, es.term);
+    if ((l & (l - 1)) == 0 && l <= 64) {
+      divd_pow2(es.term, static_cast<double>(l), es.term);
+    } else {
+      DDDIVD(es.term, static_cast<double>(l), es.term);
+    }
+  }
+  DDADD(es.sum, es.term, es.sum);
+  if (std::fabs(es.term.hi) <= kExpSeriesTol * std::fabs(es.sum.hi)) {
+    es.done = true;
+    return true;
+  }
+  if (l >= kExpMaxTerms) fail(msg::kExpIterLimit);
+  es.l = l + 1;
+  return false;
+}
+
+/// b = e^a from the finished series: the sum squared six times (e^s), times 2^nz.
+inline void exp_finish(const ExpSeries& es, int nz, DDReal& b) noexcept {
+  DDReal mant(1.0, 0.0);
+  if (!es.unit) {
+    DDReal sum = es.sum;
+    for (int k = 0; k < 6; ++k) DDMUL(sum, sum, sum);
+    mant = sum;
+  }
+  // |nz| <= 433, so 2^nz is a normal binary64, built from its exponent field.
+  const double scale = std::bit_cast<double>(static_cast<std::uint64_t>(1023 + nz) << 52);
+  DDMULD(mant, scale, b);
+}
+
+/// ln a by DDLOG's three Newton steps x <- x + (a - e^x) / e^x from
+/// x = log(a.hi), cut into short steps (one term of an exponential's series
+/// each) so that a caller can interleave this latency-bound chain with
+/// independent work; the operations, and so the result, are DDLOG's.  Only
+/// for arguments where every step stays in the exponential's range (applicable()).
+class LogSteps {
+ public:
+  /// True for a finite a with a.hi > 0 and |log(a.hi)| < 299.
+  static bool applicable(const DDReal& a) noexcept {
+    return a.hi > 0.0 && std::isfinite(a.hi) && std::isfinite(a.lo) && std::fabs(std::log(a.hi)) < 299.0;
+  }
+  explicit LogSteps(const DDReal& a) : a_(a), x_(std::log(a.hi), 0.0) { start_exp(); }
+  /// Advances the computation a little; true once the logarithm is ready.
+  bool step() {
+    if (newton_ == kNewtonSteps) return true;
+    if (!es_.done) {
+      exp_series_step(es_);
+      return false;
+    }
+    DDReal t, d, c;
+    exp_finish(es_, nz_, t);
+    DDSUB(a_, t, d);
+    DDDIV(d, t, c);
+    DDADD(x_, c, x_);
+    if (++newton_ == kNewtonSteps) return true;
+    start_exp();
+    return false;
+  }
+  /// Runs the remaining steps and returns ln a.
+  DDReal finish() {
+    while (!step()) {
+    }
+    return x_;
+  }
+
+ private:
+  static constexpr int kNewtonSteps = 3;
+  void start_exp() {
+    DDReal n;
+    exp_integer(x_, n);
+    nz_ = exp_reduce(x_, n, es_);
+  }
+  DDReal a_, x_;
+  ExpSeries es_{};
+  int nz_ = 0;
+  int newton_ = 0;
+};
 
 /// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128
 /// where the compiler offers it).

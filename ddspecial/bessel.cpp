@@ -1,6 +1,7 @@
 #include "ddspecial/bessel.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -331,15 +332,38 @@ DDReal psi_series(int n, const DDReal& q, bool alternate, const char* loop_msg) 
   detail::fail(loop_msg);
 }
 
+/// 1/j by DDDIVD, tabulated once for j up to kReciprocals.
+constexpr int kReciprocals = 512;
+const DDReal& reciprocal_slow(int j, DDReal& tmp) noexcept {
+  DDDIVD(DDReal(1.0), static_cast<double>(j), tmp);
+  return tmp;
+}
+const std::array<DDReal, kReciprocals + 1>& reciprocal_table() noexcept {
+  static const std::array<DDReal, kReciprocals + 1> table = [] {
+    std::array<DDReal, kReciprocals + 1> t{};
+    for (int j = 1; j <= kReciprocals; ++j) DDDIVD(DDReal(1.0), static_cast<double>(j), t[static_cast<std::size_t>(j)]);
+    return t;
+  }();
+  return table;
+}
+/// DDDIVD(1, j) for j >= 1.
+inline DDReal reciprocal(int j) noexcept {
+  if (j <= kReciprocals) return reciprocal_table()[static_cast<std::size_t>(j)];
+  DDReal tmp;
+  return reciprocal_slow(j, tmp);
+}
+
 /// The two series of Y_n's power-series branch, 0 < x < kBesselMillerFrom:
 /// s = sum_k (-q)^k / (k! (n+k)!), the series of J_n (as integer_order_series
 /// sums it), and r = psi_series(n, q, true, ...).  They are independent, so
 /// their steps are interleaved in one loop, each with its own operations and
 /// stop; the processor overlaps the two chains.  Loop-end messages come in
-/// the order of separate loops (J's first).
-void y_power_series_sums(int n, const DDReal& q, DDReal& s_out, DDReal& r_out) {
+/// the order of separate loops (J's first).  With side, each step also
+/// advances that logarithm.
+void y_power_series_sums(int n, const DDReal& q, DDReal& s_out, DDReal& r_out, detail::LogSteps* side) {
   const DDReal eps = detail::kSeriesEps;
-  // J_n's series.
+  // The two series share k! (g), (n+k)! (f), their product and the powers
+  // t = (-q)^k: the same operations on the same values, formed once.
   DDReal f = factorial(n), g(1.0), t(1.0), s, gf;
   DDMUL(g, f, gf);
   DDDIV(t, gf, s);
@@ -348,46 +372,34 @@ void y_power_series_sums(int n, const DDReal& q, DDReal& s_out, DDReal& r_out) {
   DDEULER(p1);
   DDNEG(p1, p1);
   p2 = p1;
-  for (int j = 1; j <= n; ++j) {
-    DDReal rj;
-    DDDIVD(DDReal(1.0), static_cast<double>(j), rj);
-    DDADD(p2, rj, p2);
-  }
-  DDReal h(1.0), m = factorial(n), w(1.0), r, tr, hm;
+  for (int j = 1; j <= n; ++j) DDADD(p2, reciprocal(j), p2);
+  DDReal r, tr;
   DDADD(p1, p2, tr);
-  DDMUL(tr, w, tr);
-  DDMUL(h, m, hm);
-  DDDIV(tr, hm, r);
+  DDMUL(tr, t, tr);
+  DDDIV(tr, gf, r);
   bool done_s = false, done_r = false;
   for (int k = 1; !(done_s && done_r); ++k) {
     if (k > kBesselMaxTerms) detail::fail(done_s ? msg::kBesselYnrLoop1 : msg::kBesselJnrLoop1);
-    const double dk = static_cast<double>(k);
+    // Two steps of the logarithm per term: these series are short.
+    if (side != nullptr && (side->step() || side->step())) side = nullptr;
+    DDMULD(g, static_cast<double>(k), g);
+    DDMULD(f, static_cast<double>(n + k), f);
+    DDMUL(q, t, t);
+    DDNEG(t, t);
+    DDMUL(g, f, gf);
     if (!done_s) {
-      DDMULD(g, dk, g);
-      DDMULD(f, static_cast<double>(n + k), f);
-      DDMUL(q, t, t);
-      DDNEG(t, t);
       DDReal u;
-      DDMUL(g, f, gf);
       DDDIV(t, gf, u);
       DDADD(s, u, s);
       done_s = negligible(u, eps, s);
     }
     if (!done_r) {
-      DDReal c;
-      DDDIVD(DDReal(1.0), dk, c);
-      DDADD(p1, c, p1);
-      DDDIVD(DDReal(1.0), static_cast<double>(n + k), c);
-      DDADD(p2, c, p2);
-      DDMUL(q, w, w);
-      DDNEG(w, w);
-      DDMULD(h, dk, h);
-      DDMULD(m, static_cast<double>(n + k), m);
+      DDADD(p1, reciprocal(k), p1);
+      DDADD(p2, reciprocal(n + k), p2);
       DDReal u;
       DDADD(p1, p2, tr);
-      DDMUL(tr, w, tr);
-      DDMUL(h, m, hm);
-      DDDIV(tr, hm, u);
+      DDMUL(tr, t, tr);
+      DDDIV(tr, gf, u);
       DDADD(r, u, r);
       done_r = negligible(u, eps, r);
     }
@@ -494,20 +506,36 @@ inline void scale(DDReal& a, double f) noexcept {
   a.lo = a.lo * f;
 }
 
+/// 2 / pi by the division kernel, formed once.
+const DDReal kTwoOverPi = [] {
+  DDReal pi, r;
+  DDPI(pi);
+  DDDIV(DDReal(2.0), pi, r);
+  return r;
+}();
+
 /// Y_0 .. Y_n from the Neumann series
 ///   (pi/2) Y_0 = (ln(x/2) + gamma) J_0 - 2 sum_{k>=1} (-1)^k J_{2k} / k,
 ///   (pi/2) Y_1 = -J_0 / x + (ln(x/2) + gamma - 1) J_1 - sum_{k>=1} (-1)^k (2k+1) J_{2k+1} / (k (k+1)),
 /// and Y_{k+1} = (2k/x) Y_k - Y_{k-1} upward (Y is the dominant solution).
 DDReal bessel_y_neumann(int n, const DDReal& x) {
-  detail::BesselJSums js;
-  detail::bessel_j_sums(x, 1, js, true);
+  // ln(x/2) (x/2 from 4 to 24, inside the logarithm's Newton range) is
+  // formed step by step beside the recurrence: the two chains overlap.
   DDReal h, l, g, pi, two_over_pi, t, u, y0, y1;
   DDMULD(x, 0.5, h);
-  DDLOG(h, l);
+  detail::BesselJSums js;
+  if (detail::LogSteps::applicable(h)) {
+    detail::LogSteps ls(h);
+    detail::bessel_j_sums(x, 1, js, true, &ls);
+    l = ls.finish();
+  } else {
+    detail::bessel_j_sums(x, 1, js, true);
+    DDLOG(h, l);
+  }
   DDEULER(g);
   DDADD(l, g, l);
   DDPI(pi);
-  DDDIV(DDReal(2.0), pi, two_over_pi);
+  two_over_pi = kTwoOverPi;
   DDMUL(l, js.j0, t);
   DDMULD(js.y0, 2.0, u);
   DDSUB(t, u, y0);
@@ -1060,7 +1088,7 @@ void detail::bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j) {
   for (DDReal& v : j) DDDIV(v, norm, v);
 }
 
-void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums) {
+void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums, LogSteps* side) {
   const int start = miller_start(n, x);
   DDReal rx;
   DDDIV(DDReal(2.0), x, rx);
@@ -1068,11 +1096,12 @@ void detail::bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_s
   DDReal jn(0.0), j1(0.0), y0(0.0), y1(0.0);
   for (int k = start; k >= 1; --k) {
     // jk = J_k, jp = J_{k+1} (unnormalised).
+    if (side != nullptr && side->step()) side = nullptr;
     if (k == n) jn = jk;
     if (k == 1) j1 = jk;
     DDReal t;
     if ((k & 1) == 0) {
-      DDMULD(jk, 2.0, t);
+      detail::muld_exact(jk, 2.0, t);  // DDMULD's words, as an exact doubling
       DDADD(norm, t, norm);
     }
     if (!with_sums) {
@@ -1152,9 +1181,17 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
     a = finite_sum(n, q, false);
     DDNEG(a, a);
     DDDIV(a, p, a);
-    DDLOG(h, l);
+    // ln(x/2) is formed step by step beside the two series where the
+    // logarithm's Newton steps stay in range (x from about 1e-130 up).
+    if (detail::LogSteps::applicable(h)) {
+      detail::LogSteps ls(h);
+      y_power_series_sums(n, q, js, rs, &ls);
+      l = ls.finish();
+    } else {
+      y_power_series_sums(n, q, js, rs, nullptr);
+      DDLOG(h, l);
+    }
     DDMULD(l, 2.0, l);
-    y_power_series_sums(n, q, js, rs);
     DDMUL(js, p, j);
     DDMUL(l, j, l);
     DDMUL(p, rs, rs);

@@ -41,6 +41,7 @@
 
 #include <vector>
 
+#include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
 
 namespace dd {
@@ -111,7 +112,9 @@ struct BesselJSums {
   DDReal y1;      ///< sum_{k>=1} (-1)^k (2k+1) J_{2k+1} / (k (k+1))
 };
 /// Without with_sums only jn, j0 and j1 are formed (the sums are left zero).
-void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums);
+/// With side, each step of the recurrence also advances that logarithm (an
+/// independent chain that the processor overlaps with the recurrence).
+void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums, LogSteps* side = nullptr);
 
 /// j[k] = J_k(x) for k = 0 .. N, x > 0, by the same recurrence and
 /// normalisation, with N = the starting order for max(n, x) (J_N is below
