@@ -72,7 +72,9 @@ bool cssnr_size_limit_binary64(double x) { return at_or_above_1e60_binary64(x); 
 // the sine is the square root of 1 - cos^2 s with the sign of t.  The sine's
 // absolute error is about 1e-32, so its relative accuracy falls near the
 // multiples of pi, where 1 - cos^2 cancels; the cosine keeps full accuracy.
-void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
+void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) { detail::cssnr_beside(a, x, y, nullptr); }
+
+void detail::cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side) {
   if (a.hi == 0.0) {
     x = DDReal(1.0, 0.0);
     y = DDReal(0.0, 0.0);
@@ -116,6 +118,7 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
   DDReal t2, term = t, sum = t;
   DDMUL(t, t, t2);
   for (int i = 1;; ++i) {
+    if (side != nullptr && side->step()) side = nullptr;
     const double di = static_cast<double>(i);
     DDMUL(term, t2, term);
     DDDIVD(term, -(2.0 * di) * (2.0 * di + 1.0), term);
@@ -130,6 +133,7 @@ void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) {
   DDSUB(DDReal(0.5, 0.0), sq, d);
   detail::muld_exact(d, 2.0, w);
   for (int k = 0; k < 4; ++k) {
+    if (side != nullptr && side->step()) side = nullptr;
     DDMUL(w, w, sq);
     DDSUB(sq, DDReal(0.5, 0.0), d);
     detail::muld_exact(d, 2.0, w);

@@ -184,6 +184,33 @@ inline void exp_finish(const ExpSeries& es, int nz, DDReal& b) noexcept {
   DDMULD(mant, scale, b);
 }
 
+/// e^a by DDEXP's operations, cut into short steps (one term of the series
+/// each) so that a caller can interleave this latency-bound chain with other
+/// independent work.  Only for a finite a with |a.hi| < 300 (applicable()).
+class ExpSteps {
+ public:
+  static bool applicable(const DDReal& a) noexcept { return std::fabs(a.hi) < 300.0 && std::isfinite(a.lo); }
+  explicit ExpSteps(const DDReal& a) {
+    DDReal n;
+    exp_integer(a, n);
+    nz_ = exp_reduce(a, n, es_);
+  }
+  /// Advances the series by one term; true once it has stopped.
+  bool step() { return es_.done || exp_series_step(es_); }
+  /// Runs the remaining terms and returns e^a.
+  DDReal finish() {
+    while (!step()) {
+    }
+    DDReal b;
+    exp_finish(es_, nz_, b);
+    return b;
+  }
+
+ private:
+  ExpSeries es_{};
+  int nz_ = 0;
+};
+
 /// ln a by DDLOG's three Newton steps x <- x + (a - e^x) / e^x from
 /// x = log(a.hi), cut into short steps (one term of an exponential's series
 /// each) so that a caller can interleave this latency-bound chain with
@@ -231,6 +258,10 @@ class LogSteps {
   int nz_ = 0;
   int newton_ = 0;
 };
+
+/// DDCSSNR(a, x, y), advancing side (when not null) by one step per term of
+/// its series and per angle doubling: the two latency-bound chains overlap.
+void cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side);
 
 /// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128
 /// where the compiler offers it).

@@ -1,6 +1,7 @@
 // The gamma function of a DDReal argument.
 #pragma once
 
+#include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
 
 namespace dd {
@@ -21,6 +22,8 @@ namespace detail {
 /// falls below 2^-110 of the sum (at most 17 terms).  Unlike a sine taken
 /// from the cosine, its relative error stays near 2^-104 as x nears zero.
 void small_angle_sine(const DDReal& x, DDReal& s);
+/// The same, advancing side (when not null) by one step per term.
+void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side);
 }  // namespace detail
 
 }  // namespace dd
