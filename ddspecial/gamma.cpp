@@ -21,7 +21,6 @@
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
-#include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/series.hpp"
 
@@ -201,7 +200,6 @@ void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side) {
 }  // namespace detail
 
 void DDGAMMAR(const DDReal& t, DDReal& z) {
-  // 2^-106, the value DDNPWR gives for 2 to the power -106 (about 50 ns a call to form).
   const DDReal eps = detail::kSeriesEps;
   const double d = t.hi;
   // The size test comes first so that huge arguments get this routine's
