@@ -19,6 +19,10 @@ namespace dd {
 namespace {
 
 constexpr int kPolygammaTableMinimum = 44;
+/// The largest order whose factorial the kernels can still multiply: 167! is
+/// about 1.5e300, past the splitting limit of about 1.34e300, and would turn
+/// the result into NaN words.
+constexpr int kPolygammaMaxOrder = 166;
 /// Shift of the digamma argument before the asymptotic expansion.
 constexpr int kDigammaShift = 12;
 /// Arguments above which the asymptotic sum is left out (see DDDIGAMMABE).
@@ -36,6 +40,7 @@ DDReal signed_factorial(int nn) {
 
 void DDPOLYGAMMA(int NN, const DDReal& X, DDReal& y) {
   if (NN <= 0) detail::fail(msg::kPolygammaNn);
+  if (NN > kPolygammaMaxOrder) detail::fail(msg::kPolygammaNnLarge, {kPolygammaMaxOrder});
   int c0, c1;
   DDCOMPARE(X, DDReal(0.0, 0.0), c0);
   DDCOMPARE(X, DDReal(1.0, 0.0), c1);
@@ -49,6 +54,7 @@ void DDPOLYGAMMA(int NN, const DDReal& X, DDReal& y) {
 void DDPOLYGAMMABE(int NB2, const DDReal* table, int NN, const DDReal& X, DDReal& y) {
   detail::check_bernoulli_table(NB2, table, kPolygammaTableMinimum, msg::kPolygammaBeTable);
   if (NN <= 0) detail::fail(msg::kPolygammaBeNn);
+  if (NN > kPolygammaMaxOrder) detail::fail(msg::kPolygammaBeNnLarge, {kPolygammaMaxOrder});
   if (DDSIGN(X) < 0) detail::fail(msg::kPolygammaBeNegative);
   const DDReal f = signed_factorial(NN);
   DDReal h;

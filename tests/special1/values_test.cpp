@@ -449,6 +449,13 @@ TEST(polygamma, refusals) {
   EXPECT_DD_STOP(dd::DDPOLYGAMMA(1, DDReal(1.0), r), "*** DDPOLYGAMMA: X must be in the range (0, 1)");
   EXPECT_DD_STOP(dd::DDPOLYGAMMABE(44, b.data(), 0, DDReal(0.5), r), "*** DDPOLYGAMMABE: NN <= 0");
   EXPECT_DD_STOP(dd::DDPOLYGAMMABE(44, b.data(), 1, DDReal(-0.5), r), "*** DDPOLYGAMMABE: X < 0");
+  // 167! passes the kernels' splitting limit: refused instead of NaN words.
+  EXPECT_DD_STOP(dd::DDPOLYGAMMA(167, DDReal(0.5), r),
+                 "*** DDPOLYGAMMA: NN must be at most 166; NN! leaves the range of the arithmetic.");
+  EXPECT_DD_STOP(dd::DDPOLYGAMMABE(44, b.data(), 167, DDReal(2.0), r),
+                 "*** DDPOLYGAMMABE: NN must be at most 166; NN! leaves the range of the arithmetic.");
+  dd::DDPOLYGAMMABE(44, b.data(), 166, DDReal(2.0), r);  // -166! zeta(167, 2), about -4.81e247
+  EXPECT_NEAR(r.hi / -4.81295e247, 1.0, 1e-5);
   EXPECT_DD_STOP(dd::DDPOLYGAMMABE(44, b.data(), 1, DDReal(0.0), r),
                  "*** DDHURWITZZETANBE: AA = 0 is a pole of the function");
   EXPECT_DD_STOP(dd::DDPOLYGAMMABE(10, b.data(), 1, DDReal(0.5), r),
