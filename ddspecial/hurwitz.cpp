@@ -142,9 +142,7 @@ EmOutcome euler_maclaurin(int NB2, const DDReal* table, int ISS, const DDReal& a
   DDReal head;
   DDADD(s1, s2, head);
   DDADD(head, s3, head);
-  const double whole = std::fabs(head.hi);
-  bool have_fallback = false;
-  DDReal fallback;
+  detail::SeriesFallback fallback{std::fabs(head.hi)};
   bool done = false;
   for (int k = 1; k <= NB2; ++k) {
     const double j = static_cast<double>(ISS + 2 * k - 3);
@@ -164,14 +162,11 @@ EmOutcome euler_maclaurin(int NB2, const DDReal* table, int ISS, const DDReal& a
       done = true;
       break;
     }
-    if (!have_fallback && std::fabs(term.hi) <= 0x1p-106 * whole) {
-      have_fallback = true;
-      fallback = s4;
-    }
+    fallback.note(term, s4);
   }
   if (!done) {
-    if (!have_fallback) return EmOutcome::fail;
-    s4 = fallback;
+    if (!fallback.have) return EmOutcome::fail;
+    s4 = fallback.sum;
   }
   DDReal r;
   DDADD(s1, s2, r);
@@ -213,8 +208,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
   if (c0 <= 0 || c1 >= 0) detail::fail(msg::kHurwitzRange);
   const DDReal a = AA;
 
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
   const DDReal s(static_cast<double>(IS), 0.0);
   DDReal h1, h2, h3, h4, g1, g2;
   DDMULD(s, 0.5, h1);
@@ -312,8 +306,7 @@ void DDHURWITZZETANBE(int NB2, const DDReal* table, int ISS, const DDReal& AA, D
   if (DDSIGN(AA) < 0) detail::fail(msg::kHurwitzBeNegative);
   if (DDSIGN(AA) == 0) detail::fail(msg::kHurwitzBeZero);
   const DDReal a = AA;
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
 
   if (ISS > kHurwitzDirectAbove) {
     DDReal sum(0.0, 0.0);

@@ -238,8 +238,7 @@ void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DD
 
 void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   if (DDSIGN(z) == 0 || (DDSIGN(z) < 0 && DDSIGN(s) != 0)) detail::fail(msg::kIncgammarDomain);
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
   const double d = z.hi;
   if (std::fabs(d) >= kAsymptoticFrom) {
     incgamma_asymptotic(s, z, eps, g);

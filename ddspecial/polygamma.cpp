@@ -13,6 +13,7 @@
 #include "ddreal/power.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/hurwitz.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
@@ -65,8 +66,7 @@ void DDPOLYGAMMABE(int NB2, const DDReal* table, int NN, const DDReal& X, DDReal
 void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y) {
   if (DDSIGN(x) <= 0) detail::fail(msg::kDigammaBeNotPositive);
   detail::check_bernoulli_table(NB2, table, kPolygammaTableMinimum, msg::kDigammaBeTable);
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
   DDReal y12;
   DDADD(x, DDReal(static_cast<double>(kDigammaShift), 0.0), y12);
   DDReal r(0.0, 0.0);
@@ -84,9 +84,7 @@ void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y) {
   // sum is about 5e-4), although they are long negligible against log(y12)
   // and the sum of 1/(x+i).  The sum as it stood at the first term below
   // 2^-106 of those then serves instead.
-  const double whole = std::fabs(lg.hi) + std::fabs(r.hi);
-  bool have_fallback = false;
-  DDReal fallback;
+  detail::SeriesFallback fallback{std::fabs(lg.hi) + std::fabs(r.hi)};
   DDReal p(1.0, 0.0), w, tsum(0.0, 0.0);
   DDMUL(y12, y12, w);
   // Beyond y12 = 2^200 the first term is below 2^-400 while log(y12) is
@@ -100,24 +98,15 @@ void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y) {
     DDMULD(p, static_cast<double>(2 * k), d);
     DDDIV(table[k - 1], d, term);
     DDADD(tsum, term, tsum);
-    DDReal at, es;
-    DDABS(term, at);
-    DDMUL(eps, tsum, es);
-    DDABS(es, es);
-    int ic;
-    DDCOMPARE(at, es, ic);
-    if (ic <= 0) {
+    if (detail::negligible(term, eps, tsum)) {
       done = true;
       break;
     }
-    if (!have_fallback && std::fabs(term.hi) <= 0x1p-106 * whole) {
-      have_fallback = true;
-      fallback = tsum;
-    }
+    fallback.note(term, tsum);
   }
   if (!done) {
-    if (!have_fallback) detail::fail(msg::kDigammaBeLoopEnd);
-    tsum = fallback;
+    if (!fallback.have) detail::fail(msg::kDigammaBeLoopEnd);
+    tsum = fallback.sum;
   }
   DDReal t, h;
   DDSUB(lg, r, t);

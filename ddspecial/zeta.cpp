@@ -172,8 +172,7 @@ void DDZETAR(const DDReal& s, DDReal& z) {
   int ic;
   DDCOMPARE(s, DDReal(1.0, 0.0), ic);
   if (ic == 0) detail::fail(msg::kZetarOne);
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
   DDReal ip, fr;
   DDINFR(s, ip, fr);
   if (DDSIGN(fr) == 0) {
@@ -248,8 +247,7 @@ void DDZETAINTR(int IS, DDReal& z) {
     z = DDReal(((1LL - IS) / 2) % 2 == 0 ? HUGE_VAL : -HUGE_VAL, 0.0);
     return;
   }
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
   const int t = IS > 0 ? IS : 1 - IS;
   DDReal zt;
   if (t > kZetaintrDirectAbove) {
@@ -292,8 +290,7 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
     z = DDReal(-0.5, 0.0);
     return;
   }
-  DDReal eps;
-  DDNPWR(DDReal(2.0), -106, eps);
+  const DDReal eps = detail::kSeriesEps;
   DDReal t;
   if (DDSIGN(s) < 0) {
     DDReal h, ip, fr;
@@ -335,9 +332,7 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
     // is too small a part of zeta(t) for its terms to fall to 2^-106 of it
     // before the table ends.  The sum as it stood at the first term below
     // 2^-106 of the whole (A + R) then serves instead.
-    const double whole = std::fabs(a.hi);
-    bool have_fallback = false;
-    DDReal fallback;
+    detail::SeriesFallback fallback{std::fabs(a.hi)};
     const int last = std::min(NB2, kZetaMaxTerms);
     bool done = false;
     for (int k = 2; k <= last; ++k) {
@@ -357,14 +352,11 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
         done = true;
         break;
       }
-      if (!have_fallback && std::fabs(term.hi) <= 0x1p-106 * whole) {
-        have_fallback = true;
-        fallback = rsum;
-      }
+      fallback.note(term, rsum);
     }
     if (!done) {
-      if (!have_fallback) detail::fail(msg::kZetabeIterLimit, {2, last});
-      rsum = fallback;
+      if (!fallback.have) detail::fail(msg::kZetabeIterLimit, {2, last});
+      rsum = fallback.sum;
     }
     DDADD(a, rsum, zt);
   }
