@@ -231,8 +231,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
   DDDIV(s1, pw, s1);
   DDReal s2(0.0, 0.0), s3(0.0, 0.0);
 
-  bool done = false;
-  for (int k = 1; k <= kHurwitzMaxSteps; ++k) {
+  detail::run_series(kHurwitzMaxSteps, msg::kHurwitzLoopEnd, [&](int k) {
     const DDReal dk(static_cast<double>(k), 0.0);
     DDReal u1, u2, u3, v, av;
     DDADD(dk, a, v);
@@ -268,12 +267,8 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
     DDADD(s1, u1, s1);
     DDADD(s2, u2, s2);
     DDADD(s3, u3, s3);
-    if (negligible(u1, eps, s1) && negligible(u2, eps, s2) && negligible(u3, eps, s3)) {
-      done = true;
-      break;
-    }
-  }
-  if (!done) detail::fail(msg::kHurwitzLoopEnd);
+    return negligible(u1, eps, s1) && negligible(u2, eps, s2) && negligible(u3, eps, s3);
+  });
 
   DDReal ppow, sqpi, l, den;
   DDSQRT(pi, sqpi);

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cmath>
+#include <initializer_list>
+#include <string_view>
 
 #include "ddreal/kernels.hpp"
+#include "ddreal/outfmt.hpp"
 
 namespace dd::detail {
 
@@ -41,5 +44,25 @@ struct SeriesFallback {
     }
   }
 };
+
+}  // namespace dd::detail
+
+namespace dd::detail {
+
+/// Drives a series: calls step(k) for k = 1, 2, ..., max_terms until it
+/// returns true (its newest terms no longer change the sums), and returns the
+/// k at which it did.  A series that is still running after max_terms steps
+/// stops the program with its routine's loop-end message (a template of
+/// outfmt with the given items).  Every hand-written series loop of the
+/// special functions goes through here, so the limit and the message cannot
+/// drift apart from the loop.
+template <class Step>
+int run_series(int max_terms, std::string_view loop_end, Step&& step,
+               std::initializer_list<FmtItem> items = {}) {
+  for (int k = 1; k <= max_terms; ++k) {
+    if (step(k)) return k;
+  }
+  fail(loop_end, items);
+}
 
 }  // namespace dd::detail
