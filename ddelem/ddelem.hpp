@@ -86,6 +86,10 @@ inline void muld_exact(const DDReal& a, double d, DDReal& r) noexcept {
 
 // ---- the exponential's pieces, shared by DDEXP, DDLOG and LogSteps ----------
 
+/// DDEXP's own range: its series path handles |a.hi| below this (e^300 is
+/// about 1.9e130); from here on larger magnitudes overflow and smaller ones
+/// give zero in the exponential's fixed sequence.
+inline constexpr double kExpLimit = 300.0;
 /// DDEXP's Taylor series of e^(s/64) stops once a term falls to 1e-32 of the sum.
 inline constexpr double kExpSeriesTol = 1e-32;
 /// With |s/64| below 0.0055 a dozen terms suffice; 99 is a guard.
@@ -189,7 +193,7 @@ inline void exp_finish(const ExpSeries& es, int nz, DDReal& b) noexcept {
 /// independent work.  Only for a finite a with |a.hi| < 300 (applicable()).
 class ExpSteps {
  public:
-  static bool applicable(const DDReal& a) noexcept { return std::fabs(a.hi) < 300.0 && std::isfinite(a.lo); }
+  static bool applicable(const DDReal& a) noexcept { return std::fabs(a.hi) < kExpLimit && std::isfinite(a.lo); }
   explicit ExpSteps(const DDReal& a) {
     DDReal n;
     exp_integer(a, n);

@@ -12,9 +12,7 @@ namespace dd {
 
 namespace {
 
-/// Arguments whose hi word reaches this magnitude overflow (positive) or give
-/// zero (negative) in DDEXP.
-constexpr double kExpLimit = 300.0;
+using detail::kExpLimit;
 /// Newton steps of DDLOG from the binary64 logarithm (16 -> 32 -> 64 digits).
 constexpr int kLogNewtonSteps = 3;
 

@@ -47,7 +47,7 @@ inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
 // magnitude stop with DDEXP's overflow message (showing the argument): e^300
 // is refused by DDEXP, and for a at or below -300 so is the reciprocal.
 void DDCOSHSINH(const DDReal& a, DDReal& x, DDReal& y) {
-  if (a.hi <= -300.0) detail::fail(msg::kExpTooLarge, {a.hi});
+  if (a.hi <= -detail::kExpLimit) detail::fail(msg::kExpTooLarge, {a.hi});
   DDReal t, u, p, m, c, s;
   DDEXP(a, t);
   DDDIV(DDReal(1.0, 0.0), t, u);

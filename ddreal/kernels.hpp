@@ -48,6 +48,15 @@ static_assert(std::is_trivially_default_constructible_v<DDReal>);
 
 namespace detail {
 
+/// The range of full double-double precision.  Above kSplitLimit (2^996,
+/// about 6.7e299) a product's splitting step, or the word it has to split
+/// after one doubling, overflows and the kernels lose their error terms; below
+/// kFullPrecisionMin (2^-969, about 2.0e-292) the low word of a value is
+/// subnormal and low-order bits fade gradually.  Routines compute every value
+/// between the two; beyond the split limit they may refuse.
+inline constexpr double kSplitLimit = 0x1p996;
+inline constexpr double kFullPrecisionMin = 0x1p-969;
+
 /// 2^27 + 1: splits a binary64 into two halves of at most 26 significant bits.
 inline constexpr double kSplitter = 134217729.0;
 

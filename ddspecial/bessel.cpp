@@ -183,7 +183,7 @@ void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
     DDMULD(x, 2.0, x2);
     DDDIV(pi, x2, r);
     DDSQRT(r, r);
-    if (x.hi < 300.0) {
+    if (x.hi < detail::kExpLimit) {
       DDEXP(x, ex);
       DDDIV(r, ex, t);
     } else {
@@ -194,7 +194,7 @@ void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
     DDMULD(pi, 2.0, tp);
     DDMUL(tp, x, r);
     DDSQRT(r, r);
-    if (x.hi < 300.0) {
+    if (x.hi < detail::kExpLimit) {
       DDEXP(x, ex);
     } else {  // e^x = (e^{x/m})^m with x/m < 256, beyond the exponential's own range
       const int m = static_cast<int>(std::ceil(x.hi / 256.0));

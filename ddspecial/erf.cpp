@@ -11,8 +11,9 @@ namespace dd {
 
 namespace {
 
-/// Magnitude above which a binary64 can no longer be split (2^27 + 1 times it overflows).
-constexpr double kSplitLimit = 1.0e300;
+/// Magnitude above which the series' terms are not formed: near the
+/// kernels' split limit (2^27 + 1 times a word overflows past 1.34e300).
+constexpr double kTermLimit = 1.0e300;
 
 using detail::negligible;
 
@@ -73,7 +74,7 @@ bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit
     if (branch == kConvergent) {
       DDMUL(f, u, u);
       DDMULD(v, static_cast<double>(2 * k + 1), v);
-      if (std::fabs(u.hi) > kSplitLimit || std::fabs(v.hi) > kSplitLimit) return false;
+      if (std::fabs(u.hi) > kTermLimit || std::fabs(v.hi) > kTermLimit) return false;
     } else {
       DDMULD(u, -static_cast<double>(2 * k - 1), u);
       DDMUL(v, f, v);
@@ -229,7 +230,7 @@ void DDERFCR(const DDReal& z, DDReal& y) {
   if (ic3 >= 0) {
     // z >= 9: the asymptotic series; e^{z^2} leaves the exponential's range
     // at z^2 = 300, where erfc z < 1e-131.
-    if (z2.hi >= 300.0) {
+    if (z2.hi >= detail::kExpLimit) {
       y = DDReal(0.0);
       return;
     }

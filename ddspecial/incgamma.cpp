@@ -46,8 +46,8 @@ constexpr int kIncgammarMaxCfSteps = 100000;
 constexpr double kCancelFactor = 4.0;
 /// Above this order -s the finite sum (m-1)! ... z^(m-1) is not formed.
 constexpr int kIncgammarMaxFactorialOrder = 160;
-/// exp(x) leaves its range at |x| = 300; e^x is then formed as (e^(x/4))^4.
-constexpr double kExpLimit = 300.0;
+/// exp(x) leaves its range at |x| = kExpLimit; e^x is then formed as (e^(x/4))^4.
+using detail::kExpLimit;
 /// e^690 is about 1e299, the largest power the kernels can still split.
 constexpr double kExpQuarterLimit = 690.0;
 
