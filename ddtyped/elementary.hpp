@@ -3,6 +3,8 @@
 // written, since the results depend on it.
 #pragma once
 
+#include <cmath>
+
 #include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
 #include "ddtyped/real.hpp"
@@ -24,31 +26,43 @@ inline DDReal log10(const DDReal& a) {
   return r;
 }
 
+namespace detail {
+/// e^p for the product p of ln a and the exponent b; where p leaves (-300,
+/// 300) the power is formed again by pow_wide (its error does not grow
+/// with p).
+inline DDReal exp_of_log_product(const DDReal& p, const DDReal& a, const DDReal& b) {
+  DDReal r;
+  if (std::fabs(p.hi) >= kExpLimit) {
+    pow_wide(a, b, r);
+  } else {
+    DDEXP(p, r);
+  }
+  return r;
+}
+}  // namespace detail
+
 /// a^b = exp(ln a * b).
 inline DDReal pow(const DDReal& a, const DDReal& b) {
-  DDReal l, p, r;
+  DDReal l, p;
   DDLOG(a, l);
   DDMUL(l, b, p);
-  DDEXP(p, r);
-  return r;
+  return detail::exp_of_log_product(p, a, b);
 }
 
 /// a^x = exp(ln a * x), the product by the binary64 exponent.
 inline DDReal pow(const DDReal& a, double x) {
-  DDReal l, p, r;
+  DDReal l, p;
   DDLOG(a, l);
   DDMULD(l, x, p);
-  DDEXP(p, r);
-  return r;
+  return detail::exp_of_log_product(p, a, DDReal(x, 0.0));
 }
 
 /// x^b = exp(ln x * b).
 inline DDReal pow(double x, const DDReal& b) {
-  DDReal l, p, r;
+  DDReal l, p;
   DDLOG(DDReal(x, 0.0), l);
   DDMUL(l, b, p);
-  DDEXP(p, r);
-  return r;
+  return detail::exp_of_log_product(p, DDReal(x, 0.0), b);
 }
 
 /// cos a and sin a together (DDCSSNR).
@@ -66,7 +80,10 @@ inline DDReal tan(const DDReal& a) {
 inline void cosh_sinh(const DDReal& a, DDReal& c, DDReal& s) { DDCOSHSINH(a, c, s); }
 inline DDReal cosh(const DDReal& a) { DDReal c, s; DDCOSHSINH(a, c, s); return c; }
 inline DDReal sinh(const DDReal& a) { DDReal c, s; DDCOSHSINH(a, c, s); return s; }
+/// tanh a = sinh a / cosh a; from |a.hi| = 300 on (where 1 - |tanh a| is
+/// below 2^-860) it is +-1.
 inline DDReal tanh(const DDReal& a) {
+  if (std::fabs(a.hi) >= detail::kExpLimit) return DDReal(std::copysign(1.0, a.hi), 0.0);
   DDReal c, s, r;
   DDCOSHSINH(a, c, s);
   DDDIV(s, c, r);

@@ -46,6 +46,10 @@ TEST(elem_typed, inverse_functions) {
   EXPECT_DD_STOP(dd::pow(DDReal(0.0), DDReal(0.5)), "*** DDLOG: Argument is less than or equal to zero.");
   EXPECT_DD_STOP(dd::acosh(DDReal(0.5)), "DDACOSH: Argument is < 1.");
   EXPECT_DD_STOP(dd::atanh(DDReal(-1.0)), "DDATANH: Argument is <= -1 or >= 1.");
+  // Beyond |a| = 300 the hyperbolic tangent is +-1.
+  EXPECT_TRUE(same_words(dd::tanh(DDReal(301.0)), 1.0, 0.0));
+  EXPECT_TRUE(same_words(dd::tanh(DDReal(-1e300)), -1.0, 0.0));
+  EXPECT_TRUE(std::isnan(dd::tanh(DDReal(std::nan(""))).hi));
 }
 
 }  // namespace

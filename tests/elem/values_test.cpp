@@ -29,7 +29,7 @@ DDReal ang_of(const DDReal& x, const DDReal& y) { DDReal a; dd::DDANG(x, y, a); 
 TEST(exp_log, exact_values) {
   EXPECT_TRUE(same_words(exp_of(DDReal(0.0)), 1.0, 0.0));
   EXPECT_TRUE(same_words(exp_of(kLn2), 2.0, 0.0));
-  EXPECT_TRUE(same_words(exp_of(DDReal(-300.0)), 0.0, 0.0));
+  EXPECT_TRUE(same_words(exp_of(DDReal(-746.0)), 0.0, 0.0));
   EXPECT_TRUE(same_words(exp_of(DDReal(-kInf)), 0.0, 0.0));
   const DDReal tiny = exp_of(DDReal(-299.9));
   EXPECT_GT(tiny.hi, 5.68e-131);
@@ -42,15 +42,48 @@ TEST(exp_log, exact_values) {
 }
 
 TEST(exp_log, messages) {
-  EXPECT_DD_STOP(exp_of(DDReal(300.0)), "*** DDEXP: Argument is too large  300.000000");
+  // e^a stops from 996 ln 2 on, where it passes the kernels' splitting limit.
+  EXPECT_DD_STOP(exp_of(DDReal(dd::detail::kExpMax)), "*** DDEXP: Argument is too large  690.374592");
   EXPECT_DD_STOP(exp_of(DDReal(1234.5)), "*** DDEXP: Argument is too large 1234.500000");
+  EXPECT_LT(exp_of(DDReal(std::nextafter(dd::detail::kExpMax, 0.0))).hi, dd::detail::kSplitLimit);
   EXPECT_DD_STOP(log_of(DDReal(0.0)), "*** DDLOG: Argument is less than or equal to zero.");
   EXPECT_DD_STOP(log_of(DDReal(-2.0)), "*** DDLOG: Argument is less than or equal to zero.");
   DDReal p;
   EXPECT_DD_STOP(dd::DDPOWER(DDReal(0.0), DDReal(0.0), p), "DDPOWER: A <= 0");
   EXPECT_DD_STOP(dd::DDPOWER(DDReal(-1.0), DDReal(2.0), p), "DDPOWER: A <= 0");
-  // b ln a reaching 300 stops in the exponential.
-  EXPECT_DD_STOP(dd::DDPOWER(DDReal(10.0), DDReal(140.0), p), "*** DDEXP: Argument is too large  322.361913");
+  // b ln a reaching 996 ln 2 stops in the exponential.
+  EXPECT_DD_STOP(dd::DDPOWER(DDReal(10.0), DDReal(300.0), p), "*** DDEXP: Argument is too large  690.775528");
+}
+
+// Values beyond |a| = 300, where the exponential used to stop or give 0.
+TEST(exp_log, whole_range_of_the_exponential) {
+  const auto check = [](const DDReal& got, const DDReal& x, int (*f)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t),
+                        double bound) {
+    Mp want(x);
+    f(want, want, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(got, want), bound) << x.hi;
+  };
+  for (double v : {-671.5, -600.25, -301.0, -300.0, 300.0, 450.5, 690.0, 690.37})
+    check(exp_of(DDReal(v, v * 0x1p-60)), DDReal(v, v * 0x1p-60), mpfr_exp, 400.0);
+  DDReal c, s, p;
+  for (double v : {-691.0, -300.0, 300.0, 555.5}) {
+    dd::DDCOSHSINH(DDReal(v), c, s);
+    check(c, DDReal(v), mpfr_cosh, 400.0);
+    check(s, DDReal(v), mpfr_sinh, 400.0);
+  }
+  // Below 2^-969 the low word fades; the value itself is still there.
+  EXPECT_NEAR(exp_of(DDReal(-740.0)).hi / 4.1995579896506e-322, 1.0, 0.02);
+  // a^b with b ln a beyond 300.
+  dd::DDPOWER(DDReal(10.0), DDReal(250.5), p);
+  Mp want(DDReal(10.0)), e(DDReal(250.5));
+  mpfr_pow(want, want, e, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_ulps(p, want), 2000.0);
+  // The n-th root of a subnormal value.
+  DDReal r;
+  dd::DDNRT(DDReal(1e-310), 3, r);
+  Mp wr(DDReal(1e-310));
+  mpfr_cbrt(wr, wr, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_ulps(r, wr), 4.0);
 }
 
 // The Newton steps x <- x + (a - e^x)/e^x from x = log(a.hi), written out.
@@ -241,8 +274,9 @@ TEST(hyperbolic, exact_values_and_messages) {
   dd::DDASINH(DDReal(0.0), b);
   EXPECT_TRUE(same_words(b, 0.0, 0.0));
 
-  EXPECT_DD_STOP(dd::DDCOSHSINH(DDReal(300.0), c, s), "*** DDEXP: Argument is too large  300.000000");
-  EXPECT_DD_STOP(dd::DDCOSHSINH(DDReal(-300.0), c, s), "*** DDEXP: Argument is too large -300.000000");
+  // cosh a = |sinh a| = e^|a|/2 passes the splitting limit from 997 ln 2 on.
+  EXPECT_DD_STOP(dd::DDCOSHSINH(DDReal(691.07), c, s), "*** DDEXP: Argument is too large  691.070000");
+  EXPECT_DD_STOP(dd::DDCOSHSINH(DDReal(-691.07), c, s), "*** DDEXP: Argument is too large -691.070000");
   EXPECT_DD_STOP(dd::DDACOSH(DDReal(0.5), b), "DDACOSH: Argument is < 1.");
   EXPECT_DD_STOP(dd::DDATANH(DDReal(1.0), b), "DDATANH: Argument is <= -1 or >= 1.");
   EXPECT_DD_STOP(dd::DDATANH(DDReal(-1.0), b), "DDATANH: Argument is <= -1 or >= 1.");
@@ -250,7 +284,7 @@ TEST(hyperbolic, exact_values_and_messages) {
 
 TEST(hyperbolic, edges_of_the_formulas) {
   DDReal c, s, b;
-  // Just above -300 the reciprocal of a tiny exponential is still finite.
+  // Near -300 the reciprocal of a tiny exponential is still finite.
   dd::DDCOSHSINH(DDReal(-299.9), c, s);
   EXPECT_TRUE(std::isfinite(c.hi) && std::isfinite(s.hi));
   EXPECT_GT(c.hi, 1e129);
