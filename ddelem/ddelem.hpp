@@ -25,7 +25,6 @@ inline constexpr char kExpTooLarge[] = "('*** DDEXP: Argument is too large',f12.
 inline constexpr char kExpIterLimit[] = "('*** DDEXP: Iteration limit exceeded.')";
 inline constexpr char kLogNotPositive[] = "('*** DDLOG: Argument is less than or equal to zero.')";
 inline constexpr char kPowerNotPositive[] = "('DDPOWER: A <= 0')";
-inline constexpr char kCssnrTooLarge[] = "('*** DDCSSNR: argument is too large to compute cos or sin.')";
 inline constexpr char kCssnrIterLimit[] = "('*** DDCSSNR: Iteration limit exceeded.')";
 inline constexpr char kAngBothZero[] = "('*** DDANG: Both arguments are zero.')";
 inline constexpr char kAcoshBelowOne[] = "('DDACOSH: Argument is < 1.')";
@@ -63,7 +62,8 @@ DDReal log1p_series(const DDReal& d);
 
 // ---- circular functions --------------------------------------------------------
 
-/// x = cos a, y = sin a.  Stops for a.hi at or above 10^60.
+/// x = cos a, y = sin a, each to a relative accuracy, for every finite a
+/// (NaN words for a NaN or infinite argument).
 void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y);
 /// a = the angle in (-pi, pi] of the point (x, y).  Stops when both hi words are zero.
 void DDANG(const DDReal& x, const DDReal& y, DDReal& a);
@@ -333,11 +333,19 @@ class LogSteps {
 /// its series and per angle doubling: the two latency-bound chains overlap.
 void cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side);
 
-/// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128
-/// where the compiler offers it).
-bool cssnr_size_limit(double x);
-/// The same test as a binary64 comparison, used where binary128 is missing.
-bool cssnr_size_limit_binary64(double x);
+/// a = q pi/2 + r (modulo 2 pi) with |r| <= pi/4: returns q in 0..3 and the
+/// reduced argument r to 2^-106 relative (the fraction a 2/pi modulo 1 is
+/// formed exactly in integer arithmetic from the bits of 2/pi).
+int reduce_half_pi(const DDReal& a, DDReal& r);
+
+/// cos a and sin a, each to a few units of 2^-104 relative, from the exact
+/// reduction and the sine's Taylor series; c or s may be null when not wanted.
+void cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s);
+
+/// DDANG(x, y, a), returning false where it replaced its literal result by
+/// the accurate one, so that a caller that checks its own literal result
+/// knows whether that result is still today's.
+bool ang_kept(const DDReal& x, const DDReal& y, DDReal& a);
 }  // namespace detail
 
 // ---- hyperbolic functions --------------------------------------------------------

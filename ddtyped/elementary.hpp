@@ -99,12 +99,52 @@ inline DDReal cos_leg(const DDReal& a) noexcept {
   DDSQRT(d, w);
   return w;
 }
+
+/// sqrt((1 - |a|)(1 + |a|)) for |a| near 1, where 1 - |a| is exact and the
+/// product does not cancel.
+inline DDReal cos_leg_near_one(const DDReal& a) noexcept {
+  DDReal m, t, u, p, w;
+  DDABS(a, m);
+  DDSUB(DDReal(1.0, 0.0), m, t);
+  DDADD(DDReal(1.0, 0.0), m, u);
+  DDMUL(t, u, p);
+  DDSQRT(p, w);
+  return w;
+}
+
+/// The leg w = sqrt(1 - a^2) carries the absolute error of a^2 (about 2^-106)
+/// divided by 2w: below this w the angle may lose its relative accuracy
+/// (acos a ~ w near a = 1), and the angle is checked against the one from
+/// cos_leg_near_one.
+inline constexpr double kLegCheckBelow = 0x1p-9;
+
+/// The angle of the point (x(w), y(w)) for the literal leg, kept where it
+/// lies within kKeepWithin units of the angle from the accurate leg.
+template <class Point>
+inline DDReal angle_with_leg(const DDReal& a, Point point) {
+  const DDReal w = cos_leg(a);
+  DDReal x, y, r;
+  point(w, x, y);
+  const bool kept = ang_kept(x, y, r);
+  if (std::fabs(w.hi) < kLegCheckBelow) {
+    DDReal r2;
+    point(cos_leg_near_one(a), x, y);
+    DDANG(x, y, r2);
+    // Where the angle replaced its own result this one has moved already.
+    r = kept ? keep_or_replace(r, r2) : r2;
+  }
+  return r;
+}
 }  // namespace detail
 
 /// asin a: the angle of the point (sqrt(1 - a^2), a).
-inline DDReal asin(const DDReal& a) { DDReal r; DDANG(detail::cos_leg(a), a, r); return r; }
+inline DDReal asin(const DDReal& a) {
+  return detail::angle_with_leg(a, [&a](const DDReal& w, DDReal& x, DDReal& y) { x = w; y = a; });
+}
 /// acos a: the angle of the point (a, sqrt(1 - a^2)).
-inline DDReal acos(const DDReal& a) { DDReal r; DDANG(a, detail::cos_leg(a), r); return r; }
+inline DDReal acos(const DDReal& a) {
+  return detail::angle_with_leg(a, [&a](const DDReal& w, DDReal& x, DDReal& y) { x = a; y = w; });
+}
 /// atan a: the angle of the point (1, a).
 inline DDReal atan(const DDReal& a) { DDReal r; DDANG(DDReal(1.0, 0.0), a, r); return r; }
 /// atan2(a, b): the angle of the point (b, a); both zero stops.
