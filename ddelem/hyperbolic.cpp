@@ -19,10 +19,20 @@ constexpr double kAsinhCancel = -0x1p26;
 /// The smallest binary64 above 997 ln 2: from here e^|a| / 2 passes 2^996.
 constexpr double kCoshMax = 0x1.5988abac120e9p+9;
 
-/// ln(a + sqrt(a*a + s)) for a >= 0 and s = +1 (asinh) or -1 (acosh); a
-/// square root of a non-positive hi word is taken as zero.  Near 2^512, where
-/// a*a leaves the kernels' range, the result is ln a + ln 2 (the neglected
-/// 1/(4a^2) lies far below the last digit).
+/// The logarithm's argument q of an inverse function lies near 1 where DDLOG
+/// checks its result: the rounding of q itself may then cost the inverse
+/// function its relative accuracy, and the result is checked against
+/// ln(1 + d) from an exactly known d = q - 1 (keep_or_replace).
+inline bool near_one(const DDReal& q) { return std::fabs(q.hi - 1.0) < detail::kSeriesBelow; }
+
+/// ln(a + sqrt(a*a + s)) for s = +1 (asinh) or -1 (acosh, a >= 1); a square
+/// root of a non-positive hi word is taken as zero.  Near 2^512, where a*a
+/// leaves the kernels' range, the result is ln a + ln 2 (the neglected
+/// 1/(4a^2) lies far below the last digit).  Where a + sqrt(a*a + s) is near
+/// 1 (|a| below about 2^-9 for asinh, a - 1 below about 2^-19 for acosh) the
+/// result is checked against ln(1 + d) with d = |a| + a^2 / (1 + sqrt(1 + a^2))
+/// (asinh, odd in a) or d = (a - 1) + sqrt((a - 1)(a + 1)) (acosh), each
+/// formed without cancellation.
 inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
   DDReal sq, q, w, t;
   DDMUL(a, a, sq);
@@ -39,7 +49,33 @@ inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
     return;
   }
   DDADD(a, w, t);
-  DDLOG(t, b);
+  DDReal lit;
+  const bool kept = detail::log_kept(t, lit);
+  if (!near_one(t)) {
+    b = lit;
+    return;
+  }
+  DDReal d, acc;
+  if (s > 0.0) {
+    // a^2 / (1 + w) + |a|, then ln(1 + d) with the sign of a.
+    DDReal den, f, aa;
+    DDADD(DDReal(1.0, 0.0), w, den);
+    DDDIV(sq, den, f);
+    DDABS(a, aa);
+    DDADD(aa, f, d);
+    const DDReal l = detail::log1p_series(d);
+    acc = a.hi < 0.0 ? DDReal(-l.hi, -l.lo) : l;
+  } else {
+    DDReal e, ap, r;
+    DDSUB(a, DDReal(1.0, 0.0), e);  // exact for a in [1, 2]
+    DDADD(a, DDReal(1.0, 0.0), ap);
+    DDMUL(e, ap, r);
+    DDSQRT(r, w);
+    DDADD(e, w, d);
+    acc = detail::log1p_series(d);
+  }
+  // Where the logarithm replaced its own result this one has moved already.
+  b = kept ? detail::keep_or_replace(lit, acc) : acc;
 }
 
 }  // namespace
@@ -69,6 +105,8 @@ void DDCOSHSINH(const DDReal& a, DDReal& x, DDReal& y) {
   DDMULD(p, 0.5, c);
   DDSUB(t, u, m);
   DDMULD(m, 0.5, s);
+  // (t - u)/2 keeps an absolute error of about 100 units of 2^-104 only.
+  if (std::fabs(a.hi) < detail::kSeriesBelow) s = detail::keep_or_replace(s, detail::sinh_series(a));
   x = c;
   y = s;
 }
@@ -96,14 +134,23 @@ void DDACOSH(const DDReal& a, DDReal& b) {
   log_of_sum(a, -1.0, b);
 }
 
+// atanh a = ln((1 + a)/(1 - a)) / 2; where the quotient is near 1 (|a| below
+// about 2^-10) it is checked against ln(1 + 2a/(1 - a)) / 2.
 void DDATANH(const DDReal& a, DDReal& b) {
   if (std::fabs(a.hi) >= 1.0) detail::fail(msg::kAtanhDomain);
-  DDReal n, d, q, l;
+  DDReal n, d, q, l, r;
   DDADD(DDReal(1.0, 0.0), a, n);
   DDSUB(DDReal(1.0, 0.0), a, d);
   DDDIV(n, d, q);
-  DDLOG(q, l);
-  DDMULD(l, 0.5, b);
+  const bool kept = detail::log_kept(q, l);
+  DDMULD(l, 0.5, r);
+  if (near_one(q)) {
+    DDReal f, acc;
+    DDDIV(DDReal(2.0 * a.hi, 2.0 * a.lo), d, f);
+    DDMULD(detail::log1p_series(f), 0.5, acc);
+    r = kept ? detail::keep_or_replace(r, acc) : acc;
+  }
+  b = r;
 }
 
 }  // namespace dd

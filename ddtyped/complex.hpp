@@ -200,8 +200,9 @@ inline SinCosParts sin_cos_parts(const DDComplex& g) {
 DDComplex sin_cos_wide_imag(const DDComplex& g, bool sine);
 }  // namespace detail
 
-/// sin(x + iy) = sin x cosh y + i cos x sinh y; from |y| = 300 on the
-/// hyperbolic factors come from e^|y|.
+/// sin(x + iy) = sin x cosh y + i cos x sinh y.  For |y| below 2^-9 the sinh
+/// is checked against its series (e^-y - e^y cancels), from |y| = 300 on it
+/// comes from e^|y|.
 inline DDComplex sin(const DDComplex& g) {
   if (std::fabs(g.im.hi) >= detail::kExpLimit) return detail::sin_cos_wide_imag(g, true);
   const detail::SinCosParts s = detail::sin_cos_parts(g);
@@ -210,11 +211,12 @@ inline DDComplex sin(const DDComplex& g) {
   DDMULD(s.p, 0.5, hp);
   DDMUL(hp, s.si, v.re);
   DDMULD(s.m, -0.5, hm);
+  if (std::fabs(g.im.hi) < detail::kSeriesBelow) hm = detail::keep_or_replace(hm, detail::sinh_series(g.im));
   DDMUL(hm, s.co, v.im);
   return v;
 }
 
-/// cos(x + iy) = cos x cosh y - i sin x sinh y, as for sin.
+/// cos(x + iy) = cos x cosh y - i sin x sinh y, its sinh as for sin.
 inline DDComplex cos(const DDComplex& g) {
   if (std::fabs(g.im.hi) >= detail::kExpLimit) return detail::sin_cos_wide_imag(g, false);
   const detail::SinCosParts s = detail::sin_cos_parts(g);
@@ -223,6 +225,10 @@ inline DDComplex cos(const DDComplex& g) {
   DDMULD(s.p, 0.5, hp);
   DDMUL(hp, s.co, v.re);
   DDMULD(s.m, 0.5, hm);
+  if (std::fabs(g.im.hi) < detail::kSeriesBelow) {
+    const DDReal sh = detail::sinh_series(g.im);
+    hm = detail::keep_or_replace(hm, DDReal(-sh.hi, -sh.lo));
+  }
   DDMUL(hm, s.si, v.im);
   return v;
 }

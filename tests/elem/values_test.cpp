@@ -339,6 +339,31 @@ TEST(hyperbolic, edges_of_the_formulas) {
   EXPECT_TRUE(std::isnan(b.hi));
 }
 
+// Where a - 1, e^a - e^-a or 1 +- a cancel, the results keep their relative
+// accuracy (the plain formulas were off by up to 2^50 units of 2^-104).
+TEST(hyperbolic, relative_accuracy_where_the_formulas_cancel) {
+  using Ref = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+  const auto sinh_of = [](const DDReal& a) { DDReal c, s; dd::DDCOSHSINH(a, c, s); return s; };
+  const auto tanh_of = [](const DDReal& a) { DDReal c, s, t; dd::DDCOSHSINH(a, c, s); dd::DDDIV(s, c, t); return t; };
+  const auto asinh_of = [](const DDReal& a) { DDReal r; dd::DDASINH(a, r); return r; };
+  const auto acosh_of = [](const DDReal& a) { DDReal r; dd::DDACOSH(a, r); return r; };
+  const auto atanh_of = [](const DDReal& a) { DDReal r; dd::DDATANH(a, r); return r; };
+  struct Case { DDReal (*f)(const DDReal&); Ref ref; DDReal a; };
+  const Case cases[] = {
+      {log_of, mpfr_log, DDReal(1.0, 1e-20)}, {log_of, mpfr_log, DDReal(1.0 - 0x1p-30, 3e-26)},
+      {log_of, mpfr_log, DDReal(1.001)}, {sinh_of, mpfr_sinh, DDReal(-1.2e-9)}, {sinh_of, mpfr_sinh, DDReal(0.0015)},
+      {tanh_of, mpfr_tanh, DDReal(4.96e-22)}, {asinh_of, mpfr_asinh, DDReal(-1.39e-18)},
+      {asinh_of, mpfr_asinh, DDReal(4.9e-324)}, {asinh_of, mpfr_asinh, DDReal(0.0009)},
+      {atanh_of, mpfr_atanh, DDReal(-3.34e-15)}, {atanh_of, mpfr_atanh, DDReal(0.0004)},
+      {acosh_of, mpfr_acosh, DDReal(1.0, 1.3e-18)}, {acosh_of, mpfr_acosh, DDReal(1.0 + 0x1p-40)},
+  };
+  for (const Case& c : cases) {
+    Mp want(c.a);
+    c.ref(want, want, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(c.f(c.a), want), dd::detail::kKeepWithin) << c.a.hi << " + " << c.a.lo;
+  }
+}
+
 // Results pinned word for word: any change in an operation's order or
 // grouping shows up here, while the accuracy tests would still pass.
 TEST(reproducibility, pinned_words) {
