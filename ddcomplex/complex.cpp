@@ -55,14 +55,18 @@ inline bool csqrt_core(const DDComplex& a, DDComplex& v) {
 // as non-negative.  The result is formed in locals, so v may share storage
 // with a.  Where the modulus leaves the kernels' range (overflow near 2^512,
 // lost low words below 2^-484), a is scaled by an even power of two 4^j and
-// the root by 2^-j, both exact.  Infinite or NaN parts give NaN words.
+// the root by 2^-j, both exact.  Infinite or NaN parts, in either word, give
+// NaN words.
 void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept {
   if (a.re.hi == 0.0 && a.im.hi == 0.0) {
     v = DDComplex{DDReal(0.0, 0.0), DDReal(0.0, 0.0)};
     return;
   }
   DDComplex r;
-  const double big = std::fmax(std::fabs(a.re.hi), std::fabs(a.im.hi));
+  // fmax would drop a NaN part: the larger part is taken only of finite words.
+  const bool finite = std::isfinite(a.re.hi) && std::isfinite(a.re.lo) && std::isfinite(a.im.hi) &&
+                      std::isfinite(a.im.lo);
+  const double big = finite ? std::fmax(std::fabs(a.re.hi), std::fabs(a.im.hi)) : std::nan("");
   if (std::isfinite(big) && (big < kScaleLow || !csqrt_core(a, r))) {
     const int j = -std::ilogb(big) / 2;
     const DDComplex as{scaled(a.re, 2 * j), scaled(a.im, 2 * j)};
@@ -122,7 +126,13 @@ void DDCDIV(const DDComplex& a, const DDComplex& b, DDComplex& q) {
 }
 
 // Binary exponentiation, step for step as the real integer power DDNPWR.
+// A NaN part gives NaN words, also for n = 0.
 void DDCPWR(const DDComplex& a, int n, DDComplex& q) {
+  if (std::isnan(a.re.hi) || std::isnan(a.im.hi)) {
+    const DDReal nan(std::nan(""), std::nan(""));
+    q = DDComplex{nan, nan};
+    return;
+  }
   if (a.re.hi == 0.0 && a.im.hi == 0.0) {
     if (n < 0) detail::fail(msg::kCpwrZero);
     q = DDComplex{DDReal(0.0, 0.0), DDReal(0.0, 0.0)};

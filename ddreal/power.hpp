@@ -18,7 +18,12 @@ inline constexpr char kNrtImproperN[] = "('*** DDNRT: Improper value of N',i10)"
 
 /// b = a^n by binary exponentiation; zero to a negative power stops with a message.
 /// b may share storage with a.  n = -2^31 is handled (its magnitude is formed in 64 bits).
+/// A NaN a gives NaN words, also for n = 0.
 inline void DDNPWR(const DDReal& a, int n, DDReal& b) {
+  if (std::isnan(a.hi)) {
+    b = DDReal(a.hi, a.hi);
+    return;
+  }
   if (a.hi == 0.0) {
     if (n < 0) detail::fail(msg::kNpwrZero);
     b = DDReal(0.0, 0.0);

@@ -133,6 +133,15 @@ TEST(complex_kernels, division_and_power_values) {
   EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
   dd::DDCPWR(C(0.0, 0.0), 0, v);
   EXPECT_TRUE(words(v, 0.0, 0.0, 0.0, 0.0));
+  // A NaN part gives NaN words (fmax once dropped it and left the root unwritten).
+  for (const DDComplex& z : {C(std::nan(""), 1.0), C(1.0, std::nan("")), DDComplex(DDReal(1.0, std::nan("")), DDReal(2.0))}) {
+    dd::DDCSQRT(z, v);
+    EXPECT_TRUE(std::isnan(v.re.hi) && std::isnan(v.re.lo) && std::isnan(v.im.hi) && std::isnan(v.im.lo));
+  }
+  for (int n : {0, 3}) {
+    dd::DDCPWR(C(std::nan(""), 1.0), n, v);
+    EXPECT_TRUE(std::isnan(v.re.hi) && std::isnan(v.im.hi)) << n;
+  }
   // (1 + i)^8 = 16 and (1 + i)^-8 = 1/16, exactly; n = -2^31 does not overflow.
   dd::DDCPWR(C(1.0, 1.0), 8, v);
   EXPECT_TRUE(words(v, 16.0, 0.0, 0.0, 0.0));

@@ -35,6 +35,12 @@ TEST(npwr, exact_values) {
     EXPECT_EQ(r.hi, c.hi) << c.a.hi << "^" << c.n;
     EXPECT_EQ(r.lo, c.lo) << c.a.hi << "^" << c.n;
   }
+  // A NaN base gives NaN words for every n, 0 included.
+  for (int n : {0, 1, 5, -3}) {
+    DDReal r;
+    dd::DDNPWR(DDReal(std::nan("")), n, r);
+    EXPECT_TRUE(std::isnan(r.hi) && std::isnan(r.lo)) << n;
+  }
 }
 
 TEST(npwr, zero_to_negative_power_stops) {
