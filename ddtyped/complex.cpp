@@ -1,4 +1,6 @@
-// Complex elementary functions beyond the range of their plain formulas.
+// Complex elementary functions beyond the range of their plain formulas:
+// moduli of very large and very small values, ln |g| near the unit circle,
+// sine and cosine of a large imaginary part.
 #include "ddtyped/complex.hpp"
 
 #include <cmath>
@@ -18,7 +20,50 @@ DDReal scaled_or_stop(const DDReal& t, int k, double y) {
   if (std::fabs(t.hi) >= std::ldexp(detail::kSplitLimit, -k)) detail::fail(msg::kExpTooLarge, {y});
   return detail::scale_pow2(t, k);
 }
+/// g 2^-k for the exponent k of its larger part.
+DDComplex scaled_down(const DDComplex& g, int& k) noexcept {
+  k = std::ilogb(std::fmax(std::fabs(g.re.hi), std::fabs(g.im.hi)));
+  return DDComplex(detail::scale_pow2(g.re, -k), detail::scale_pow2(g.im, -k));
+}
 }  // namespace
+
+DDReal detail::abs_scaled(const DDComplex& g) noexcept {
+  int k = 0;
+  DDReal r;
+  DDSQRT(norm2(scaled_down(g, k)), r);
+  return scale_pow2(r, k);
+}
+
+DDReal detail::log_modulus_scaled(const DDComplex& g) {
+  int k = 0;
+  DDReal l, kl, s;
+  DDLOG(norm2(scaled_down(g, k)), l);
+  DDMULD(l, 0.5, l);
+  DDMULD(kLog2, static_cast<double>(k), kl);
+  DDADD(kl, l, s);
+  return s;
+}
+
+DDReal detail::norm2_minus_one(const DDComplex& g) noexcept {
+  // (h + l)^2 = h^2 + 2hl + l^2 with h^2 and 2hl split exactly into a
+  // rounded product and its error; summed from the largest pieces down,
+  // after the cancelling ones (x.hi^2 + y.hi^2 - 1).
+  double p[2], e[2], c[2], ce[2], q[2];
+  const DDReal* parts[2] = {&g.re, &g.im};
+  for (int i = 0; i < 2; ++i) {
+    const double h = parts[i]->hi, l = parts[i]->lo;
+    p[i] = h * h;
+    e[i] = prod_err(h, h, p[i]);
+    c[i] = h * (2.0 * l);
+    ce[i] = prod_err(h, 2.0 * l, c[i]);
+    q[i] = l * l;
+  }
+  DDReal s;
+  DDADD(DDReal(p[0], 0.0), DDReal(p[1], 0.0), s);
+  DDADD(s, DDReal(-1.0, 0.0), s);
+  for (const double t : {c[0], c[1], e[0], e[1], ce[0], ce[1], q[0], q[1]}) DDADD(s, DDReal(t, 0.0), s);
+  return s;
+}
 
 DDComplex detail::sin_cos_wide_imag(const DDComplex& g, bool sine) {
   const double y = g.im.hi;

@@ -378,6 +378,16 @@ TEST(complex_typed, functions) {
     EXPECT_LE(cerr(dd::cos(z), wc), 400.0) << z.im.hi;
   }
   EXPECT_DD_STOP(dd::sin(C(1.0, 700.0)), "*** DDEXP: Argument is too large  700.000000");
+  // ln |g| and |g| of moduli whose squares leave the kernels' range, and
+  // ln |g| near the unit circle (cos t + i sin t rounded: ln |g| ~ 1e-33).
+  for (const DDComplex& z : {C(3e200, -4e200), C(1e-200, 2e-250), C(0x1.8p-900, 0.5e-270), C(0.6, 0.8),
+                             C(std::cos(1e-9), std::sin(1e-9)), C(0.75, -std::sqrt(1.0 - 0.5625))}) {
+    Mp m, x(z.re), y(z.im), l;
+    mpfr_hypot(m, x, y, MPFR_RNDN);
+    mpfr_log(l, m, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_error(dd::abs(z), m) / kU104, 4.0) << z.re.hi;
+    EXPECT_LE(dd::test::rel_error(dd::log(z).re, l) / kU104, 16.0) << z.re.hi;
+  }
   // For a small |Im| the sinh keeps its relative accuracy: Im sin(1 + 1e-20 i) = cos 1 sinh 1e-20.
   const DDComplex v = dd::sin(C(1.0, 1e-20));
   Mp want(DDReal(1.0));

@@ -392,6 +392,16 @@ TEST(agm_root, values_and_messages) {
   EXPECT_DD_STOP(dd::DDAGMR(DDReal(1.0), DDReal(0.0), m), "*** DDAGMR: Iteration limit exceeded.");
   EXPECT_DD_STOP(dd::DDAGMR(DDReal(1.0), DDReal(-2.0), m), "*** DDAGMR: Iteration limit exceeded.");
 
+  // Outside [2^-480, 2^480] the products s g overflow or fade: the mean of
+  // the scaled arguments (or its asymptotic form) is taken.
+  for (const auto& ab : {std::pair{1e200, 2e200}, std::pair{1e-200, 3e-200}, std::pair{1e300, 1e-300},
+                         std::pair{3e-320, 1.0}, std::pair{0x1p1000, 0x1p900}}) {
+    dd::DDAGMR(DDReal(ab.first), DDReal(ab.second), m);
+    Mp want, ma(DDReal(ab.first)), mb(DDReal(ab.second));
+    mpfr_agm(want, ma, mb, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(m, want), 16.0) << ab.first << " " << ab.second;
+  }
+
   const DDReal sq2[] = {DDReal(-2.0), DDReal(0.0), DDReal(1.0)};
   DDReal x;
   dd::DDROOT(2, sq2, DDReal(1.0), x);
