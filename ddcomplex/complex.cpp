@@ -160,8 +160,9 @@ void DDCPWR(const DDComplex& a, int n, DDComplex& q) {
       if (j < mn) DDCMUL(t, t, t);
     }
   }
-  if (n < 0) {
-    DDCDIV(DDComplex{DDReal(1.0, 0.0), DDReal(0.0, 0.0)}, r, q);
+  if (n < 0) DDCDIV(DDComplex{DDReal(1.0, 0.0), DDReal(0.0, 0.0)}, r, r);
+  if (nn > detail::kCpwrCheckAbove) {
+    detail::cpwr_large(a, n, r, q);
   } else {
     q = r;
   }

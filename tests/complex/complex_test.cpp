@@ -149,6 +149,30 @@ TEST(complex_kernels, division_and_power_values) {
   EXPECT_TRUE(words(v, 0.0625, 0.0, 0.0, 0.0));
   dd::DDCPWR(kI, std::numeric_limits<int>::min(), v);
   EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
+  // Large exponents keep the power right (the squarings' errors grow with n):
+  // z^n for z = (1 + 2^-40)(cos 0.7 + i sin 0.7) rounded, against MPFR.
+  {
+    const DDComplex z(DDReal(std::cos(0.7) * (1.0 + 0x1p-40)), DDReal(std::sin(0.7) * (1.0 + 0x1p-40)));
+    for (int n : {1 << 20, std::numeric_limits<int>::max(), -(1 << 30)}) {
+      MpC p(kOne), b(z);
+      unsigned m = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+      while (m != 0) {  // the exact power by squaring at 256 bits
+        MpC t;
+        if ((m & 1) != 0) {
+          mul(t, p, b);
+          mpfr_set(p.re, t.re, MPFR_RNDN);
+          mpfr_set(p.im, t.im, MPFR_RNDN);
+        }
+        m >>= 1;
+        mul(t, b, b);
+        mpfr_set(b.re, t.re, MPFR_RNDN);
+        mpfr_set(b.im, t.im, MPFR_RNDN);
+      }
+      dd::DDCPWR(z, n, v);
+      if (n < 0) dd::DDCMUL(v, dd::DDComplex(dd::test::to_ddreal(p.re), dd::test::to_ddreal(p.im)), v);
+      EXPECT_LE(n < 0 ? cerr(v, MpC(kOne)) : cerr(v, p), 0x1.1p17) << n;
+    }
+  }
 
   EXPECT_DD_STOP(dd::DDCDIV(kOne, DDComplex(DDReal(0.0, 1e-300), DDReal(-0.0)), v),
                  "*** DDCDIV: Divisor is zero.");
