@@ -11,6 +11,9 @@ namespace {
 
 /// Below this larger hi word the squares re^2, im^2 lose their low words.
 constexpr double kScaleLow = 0x1p-484;
+/// A square root's part im / 2r is formed from im scaled near 1 below this
+/// im (the division's products would fall into the subnormal range).
+constexpr double kTinyPart = 0x1p-900;
 /// Above this larger hi word of a divisor, 1 / |b|^2 has a subnormal low word
 /// and the quotient loses digits (about 3 units of 2^-104 at 2^485, growing
 /// fourfold per binade).
@@ -67,15 +70,36 @@ void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept {
   const bool finite = std::isfinite(a.re.hi) && std::isfinite(a.re.lo) && std::isfinite(a.im.hi) &&
                       std::isfinite(a.im.lo);
   const double big = finite ? std::fmax(std::fabs(a.re.hi), std::fabs(a.im.hi)) : std::nan("");
-  if (std::isfinite(big) && (big < kScaleLow || !csqrt_core(a, r))) {
-    const int j = -std::ilogb(big) / 2;
-    const DDComplex as{scaled(a.re, 2 * j), scaled(a.im, 2 * j)};
-    csqrt_core(as, r);
-    r.re = scaled(r.re, -j);
-    r.im = scaled(r.im, -j);
-  } else if (!std::isfinite(big)) {
+  if (!std::isfinite(big)) {
     const DDReal nan(std::nan(""), std::nan(""));
-    r = DDComplex{nan, nan};
+    v = DDComplex{nan, nan};
+    return;
+  }
+  const bool scale = big < kScaleLow || !csqrt_core(a, r);
+  const bool tiny_im = a.im.hi != 0.0 && std::fabs(a.im.hi) < kTinyPart;
+  if (scale || tiny_im) {
+    // The root r = sqrt((|a| + |re|)/2) scales back exactly; the other part,
+    // im / 2r, is formed again from the unscaled im, itself scaled near 1
+    // when tiny, since the scaling (or the division's own products) may take
+    // it into the subnormal range.  Where nothing fell there, this gives the
+    // same words.
+    const bool right = !(a.re.hi < 0.0);
+    const int j = -std::ilogb(big) / 2;
+    if (scale) csqrt_core(DDComplex{scaled(a.re, 2 * j), scaled(a.im, 2 * j)}, r);
+    DDReal root = right ? r.re : r.im, w, q;
+    if (scale) root = scaled(root, -j);
+    DDABS(root, root);
+    DDMULD(root, 2.0, w);
+    const int k = tiny_im ? -std::ilogb(a.im.hi) : 0;
+    DDDIV(scaled(a.im, k), w, q);
+    q = scaled(q, -k);
+    if (right) {
+      r = DDComplex{root, q};
+    } else {
+      if (q.hi < 0.0) DDNEG(q, q);
+      if (a.im.hi < 0.0) DDNEG(root, root);
+      r = DDComplex{q, root};
+    }
   }
   v = r;
 }

@@ -260,6 +260,11 @@ inline DDReal keep_or_replace(const DDReal& lit, const DDReal& acc) noexcept {
 /// routines check them against their Taylor series.
 inline constexpr double kSeriesBelow = 0x1p-9;
 
+/// Error-free passes of two-sums over x[0 .. m), which never change the sum
+/// of the m values: afterwards x[0] is that sum rounded, x[1] the rest
+/// rounded, and so on for the leading words, also after cancellation.
+void gather_words(double* x, int m, int words);
+
 /// sinh a from its Taylor series, for |a| below about kSeriesBelow.
 DDReal sinh_series(const DDReal& a);
 

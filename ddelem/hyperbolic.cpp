@@ -15,6 +15,8 @@ namespace {
 /// the digits (the absolute error grows like 2 a^2 2^-106); there the odd
 /// symmetry asinh a = -asinh(-a) is used instead.
 constexpr double kAsinhCancel = -0x1p26;
+/// From here down the cancellation may cost more than 2^17 units.
+constexpr double kAsinhCheckBelow = -16.0;
 
 /// The smallest binary64 above 997 ln 2: from here e^|a| / 2 passes 2^996.
 constexpr double kCoshMax = 0x1.5988abac120e9p+9;
@@ -111,24 +113,33 @@ void DDCOSHSINH(const DDReal& a, DDReal& x, DDReal& y) {
   y = s;
 }
 
+// asinh a = ln(a + sqrt(a^2 + 1)).  For a negative a the sum cancels, and its
+// absolute error grows like a^2 2^-106: below a = -16 the result is checked
+// against -asinh(-a), which is taken alone below -2^26.
 void DDASINH(const DDReal& a, DDReal& b) {
-  if (a.hi < kAsinhCancel) {
-    DDReal na, r;
+  if (a.hi < kAsinhCheckBelow) {
+    DDReal na, r, acc;
     DDNEG(a, na);
     log_of_sum(na, 1.0, r);
-    DDNEG(r, b);
+    DDNEG(r, acc);
+    if (a.hi < kAsinhCancel) {
+      b = acc;
+      return;
+    }
+    DDReal lit;
+    log_of_sum(a, 1.0, lit);
+    b = detail::keep_or_replace(lit, acc);
     return;
   }
   log_of_sum(a, 1.0, b);
 }
 
-// For a hi word of exactly 1 with a negative lo word, a^2 - 1 is slightly
-// negative; the square root is then taken as zero and the result is 0, the
-// value at the end of the domain.
+// A hi word of exactly 1 with a negative lo word passes the test on the hi
+// word, but the value lies below 1, where acosh has no real value: NaN words.
 void DDACOSH(const DDReal& a, DDReal& b) {
   if (a.hi < 1.0) detail::fail(msg::kAcoshBelowOne);
   if (a.hi == 1.0 && a.lo < 0.0) {
-    b = DDReal(0.0, 0.0);
+    b = DDReal(std::nan(""), std::nan(""));
     return;
   }
   log_of_sum(a, -1.0, b);
@@ -136,8 +147,11 @@ void DDACOSH(const DDReal& a, DDReal& b) {
 
 // atanh a = ln((1 + a)/(1 - a)) / 2; where the quotient is near 1 (|a| below
 // about 2^-10) it is checked against ln(1 + 2a/(1 - a)) / 2.
+// A hi word of +-1 with a lo word of the other sign is a value inside (-1, 1)
+// (atanh(1 - 2^-106) = 37.1): it is computed, not refused.
 void DDATANH(const DDReal& a, DDReal& b) {
-  if (std::fabs(a.hi) >= 1.0) detail::fail(msg::kAtanhDomain);
+  const bool inside = std::fabs(a.hi) < 1.0 || (std::fabs(a.hi) == 1.0 && a.lo * a.hi < 0.0);
+  if (!inside && !std::isnan(a.hi)) detail::fail(msg::kAtanhDomain);
   DDReal n, d, q, l, r;
   DDADD(DDReal(1.0, 0.0), a, n);
   DDSUB(DDReal(1.0, 0.0), a, d);

@@ -25,21 +25,10 @@ struct Triple {
   double w[3];
 };
 
-inline void two_sum(double a, double b, double& s, double& e) {
-  const double t = a + b;
-  e = detail::two_sum_err(a, b, t);
-  s = t;
-}
-
-/// The sum of x[0 .. m) as three words: three passes of error-free two-sums,
-/// each gathering the rest of the sum into its first element.  What is left
-/// beyond the third word lies near 2^-150 of the sum.
 Triple gather(double* x, int m) {
   Triple t{};
-  for (int k = 0; k < 3 && k < m; ++k) {
-    for (int i = m - 1; i > k; --i) two_sum(x[i - 1], x[i], x[i - 1], x[i]);
-    t.w[k] = x[k];
-  }
+  detail::gather_words(x, m, 3);
+  for (int k = 0; k < 3 && k < m; ++k) t.w[k] = x[k];
   return t;
 }
 
@@ -103,6 +92,26 @@ T power(T t, std::int64_t nn, T one) {
 }
 
 }  // namespace
+
+void detail::gather_words(double* x, int m, int words) {
+  for (int k = 0; k < words && k < m; ++k) {
+    // Passes over x[k .. m) until one changes nothing: then x[k] is the sum
+    // of x[k .. m) rounded (a single pass may leave it at zero after a
+    // cancellation, with the sum spread over the rest).  Each pass is exact,
+    // and they converge within m passes.
+    for (int pass = 0; pass < m; ++pass) {
+      bool changed = false;
+      for (int i = m - 1; i > k; --i) {
+        const double t = x[i - 1] + x[i];
+        const double e = two_sum_err(x[i - 1], x[i], t);
+        changed = changed || t != x[i - 1] || e != x[i];
+        x[i] = e;
+        x[i - 1] = t;
+      }
+      if (!changed) break;
+    }
+  }
+}
 
 void detail::npwr_large(const DDReal& a, int n, const DDReal& lit, DDReal& b) {
   const std::int64_t nn = n < 0 ? -static_cast<std::int64_t>(n) : static_cast<std::int64_t>(n);

@@ -4,6 +4,7 @@
 #include "ddtyped/complex.hpp"
 
 #include <cmath>
+#include <initializer_list>
 
 #include "ddreal/outfmt.hpp"
 
@@ -45,23 +46,25 @@ DDReal detail::log_modulus_scaled(const DDComplex& g) {
 }
 
 DDReal detail::norm2_minus_one(const DDComplex& g) noexcept {
-  // (h + l)^2 = h^2 + 2hl + l^2 with h^2 and 2hl split exactly into a
-  // rounded product and its error; summed from the largest pieces down,
-  // after the cancelling ones (x.hi^2 + y.hi^2 - 1).
-  double p[2], e[2], c[2], ce[2], q[2];
-  const DDReal* parts[2] = {&g.re, &g.im};
-  for (int i = 0; i < 2; ++i) {
-    const double h = parts[i]->hi, l = parts[i]->lo;
-    p[i] = h * h;
-    e[i] = prod_err(h, h, p[i]);
-    c[i] = h * (2.0 * l);
-    ce[i] = prod_err(h, 2.0 * l, c[i]);
-    q[i] = l * l;
+  // (h + l)^2 = h^2 + 2hl + l^2, each product split exactly into a rounded
+  // product and its error; the twelve pieces and -1 are summed without
+  // rounding error into four words, then rounded to a DDReal.
+  double x[13];
+  int m = 0;
+  for (const DDReal* part : {&g.re, &g.im}) {
+    const double h = part->hi, l = part->lo;
+    const double p = h * h, c = h * (2.0 * l);
+    x[m++] = p;
+    x[m++] = prod_err(h, h, p);
+    x[m++] = c;
+    x[m++] = prod_err(h, 2.0 * l, c);
+    x[m++] = l * l;
+    x[m++] = prod_err(l, l, l * l);
   }
+  x[m++] = -1.0;
+  gather_words(x, m, 4);
   DDReal s;
-  DDADD(DDReal(p[0], 0.0), DDReal(p[1], 0.0), s);
-  DDADD(s, DDReal(-1.0, 0.0), s);
-  for (const double t : {c[0], c[1], e[0], e[1], ce[0], ce[1], q[0], q[1]}) DDADD(s, DDReal(t, 0.0), s);
+  quick_two_sum(x[0], x[1] + (x[2] + x[3]), s.hi, s.lo);
   return s;
 }
 

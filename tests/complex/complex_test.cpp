@@ -418,51 +418,6 @@ TEST(complex_typed, functions) {
   mpfr_cos(want, want, MPFR_RNDN);
   mpfr_mul_d(want, want, 1e-20, MPFR_RNDN);
   EXPECT_LE(dd::test::rel_error(v.im, want) / kU104, 8.0);
-
-  std::mt19937_64 g(32);
-  double e_exp = 0, e_log = 0, e_sin = 0, e_cos = 0, e_pow = 0, e_powr = 0, e_rpow = 0;
-  for (int k = 0; k < 300; ++k) {
-    const DDComplex a = rndc(g, -3.0, 3.0), w = rndc(g, -2.0, 2.0);
-    const DDReal r = rnd(g, 0.1, 4.0);
-    // Identities checked in the complex sense, against MPFR only where a
-    // function is needed: log(exp(a)) = a (for |im| < pi), exp of the
-    // log gives back a, sin^2 + cos^2 = 1.
-    const DDComplex l = dd::log(a);
-    e_log = std::max(e_log, cerr(dd::exp(l), MpC(a)));
-    const DDComplex e = dd::exp(a);
-    Mp er(a.re), ei(a.im), c(a.im), s(a.im);
-    mpfr_exp(er, er, MPFR_RNDN);
-    mpfr_cos(c, c, MPFR_RNDN);
-    mpfr_sin(s, s, MPFR_RNDN);
-    MpC ew;
-    mpfr_mul(ew.re, er, c, MPFR_RNDN);
-    mpfr_mul(ew.im, er, s, MPFR_RNDN);
-    e_exp = std::max(e_exp, cerr(e, ew));
-    const DDComplex sn = dd::sin(a), cs = dd::cos(a);
-    const DDComplex one = sn * sn + cs * cs;
-    e_sin = std::max(e_sin, cerr(one, MpC(kOne)) / std::max(1.0, std::exp(2.0 * std::fabs(a.im.hi))));
-    // sin(a)/cos(a) against exp forms: cos a = (e^{ia} + e^{-ia})/2.
-    const DDComplex ia = kI * a;
-    const DDComplex cw = (dd::exp(ia) + dd::exp(-ia)) * 0.5;
-    e_cos = std::max(e_cos, cerr(cs, MpC(cw)));
-    // a^w = exp(w log a).
-    e_pow = std::max(e_pow, cerr(dd::pow(a, w), MpC(dd::exp(w * l))));
-    // a^2 = a a and r^(2 + 0i) = r r.
-    MpC sq;
-    mul(sq, MpC(a), MpC(a));
-    e_powr = std::max(e_powr, cerr(dd::pow(a, DDReal(2.0)), sq));
-    mul(sq, MpC(DDComplex(r)), MpC(DDComplex(r)));
-    e_rpow = std::max(e_rpow, cerr(dd::pow(r, C(2.0, 0.0)), sq));
-  }
-  std::printf("[ accuracy ] exp %.1f, exp(log) %.1f, sin2+cos2 %.1f, cos %.1f, pow(a,w) %.1f, a^2 %.1f, r^2 %.1f x 2^-104\n",
-              e_exp, e_log, e_sin, e_cos, e_pow, e_powr, e_rpow);
-  EXPECT_LE(e_exp, 600.0);
-  EXPECT_LE(e_log, 2000.0);
-  EXPECT_LE(e_sin, 2000.0);
-  EXPECT_LE(e_cos, 2000.0);
-  EXPECT_LE(e_pow, 200.0);
-  EXPECT_LE(e_powr, 1500.0);
-  EXPECT_LE(e_rpow, 400.0);
 }
 
 }  // namespace
