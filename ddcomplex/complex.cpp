@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "ddcomplex/ddcomplex.hpp"
+#include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 
 namespace dd {
@@ -12,7 +13,7 @@ namespace {
 /// Below this larger hi word the squares re^2, im^2 lose their low words.
 constexpr double kScaleLow = 0x1p-484;
 /// A square root's part im / 2r is formed from im scaled near 1 below this
-/// im (the division's products would fall into the subnormal range).
+/// im, as used (the division's products would fall into the subnormal range).
 constexpr double kTinyPart = 0x1p-900;
 /// Above this larger hi word of a divisor, 1 / |b|^2 has a subnormal low word
 /// and the quotient loses digits (about 3 units of 2^-104 at 2^485, growing
@@ -76,30 +77,33 @@ void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept {
     return;
   }
   const bool scale = big < kScaleLow || !csqrt_core(a, r);
-  const bool tiny_im = a.im.hi != 0.0 && std::fabs(a.im.hi) < kTinyPart;
-  if (scale || tiny_im) {
-    // The root r = sqrt((|a| + |re|)/2) scales back exactly; the other part,
-    // im / 2r, is formed again from the unscaled im, itself scaled near 1
-    // when tiny, since the scaling (or the division's own products) may take
-    // it into the subnormal range.  Where nothing fell there, this gives the
-    // same words.
+  const int j = -std::ilogb(big) / 2;
+  if (scale) {
+    csqrt_core(DDComplex{scaled(a.re, 2 * j), scaled(a.im, 2 * j)}, r);
+    r.re = scaled(r.re, -j);
+    r.im = scaled(r.im, -j);
+  }
+  // The part im / 2r goes wrong where im, scaled or not, lies so far below
+  // the subnormal range's top that the division's products fall into it (or
+  // the scaling took it to zero beside a huge re).  It is then formed again
+  // from im scaled near 1 (with the sign of a negative im), and the first
+  // result kept where it lies within 2^17 units of the new one.
+  const double im_used = scale ? std::ldexp(std::fabs(a.im.hi), 2 * j) : std::fabs(a.im.hi);
+  if (a.im.hi != 0.0 && im_used < kTinyPart) {
     const bool right = !(a.re.hi < 0.0);
-    const int j = -std::ilogb(big) / 2;
-    if (scale) csqrt_core(DDComplex{scaled(a.re, 2 * j), scaled(a.im, 2 * j)}, r);
     DDReal root = right ? r.re : r.im, w, q;
-    if (scale) root = scaled(root, -j);
     DDABS(root, root);
     DDMULD(root, 2.0, w);
-    const int k = tiny_im ? -std::ilogb(a.im.hi) : 0;
+    const int k = -std::ilogb(a.im.hi);
     DDDIV(scaled(a.im, k), w, q);
     q = scaled(q, -k);
-    if (right) {
-      r = DDComplex{root, q};
-    } else {
+    if (!right) {
       if (q.hi < 0.0) DDNEG(q, q);
       if (a.im.hi < 0.0) DDNEG(root, root);
-      r = DDComplex{q, root};
     }
+    const DDComplex acc = right ? DDComplex{root, q} : DDComplex{q, root};
+    r.re = detail::keep_or_replace(r.re, acc.re);
+    r.im = detail::keep_or_replace(r.im, acc.im);
   }
   v = r;
 }

@@ -246,8 +246,9 @@ inline DDReal scale_pow2(const DDReal& a, int k) noexcept {
 /// Half of the 2^18 units of 2^-104 within which a result counts as right.
 inline constexpr double kKeepWithin = 0x1p17;
 
-/// lit where it lies within kKeepWithin units of acc (relative), else acc;
-/// a NaN lit is replaced.
+/// lit where it lies within kKeepWithin units of acc, relative to acc (also
+/// for a subnormal acc, which a caller may still multiply into the normal
+/// range), else acc; a NaN lit is replaced.
 inline DDReal keep_or_replace(const DDReal& lit, const DDReal& acc) noexcept {
   DDReal d;
   DDSUB(lit, acc, d);

@@ -212,7 +212,7 @@ std::vector<AccuracyBranch> branches() {
       unary("log", "parts in [1e-300, 1e300), both signs", kKept, 400, f_log, ref_log, wide(1e-300, 1e300)),
       unary("log", "near the unit circle, | |g| - 1 | < 2^-15", kKept, 300, f_log, ref_log, near_unit_circle(1e-40, 0x1p-15)),
       unary("log", "| |g| - 1 | in [2^-15, 1/4)", kKeptSum, 200, f_log, ref_log, near_unit_circle(0x1p-15, 0.25)),
-      unary("sqrt", "parts in [1e-300, 1e300), both signs", 4, 400, f_sqrt, ref_sqrt, wide(1e-300, 1e300)),
+      unary("sqrt", "parts in [1e-300, 1e300), both signs", 660, 400, f_sqrt, ref_sqrt, wide(1e-300, 1e300)),
       unary("sin", "|x| < 2^16, |y| in [2^-60, 300)", kKeptProduct, 300, f_sin, sine, strip(-65536.0, 65536.0, logu(0x1p-60, 300.0))),
       unary("sin", "x near multiples of pi/2, |y| < 2^-9", kKeptProduct, 300, f_sin, sine, near_axis_zero(40000.0, 1e-30, 0x1p-9)),
       unary("sin", "300 <= |y| < 680 (e^|y| / 2)", 53000, 200, f_sin, sine, strip(-10.0, 10.0, [](std::mt19937_64& g) {
