@@ -33,6 +33,7 @@
 
 #include "ddreal/power.hpp"
 #include "ddreal/stop.hpp"
+#include "pslq/multilevel.hpp"
 #include "pslq/pslq.hpp"
 
 namespace dd {
@@ -48,6 +49,13 @@ constexpr int kNegligibleExponent = -450;
 // A DDReal holds integers exactly up to 2^105 (about 4e31), and DDNINT stops
 // beyond that, so a norm bound above 10^31 cannot be honoured.
 constexpr double kMaxLog10NormBound = 31.0;
+
+// The smallest threshold a double-double search can honour: 2^-106 is about
+// 1.2e-32, and a relation among numbers rounded to it holds to about 1e-32.
+constexpr double kSmallestThreshold = 1e-31;
+
+// Iterations of all levels together before the search gives up.
+constexpr long kMaxIterations = 1000000;
 
 // The chance warning fires when n log10(norm) comes within this many digits of
 // the threshold's digits.
@@ -128,6 +136,68 @@ std::vector<DDReal> scaled(std::span<const DDReal> x, int& e) {
   if (e != 0)
     for (auto& v : xs) v = DDReal(std::ldexp(v.hi, -e), std::ldexp(v.lo, -e));
   return xs;
+}
+
+// found or too_large by the norm, with the message.
+void classify(relation_result& r, const relation_options& opt) {
+  if (std::log10(r.norm.hi) <= opt.log10_norm_bound) {
+    r.status = relation_status::found;
+    r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
+                printf_string("%.1f", r.digits) + " digits";
+  } else {
+    r.status = relation_status::too_large;
+    r.message = "the relation detected is too large: norm " + printf_string("%.6e", r.norm.hi) +
+                " is above 10^" + printf_string("%g", opt.log10_norm_bound);
+  }
+}
+
+// The search PSLQM1 itself, for callers that ask for its progress lines
+// (debug level above 0); xs is the caller's x scaled by 2^-e.
+relation_result find_relation_pslqm1(const std::vector<DDReal>& xs, int e, const relation_options& opt) {
+  const std::size_t n = xs.size();
+  relation_result r;
+  r.working_digits = kWorkingDigits;
+  std::vector<DDReal> rel(n);
+  int ifound = 0;
+  pslq::Exit outcome = pslq::Exit::precision_exhausted;
+  try {
+    StopGuard guard;
+    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
+           outcome);
+  } catch (const SearchStop& stop) {
+    r.status = relation_status::search_failed;
+    r.message = "the search stopped: " + (stop.message.empty() ? std::string("DDABORT") : stop.message);
+    return r;
+  }
+
+  switch (outcome) {
+    case pslq::Exit::accepted:
+    case pslq::Exit::too_large:
+      break;
+    case pslq::Exit::precision_exhausted:
+      r.status = relation_status::precision_exhausted;
+      r.message = "no relation found: precision exhausted before any entry of y reached the threshold";
+      return r;
+    case pslq::Exit::iteration_limit:
+      r.status = relation_status::iteration_limit;
+      r.message = "no relation found: iteration limit exceeded";
+      return r;
+    case pslq::Exit::norm_bound_limit:
+      r.status = relation_status::norm_bound;
+      r.message = "no relation found: every relation has a norm above 10^" + printf_string("%g", opt.log10_norm_bound);
+      return r;
+  }
+  for (const auto& a : rel) {
+    if (!finite(a)) {
+      r.status = relation_status::search_failed;
+      r.message = "the search broke down: its relation has non-finite entries";
+      return r;
+    }
+  }
+  r.relation = std::move(rel);
+  judge(xs, e, opt.threshold, r);
+  classify(r, opt);
+  return r;
 }
 
 // The base-10^9 digits of m * 2^53 + q, least significant first.
@@ -216,6 +286,10 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
                   std::to_string(n));
   if (!finite(opt.threshold) || !(opt.threshold.hi > 0.0) || !(opt.threshold.hi < 1.0))
     return refuse("the threshold must lie strictly between 0 and 1");
+  if (opt.threshold.hi < kSmallestThreshold)
+    return refuse("the threshold " + printf_string("%.3g", opt.threshold.hi) +
+                  " asks for more digits than double-double numbers carry (about 32); the smallest threshold is "
+                  "1e-31 (give the numbers as decimal text or MPFR values to work at more digits)");
   if (!(opt.log10_norm_bound > 0.0) || !(opt.log10_norm_bound <= kMaxLog10NormBound))
     return refuse("the norm bound must lie between 10^0 and 10^31 (log10 in (0, 31])");
 
@@ -231,64 +305,62 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   const std::vector<DDReal> xs = scaled(x, e);
 
   relation_result r;
-  if (xs[n - 1].hi == 0.0 || std::ilogb(xs[n - 1].hi) < kNegligibleExponent) {
-    // x(n) itself is the relation: the search would divide by its zero partial norm.
+  r.working_digits = kWorkingDigits;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (xs[i].hi != 0.0) continue;
+    // A zero number is a relation by itself.
     r.status = relation_status::found;
     r.relation.assign(n, DDReal(0.0));
-    r.relation[n - 1] = DDReal(1.0);
+    r.relation[i] = DDReal(1.0);
     judge(xs, e, opt.threshold, r);
-    r.message = "number " + std::to_string(n) + " is zero or negligible, so it is a relation by itself";
+    r.message = "number " + std::to_string(i + 1) + " is zero, so it is a relation by itself";
     return r;
   }
+  if (opt.debug > 0) return find_relation_pslqm1(xs, e, opt);
 
-  std::vector<DDReal> rel(n);
-  int ifound = 0;
-  pslq::Exit outcome = pslq::Exit::precision_exhausted;
-  try {
-    StopGuard guard;
-    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
-           outcome);
-  } catch (const SearchStop& stop) {
-    r.status = relation_status::search_failed;
-    r.message = "the search stopped: " + (stop.message.empty() ? std::string("DDABORT") : stop.message);
+  // Numbers below 2^-450 of the largest cannot take part in a relation of
+  // norm up to 10^31 that holds to 10^-31: their terms stay below 2^-346 of
+  // the largest.  The search runs on the others, with coefficient 0 for them.
+  std::vector<std::size_t> kept;
+  for (std::size_t i = 0; i < n; ++i)
+    if (std::ilogb(xs[i].hi) >= kNegligibleExponent) kept.push_back(i);
+  if (kept.size() < 2) {
+    r.status = relation_status::norm_bound;
+    r.message = "no relation found: the numbers other than the largest lie below 2^-450 of it, too small to "
+                "enter a relation of norm up to 10^" + printf_string("%g", opt.log10_norm_bound);
     return r;
   }
+  std::vector<DDReal> xk;
+  for (const std::size_t i : kept) xk.push_back(xs[i]);
 
-  switch (outcome) {
-    case pslq::Exit::accepted:
-    case pslq::Exit::too_large:
+  detail::ml::SearchLimits lim;
+  lim.log2_eps = std::log2(opt.threshold.hi);
+  lim.log10_norm_bound = opt.log10_norm_bound;
+  lim.max_iterations = kMaxIterations;
+  detail::ml::DDField field;
+  detail::ml::Binary64Inner inner;
+  const auto out = detail::ml::run_search(field, static_cast<int>(xk.size()), xk.data(), lim, inner);
+  r.iterations = out.iterations;
+  switch (out.end) {
+    case detail::ml::SearchEnd::relation:
       break;
-    case pslq::Exit::precision_exhausted:
+    case detail::ml::SearchEnd::precision_exhausted:
       r.status = relation_status::precision_exhausted;
-      r.message = "no relation found: precision exhausted before any entry of y reached the threshold";
+      r.message = "no relation found: precision exhausted (" + out.why + ")";
       return r;
-    case pslq::Exit::iteration_limit:
+    case detail::ml::SearchEnd::iteration_limit:
       r.status = relation_status::iteration_limit;
       r.message = "no relation found: iteration limit exceeded";
       return r;
-    case pslq::Exit::norm_bound_limit:
+    case detail::ml::SearchEnd::norm_bound:
       r.status = relation_status::norm_bound;
       r.message = "no relation found: every relation has a norm above 10^" + printf_string("%g", opt.log10_norm_bound);
       return r;
   }
-  for (const auto& a : rel) {
-    if (!finite(a)) {
-      r.status = relation_status::search_failed;
-      r.message = "the search broke down: its relation has non-finite entries";
-      return r;
-    }
-  }
-  r.relation = std::move(rel);
+  r.relation.assign(n, DDReal(0.0));
+  for (std::size_t k = 0; k < kept.size(); ++k) r.relation[kept[k]] = detail::ml::I128Big::to_dd(out.relation[k]);
   judge(xs, e, opt.threshold, r);
-  if (ifound == 1) {
-    r.status = relation_status::found;
-    r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
-                printf_string("%.1f", r.digits) + " digits";
-  } else {
-    r.status = relation_status::too_large;
-    r.message = "the relation detected is too large: norm " + printf_string("%.6e", r.norm.hi) +
-                " is above 10^" + printf_string("%g", opt.log10_norm_bound);
-  }
+  classify(r, opt);
   return r;
 }
 

@@ -72,6 +72,15 @@ struct relation_result {
   /// One line for people: why the input was refused, why nothing was found, or what was found.
   std::string message;
 
+  /// Decimal digits the search worked at (about 32 for double-double numbers).
+  double working_digits = 0.0;
+  /// Iterations the search made, at all its levels together.
+  long iterations = 0;
+  /// The coefficients as exact decimal integers ("-165"), for searches whose
+  /// coefficients may pass what a DDReal holds (the any-precision calls);
+  /// empty when relation holds them all.
+  std::vector<std::string> coefficients;
+
   bool found() const noexcept { return status == relation_status::found; }
 };
 
