@@ -1,7 +1,8 @@
 # Install rules: the headers (folder layout kept, dd.hpp at the include root),
 # the library, a CMake package (find_package(ddkit CONFIG) gives dd::dd with
-# its C++20 and -ffp-contract=off usage requirements), a pkg-config file
-# ddkit.pc, and the findrel program.
+# its C++20 and -ffp-contract=off usage requirements, and dd::relations, the
+# any-precision relation search on MPFR and GMP), pkg-config files ddkit.pc
+# and ddkit-relations.pc, and the findrel program.
 #
 # On by default only when ddkit is the top-level project, so that a project
 # that brings ddkit in with add_subdirectory does not install it as well.
@@ -21,7 +22,7 @@ foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
           FILES_MATCHING PATTERN "*.hpp")
 endforeach()
 
-install(TARGETS dd EXPORT ddkitTargets
+install(TARGETS dd dd_relations EXPORT ddkitTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -46,3 +47,5 @@ else()
 endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ddkit.pc.in ${PROJECT_BINARY_DIR}/ddkit.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ddkit.pc DESTINATION ${DD_PC_DIR})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ddkit-relations.pc.in ${PROJECT_BINARY_DIR}/ddkit-relations.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/ddkit-relations.pc DESTINATION ${DD_PC_DIR})

@@ -139,17 +139,21 @@ std::vector<DDReal> scaled(std::span<const DDReal> x, int& e) {
 }
 
 // found or too_large by the norm, with the message.
-void classify(relation_result& r, const relation_options& opt) {
-  if (std::log10(r.norm.hi) <= opt.log10_norm_bound) {
+}  // namespace
+
+void detail::classify_relation(relation_result& r, double log10_norm_bound) {
+  if (std::log10(r.norm.hi) <= log10_norm_bound) {
     r.status = relation_status::found;
     r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
                 printf_string("%.1f", r.digits) + " digits";
   } else {
     r.status = relation_status::too_large;
     r.message = "the relation detected is too large: norm " + printf_string("%.6e", r.norm.hi) +
-                " is above 10^" + printf_string("%g", opt.log10_norm_bound);
+                " is above 10^" + printf_string("%g", log10_norm_bound);
   }
 }
+
+namespace {
 
 // The search PSLQM1 itself, for callers that ask for its progress lines
 // (debug level above 0); xs is the caller's x scaled by 2^-e.
@@ -196,7 +200,7 @@ relation_result find_relation_pslqm1(const std::vector<DDReal>& xs, int e, const
   }
   r.relation = std::move(rel);
   judge(xs, e, opt.threshold, r);
-  classify(r, opt);
+  detail::classify_relation(r, opt.log10_norm_bound);
   return r;
 }
 
@@ -360,8 +364,27 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   r.relation.assign(n, DDReal(0.0));
   for (std::size_t k = 0; k < kept.size(); ++k) r.relation[kept[k]] = detail::ml::I128Big::to_dd(out.relation[k]);
   judge(xs, e, opt.threshold, r);
-  classify(r, opt);
+  detail::classify_relation(r, opt.log10_norm_bound);
   return r;
+}
+
+void detail::normalise_polynomial(relation_result& r) {
+  std::vector<DDReal>& c = r.relation;
+  std::vector<std::string>& t = r.coefficients;
+  const bool text = t.size() == c.size();
+  std::size_t j = 0;
+  while (j + 1 < c.size() && c[j].hi == 0.0) ++j;
+  c.erase(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(j));
+  if (text) t.erase(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(j));
+  while (c.size() > 1 && c.back().hi == 0.0) {
+    c.pop_back();
+    if (text) t.pop_back();
+  }
+  if (c.back().hi < 0.0) {
+    for (auto& a : c) DDNEG(a, a);
+    if (text)
+      for (auto& a : t) a = a.front() == '-' ? a.substr(1) : (a == "0" ? a : "-" + a);
+  }
 }
 
 relation_result find_minimal_polynomial(const DDReal& x, int degree, const relation_options& opt) {
@@ -385,27 +408,14 @@ relation_result find_minimal_polynomial(const DDReal& x, int degree, const relat
       return refuse("x^" + std::to_string(k + 1) + " overflows: the number is too large for degree " +
                     std::to_string(degree));
   }
-  r = find_relation(v, opt);
+  r = detail::minimal_polynomial_search(degree, [&](int d) {
+    return find_relation(std::span<const DDReal>(v.data(), static_cast<std::size_t>(d) + 1), opt);
+  });
   if (r.status != relation_status::found && r.status != relation_status::too_large) return r;
-
-  // Divide out x^j (j = index of the first nonzero coefficient), drop the
-  // zero coefficients above the degree, make the leading coefficient positive.
-  std::vector<DDReal>& c = r.relation;
-  std::size_t j = 0;
-  while (j < c.size() && c[j].hi == 0.0) ++j;
-  c.erase(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(j));
-  while (!c.empty() && c.back().hi == 0.0) c.pop_back();
-  if (c.size() <= 1) {
-    // Only a power of x was a relation: x is negligible at this threshold,
-    // and its minimal polynomial to that accuracy is x itself.
-    c = {DDReal(0.0), DDReal(1.0)};
-  }
-  if (c.back().hi < 0.0)
-    for (auto& a : c) DDNEG(a, a);
   const double chance = r.chance_digits;
   const bool maybe_chance = r.maybe_chance;
   int e = 0;
-  const std::vector<DDReal> vs = scaled(std::span<const DDReal>(v.data(), c.size()), e);
+  const std::vector<DDReal> vs = scaled(std::span<const DDReal>(v.data(), r.relation.size()), e);
   judge(vs, e, opt.threshold, r);
   r.chance_digits = chance;  // the chance comparison belongs to the search's dimension
   r.maybe_chance = maybe_chance;

@@ -49,8 +49,15 @@ struct relation_options {
   DDReal threshold = default_relation_threshold();
   /// log10 of the largest norm accepted for a relation and for the norm bound.
   double log10_norm_bound = 20.0;
-  /// Debug level passed to PSLQM1: 0 prints nothing, 1 to 3 print its progress on standard output.
+  /// Debug level: 0 runs the multi-level search silently; 1 to 3 run PSLQM1
+  /// itself, which prints its progress on standard output (double-double numbers only).
   int debug = 0;
+  /// For the any-precision calls (pslq/relations/relations.hpp): the working
+  /// precision in decimal digits, 0 for the digits the numbers carry.
+  int digits = 0;
+  /// For the any-precision calls: the detection threshold as a power of ten
+  /// (-40 for 1e-40), 0 for three digits short of the working precision.
+  double log10_threshold = 0.0;
 };
 
 struct relation_result {
@@ -92,13 +99,56 @@ struct relation_result {
 relation_result find_relation(std::span<const DDReal> x, const relation_options& opt = {});
 
 /// Minimal polynomial of x of degree at most degree (1 <= degree < kMaxRelationSize):
-/// the relation among 1, x, ..., x^degree (powers by repeated multiplication,
-/// x^(k+1) = x * x^k).  A found relation is returned as the coefficients from
-/// the constant term up, with factors of x divided out (a zero constant term
-/// means x^j q(x) = 0, so q(x) = 0 for x != 0), trailing zero coefficients
-/// removed and the leading coefficient made positive; residual and digits are
-/// those of that polynomial at x.
+/// the primitive integer polynomial of smallest degree, positive leading
+/// coefficient, that vanishes at x to the threshold, from relations among 1,
+/// x, ..., x^d (powers by repeated multiplication, x^(k+1) = x * x^k; see
+/// detail::minimal_polynomial_search).  Returned as the coefficients from the
+/// constant term up; residual and digits are those of that polynomial at x.
+/// Zero gives x; no other number does.  When none is found up to the degree,
+/// the status says why.
 relation_result find_minimal_polynomial(const DDReal& x, int degree, const relation_options& opt = {});
+
+namespace detail {
+
+/// found or too_large by the relation's norm against 10^log10_norm_bound, with the message.
+void classify_relation(relation_result& r, double log10_norm_bound);
+
+/// The minimal polynomial from searches among 1, x, ..., x^d: search(d)
+/// gives the relation of degree at most d with coefficients from the
+/// constant term up (relation and coefficients filled alike).  The search at
+/// degree D comes first; when it finds a polynomial of degree k that is not
+/// flagged as a chance relation, degrees 1 to k-1 are tried in turn and the
+/// first one found unflagged replaces it.  Factors x^j are divided out (x is
+/// nonzero), trailing zero coefficients dropped and the leading coefficient
+/// made positive; a relation row is primitive, so the polynomial is too.
+template <class Search>
+relation_result minimal_polynomial_search(int degree, Search&& search);
+
+/// Divides out x^j, drops trailing zeros and makes the leading coefficient positive.
+void normalise_polynomial(relation_result& r);
+
+}  // namespace detail
+
+template <class Search>
+relation_result detail::minimal_polynomial_search(int degree, Search&& search) {
+  relation_result r = search(degree);
+  if (r.status != relation_status::found) {
+    if (r.status != relation_status::bad_input)
+      r.message = "no polynomial of degree at most " + std::to_string(degree) + " found: " + r.message;
+    return r;
+  }
+  normalise_polynomial(r);
+  if (r.maybe_chance) return r;
+  const int k = static_cast<int>(r.relation.size()) - 1;
+  for (int d = 1; d < k; ++d) {
+    relation_result s = search(d);
+    if (s.status != relation_status::found || s.maybe_chance) continue;
+    normalise_polynomial(s);
+    s.iterations += r.iterations;
+    return s;
+  }
+  return r;
+}
 
 /// The polynomial with coefficients c(0..d) (constant term first) in ordinary
 /// form, highest power first: "x^9 - 3*x^6 + 165*x^3 - 1".  "0" when all are zero.
