@@ -23,7 +23,8 @@ constexpr double kSpent = 0x1p10;
 
 // The binary64 copy of H is given up once 2^-53 max|G| max|H| reaches this
 // fraction of its smallest diagonal entry.
-constexpr double kHNoise = 0x1p-53 * 0x1p12;
+constexpr double kNoiseMargin = 0x1p12;
+constexpr double kHNoise = 0x1p-53 * kNoiseMargin;
 
 // a(k) += t c(k), k < n; returns the largest |a(k)| afterwards.
 double row_addmul(double* a, const double* c, double t, int n) {
@@ -59,7 +60,8 @@ void Binary64State::resize(int size) {
   }
 }
 
-int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit, int max_iter, RunEnd& end) {
+int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit, int max_iter, double base_noise,
+                 RunEnd& end) {
   const int n = s.n, m = n - 1;
   A.reset(n);
   G.reset(n);
@@ -95,7 +97,7 @@ int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit,
     // copy (as when a relation appears) is left to the full precision.
     double gbig = 0.0;
     for (int i = 0; i < n; ++i) gbig = std::max(gbig, s.gmax[i]);
-    const double noise = gbig * hstart * kHNoise;
+    const double noise = gbig * hstart * (kHNoise + base_noise * kNoiseMargin);
     for (int k = 0; k < np; ++k) {
       const int i = s.pairs[k];
       double d;
@@ -175,7 +177,7 @@ int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit,
     gbig = 0.0;
     for (int i = 0; i < n; ++i) gbig = std::max(gbig, s.gmax[i]);
     for (int j = 0; j < m; ++j) dmin = std::min(dmin, std::fabs(H(j, j)));
-    if (gbig * hstart * kHNoise > dmin) {
+    if (gbig * hstart * (kHNoise + base_noise * kNoiseMargin) > dmin) {
       end = RunEnd::significance;
       return done;
     }

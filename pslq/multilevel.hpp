@@ -88,8 +88,12 @@ enum class RunEnd {
 /// while their entries stay at most int_limit (<= 2^52), so both stay exact
 /// and G = A^-T.  Returns the number of whole iterations made; the work of a
 /// last partial iteration (ended by `integers` or `breakdown`) is included in
-/// A and G, and is a valid transform like the rest.
-int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit, int max_iter, RunEnd& end);
+/// A and G, and is a valid transform like the rest.  base_noise is the
+/// relative error of the H it was copied from (against its largest entry):
+/// the run stops before an exchange would bring a diagonal entry near the
+/// errors of the copy, 2^12 (2^-53 + base_noise) max|G| max|H|.
+int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit, int max_iter, double base_noise,
+                 RunEnd& end);
 
 /// C = X * Y for exact integer matrices, false (C unspecified) when an entry
 /// or a partial sum could pass kExactIntegers.
@@ -108,6 +112,7 @@ struct I128Big {
   static void set_zero(B& r) { r = 0; }
   static void set_one(B& r) { r = 1; }
   static bool is_zero(const B& a) { return a == 0; }
+  static void negate(B& a) { a = -a; }
   /// r += a * t for an integer-valued binary64 t (|t| < 2^63); false on overflow.
   static bool addmul_d(B& r, const B& a, double t) {
     const B tt = static_cast<B>(static_cast<std::int64_t>(t));
@@ -163,6 +168,8 @@ struct DDField {
   static void abs(T& r, const T& a) { DDABS(a, r); }
   static bool is_zero(const T& a) { return a.hi == 0.0; }
   static bool negative(const T& a) { return a.hi < 0.0; }
+  /// Relative precision of the arithmetic, in bits.
+  static int precision_bits() { return 104; }
   static bool finite(const T& a) { return std::isfinite(a.hi) && std::isfinite(a.lo); }
   /// log2 |a| (-inf for zero); only its first few digits matter.
   static double log2_abs(const T& a) { return std::log2(std::fabs(a.hi)); }
@@ -378,6 +385,7 @@ struct Binary64Inner {
   Binary64State s;
   double int_limit = kExactIntegers;
   int max_iter = 400;
+  double base_noise = 0.0;
   RunEnd end = RunEnd::budget;
   template <class Fld>
   int run(const Fld& f, const std::vector<typename Fld::T>& y, const std::vector<typename Fld::T>& h, IntMatrix& A,
@@ -385,7 +393,7 @@ struct Binary64Inner {
     const int n = static_cast<int>(y.size());
     if (s.n != n) s.resize(n);
     to_binary64(f, n, y, h, s);
-    return run_binary64(s, A, G, int_limit, max_iter, end);
+    return run_binary64(s, A, G, int_limit, max_iter, base_noise, end);
   }
 };
 
@@ -403,6 +411,7 @@ struct DDMiddle {
   IntMatrix A0, G0, Ac, Gc;
   DDReal t[4];
   int max_runs = 64;
+  double base_noise = 0.0;  ///< relative error of the H it is given
 
   template <class Fld>
   int run(const Fld& f, const std::vector<typename Fld::T>& yf, const std::vector<typename Fld::T>& hf, IntMatrix& A,
@@ -431,6 +440,9 @@ struct DDMiddle {
       const double room = std::floor(kExactIntegers / (big * n));
       if (room < 0x1p12) break;
       inner.int_limit = std::min(kExactIntegers, room);
+      // The copy's H is G H_start: its errors grow with G.
+      inner.base_noise = (0x1p-104 * n + base_noise) * std::max(1.0, G.max_abs());
+      if (inner.base_noise > 0x1p-60) break;
       const int k = inner.run(dd, y, h, A0, G0);
       if (k == 0) break;
       if (!multiply_exact(A0, A, Ac) || !multiply_exact(G0, G, Gc)) break;
@@ -484,7 +496,8 @@ struct SearchResult {
 /// of b leaves the big-integer range or a diagonal entry of h vanishes.
 template <class Fld>
 bool full_iteration(const Fld& f, int n, std::vector<typename Fld::T>& y, std::vector<typename Fld::T>& h,
-                    std::vector<typename Fld::Big::B>& b, typename Fld::T* t, std::string& why) {
+                    std::vector<typename Fld::Big::B>& b, std::vector<typename Fld::Big::B>& c, typename Fld::T* t,
+                    std::string& why) {
   using T = typename Fld::T;
   using Big = typename Fld::Big;
   const int m = n - 1;
@@ -511,8 +524,10 @@ bool full_iteration(const Fld& f, int n, std::vector<typename Fld::T>& y, std::v
   for (const int i : pairs) {
     swap(y[i], y[i + 1]);
     for (int k = 0; k < m; ++k) swap(H(i, k), H(i + 1, k));
-    for (int k = 0; k < n; ++k)
-      std::swap(b[static_cast<std::size_t>(i) * n + k], b[static_cast<std::size_t>(i + 1) * n + k]);
+    for (int k = 0; k < n; ++k) {
+      swap(b[static_cast<std::size_t>(i) * n + k], b[static_cast<std::size_t>(i + 1) * n + k]);
+      swap(c[static_cast<std::size_t>(i) * n + k], c[static_cast<std::size_t>(i + 1) * n + k]);
+    }
   }
   T &t1 = t[0], &t2 = t[1], &t3 = t[2], &w = t[3];
   T u1 = f.make(), u2 = f.make();
@@ -561,6 +576,12 @@ bool full_iteration(const Fld& f, int n, std::vector<typename Fld::T>& y, std::v
           why = "an entry of the relation matrix left the range of exact integers";
           return false;
         }
+      Big::negate(tb);
+      for (int k = 0; k < n; ++k)
+        if (!Big::addmul(c[static_cast<std::size_t>(i) * n + k], c[static_cast<std::size_t>(j) * n + k], tb)) {
+          why = "an entry of the relation matrix left the range of exact integers";
+          return false;
+        }
     }
   }
   return true;
@@ -583,6 +604,30 @@ void y_from_b(const Fld& f, int n, const std::vector<typename Fld::Big::B>& b, c
   }
 }
 
+/// h = LQ(C h0): H from the starting H and C = b^-T, so that its errors
+/// are those of one product, whatever transforms led to C.
+template <class Fld>
+void h_from_c(const Fld& f, int n, const std::vector<typename Fld::Big::B>& c, const std::vector<typename Fld::T>& h0,
+              std::vector<typename Fld::T>& h, std::vector<typename Fld::T>& v, typename Fld::T* t) {
+  const int m = n - 1;
+  for (int i = 0; i < n; ++i) {
+    typename Fld::T* out = h.data() + static_cast<std::size_t>(i) * m;
+    for (int k = 0; k < m; ++k) f.set_d(out[k], 0.0);
+    for (int l = 0; l < n; ++l) {
+      const auto& e = c[static_cast<std::size_t>(i) * n + l];
+      if (Fld::Big::is_zero(e)) continue;
+      f.from_big(t[0], e);
+      const typename Fld::T* in = h0.data() + static_cast<std::size_t>(l) * m;
+      const int kend = std::min(l, m - 1);  // row l of h0 is zero past column l
+      for (int k = 0; k <= kend; ++k) {
+        f.mul(t[1], t[0], in[k]);
+        f.add(out[k], out[k], t[1]);
+      }
+    }
+  }
+  lq_lower(f, n, h, v, t);
+}
+
 /// Multi-level search on x (n >= 2 values of the field, every tail x(j..n)
 /// of nonzero norm): the lower level is inner (Binary64Inner or DDMiddle).
 /// A relation is reported for row j of b once |y(j)| <= eps sum_l |b(j,l)| |y0(l)|,
@@ -603,16 +648,23 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
   for (int i = 0; i < n; ++i) y0log[i] = f.log2_abs(y[i]);
   std::vector<T> y0(n, f.make());
   for (int i = 0; i < n; ++i) f.set(y0[i], y[i]);
-  std::vector<typename Big::B> b(static_cast<std::size_t>(n) * n), btmp(static_cast<std::size_t>(n) * n);
+  // b, and C = b^-T for H.
+  std::vector<typename Big::B> b(static_cast<std::size_t>(n) * n), c(static_cast<std::size_t>(n) * n),
+      btmp(static_cast<std::size_t>(n) * n);
   for (int i = 0; i < n; ++i)
     for (int k = 0; k < n; ++k) {
       auto& e = b[static_cast<std::size_t>(i) * n + k];
       if (i == k) {
         Big::set_one(e);
+        Big::set_one(c[static_cast<std::size_t>(i) * n + k]);
       } else {
         Big::set_zero(e);
+        Big::set_zero(c[static_cast<std::size_t>(i) * n + k]);
       }
     }
+  const std::vector<T> h0 = h;
+  double h0max = -std::numeric_limits<double>::infinity();
+  for (const auto& e : h0) h0max = std::max(h0max, f.log2_abs(e));
   IntMatrix A, G;
   const double log2_bound = lim.log10_norm_bound * std::log2(10.0);
   for (;;) {
@@ -651,19 +703,23 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
       res.end = SearchEnd::iteration_limit;
       return res;
     }
+    // The errors of h: 2^-p n max|C| max|h0|, against its largest entry.
+    double cmax = 0.0, hmax = -std::numeric_limits<double>::infinity();
+    for (const auto& e : c) cmax = std::max(cmax, Big::log2_abs(e));
+    for (const auto& e : h) hmax = std::max(hmax, f.log2_abs(e));
+    inner.base_noise = std::exp2(cmax + h0max - hmax - f.precision_bits() + std::log2(static_cast<double>(n)));
     const int k = inner.run(f, y, h, A, G);
     if (k > 0) {
-      if (!apply_to_b<Big>(A, b, btmp)) {
+      if (!apply_to_b<Big>(A, b, btmp) || !apply_to_b<Big>(G, c, btmp)) {
         res.why = "an entry of the relation matrix left the range of exact integers";
         return res;
       }
       y_from_b(f, n, b, y0, y, t);
-      apply_to_h(f, G, h, tmp, t[0]);
-      lq_lower(f, n, h, v, t);
+      h_from_c(f, n, c, h0, h, v, t);
       res.iterations += k;
       ++res.updates;
     } else {
-      if (!full_iteration(f, n, y, h, b, t, res.why)) return res;
+      if (!full_iteration(f, n, y, h, b, c, t, res.why)) return res;
       ++res.iterations;
       ++res.full_iterations;
     }

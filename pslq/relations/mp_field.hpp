@@ -59,6 +59,7 @@ struct MpzBig {
   static void set_zero(B& r) { mpz_set_ui(r.get(), 0); }
   static void set_one(B& r) { mpz_set_ui(r.get(), 1); }
   static bool is_zero(const B& a) { return mpz_sgn(a.get()) == 0; }
+  static void negate(B& a) { mpz_neg(a.get(), a.get()); }
   /// r += a * t for an integer-valued binary64 t (|t| < 2^53).
   static bool addmul_d(B& r, const B& a, double t) {
     if (t >= 0) {
@@ -108,6 +109,7 @@ struct MpField {
   static void neg(T& r, const T& a) { mpfr_neg(r.get(), a.get(), MPFR_RNDN); }
   static void abs(T& r, const T& a) { mpfr_abs(r.get(), a.get(), MPFR_RNDN); }
   static bool is_zero(const T& a) { return mpfr_zero_p(a.get()) != 0; }
+  int precision_bits() const { return static_cast<int>(prec) - 2; }
   static bool negative(const T& a) { return mpfr_sgn(a.get()) < 0; }
   static bool finite(const T& a) { return mpfr_number_p(a.get()) != 0; }
   static double log2_abs(const T& a) {
