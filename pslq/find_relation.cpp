@@ -408,17 +408,13 @@ relation_result find_minimal_polynomial(const DDReal& x, int degree, const relat
       return refuse("x^" + std::to_string(k + 1) + " overflows: the number is too large for degree " +
                     std::to_string(degree));
   }
-  r = detail::minimal_polynomial_search(degree, [&](int d) {
+  r = detail::minimal_polynomial_search(degree, -std::log10(opt.threshold.hi), [&](int d) {
     return find_relation(std::span<const DDReal>(v.data(), static_cast<std::size_t>(d) + 1), opt);
   });
   if (r.status != relation_status::found && r.status != relation_status::too_large) return r;
-  const double chance = r.chance_digits;
-  const bool maybe_chance = r.maybe_chance;
   int e = 0;
   const std::vector<DDReal> vs = scaled(std::span<const DDReal>(v.data(), r.relation.size()), e);
   judge(vs, e, opt.threshold, r);
-  r.chance_digits = chance;  // the chance comparison belongs to the search's dimension
-  r.maybe_chance = maybe_chance;
   return r;
 }
 

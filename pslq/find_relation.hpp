@@ -9,6 +9,7 @@
 // for the vector 1, x, ..., x^D.
 #pragma once
 
+#include <cmath>
 #include <span>
 #include <string>
 #include <vector>
@@ -118,11 +119,13 @@ void classify_relation(relation_result& r, double log10_norm_bound);
 /// constant term up (relation and coefficients filled alike).  The search at
 /// degree D comes first; when it finds a polynomial of degree k that is not
 /// flagged as a chance relation, degrees 1 to k-1 are tried in turn and the
-/// first one found unflagged replaces it.  Factors x^j are divided out (x is
+/// first one found unflagged replaces it (also when the first one is
+/// flagged).  Chance flags are judged among the k + 1 powers of the result,
+/// against threshold_digits.  Factors x^j are divided out (x is
 /// nonzero), trailing zero coefficients dropped and the leading coefficient
 /// made positive; a relation row is primitive, so the polynomial is too.
 template <class Search>
-relation_result minimal_polynomial_search(int degree, Search&& search);
+relation_result minimal_polynomial_search(int degree, double threshold_digits, Search&& search);
 
 /// Divides out x^j, drops trailing zeros and makes the leading coefficient positive.
 void normalise_polynomial(relation_result& r);
@@ -130,20 +133,26 @@ void normalise_polynomial(relation_result& r);
 }  // namespace detail
 
 template <class Search>
-relation_result detail::minimal_polynomial_search(int degree, Search&& search) {
+relation_result detail::minimal_polynomial_search(int degree, double threshold_digits, Search&& search) {
+  // The chance comparison of a polynomial of degree k is among its k + 1 powers.
+  const auto settle = [threshold_digits](relation_result& r) {
+    normalise_polynomial(r);
+    r.chance_digits = r.norm.hi > 0.0 ? static_cast<double>(r.relation.size()) * std::log10(r.norm.hi) : 0.0;
+    r.maybe_chance = r.chance_digits >= threshold_digits - 3.0;
+  };
   relation_result r = search(degree);
   if (r.status != relation_status::found) {
     if (r.status != relation_status::bad_input)
       r.message = "no polynomial of degree at most " + std::to_string(degree) + " found: " + r.message;
     return r;
   }
-  normalise_polynomial(r);
-  if (r.maybe_chance) return r;
+  settle(r);
   const int k = static_cast<int>(r.relation.size()) - 1;
   for (int d = 1; d < k; ++d) {
     relation_result s = search(d);
-    if (s.status != relation_status::found || s.maybe_chance) continue;
-    normalise_polynomial(s);
+    if (s.status != relation_status::found) continue;
+    settle(s);
+    if (s.maybe_chance) continue;
     s.iterations += r.iterations;
     return s;
   }

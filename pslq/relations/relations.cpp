@@ -28,6 +28,10 @@ constexpr int kMaxNumbers = 256;
 // Guard bits above the digits the numbers carry.
 constexpr int kGuardBits = 24;
 
+// The search works at least at double-double precision: numbers given with
+// fewer digits are taken as the exact decimals they are.
+constexpr int kLeastDigits = 32;
+
 // Up to this many digits the double-double search runs.
 constexpr int kDoubleDoubleDigits = 30;
 
@@ -75,6 +79,8 @@ struct Plan {
   int digits = 0;             // working digits
   double log10_eps = 0.0;     // detection threshold
   double log10_norm_bound = 20.0;
+  int debug = 0;
+  bool explicit_threshold = false;
 };
 
 // Checks the options against the digits the numbers carry.
@@ -99,6 +105,8 @@ bool make_plan(int carried, const relation_options& opt, Plan& plan, relation_re
     return false;
   }
   plan.log10_norm_bound = opt.log10_norm_bound;
+  plan.debug = opt.debug;
+  plan.explicit_threshold = opt.log10_threshold != 0.0;
   if (!(plan.log10_norm_bound > 0.0) || !(plan.log10_norm_bound <= plan.digits + 31.0)) {
     refusal = refuse("the norm bound must lie between 10^0 and 10^" + std::to_string(plan.digits + 31) +
                      " (log10 in (0, digits + 31])");
@@ -166,7 +174,7 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
   }
 
   const mpfr_prec_t bits = mpfr_get_prec(x[0].get());
-  if (plan.digits <= kDoubleDoubleDigits) {
+  if (plan.digits <= kDoubleDoubleDigits || plan.debug > 0) {
     // Double-double is enough, when the numbers lie within its range of one
     // another: they are scaled by one power of two, the largest into [1, 2).
     long emax = LONG_MIN, emin = LONG_MAX;
@@ -175,11 +183,16 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
       emin = std::min(emin, static_cast<long>(mpfr_get_exp(v.get())));
     }
     if (emax - emin < 400) {
+      // (At a debug level above 0 this is PSLQM1 itself, at double-double precision.)
       MpField f(bits);
       std::vector<DDReal> xd;
       for (const auto& v : x) xd.push_back(f.to_dd_2exp(v, static_cast<int>(emax - 1)));
       relation_options o;
-      o.threshold = DDReal(std::pow(10.0, plan.log10_eps));
+      o.debug = plan.debug;
+      // (Above its digits only PSLQM1 runs here: at its own threshold unless one was asked for.)
+      o.threshold = plan.digits <= kDoubleDoubleDigits || plan.explicit_threshold
+                        ? DDReal(std::pow(10.0, plan.log10_eps))
+                        : default_relation_threshold();
       o.log10_norm_bound = std::min(plan.log10_norm_bound, 31.0);
       relation_result d = find_relation(std::span<const DDReal>(xd), o);
       if (d.status == relation_status::found || d.status == relation_status::too_large) {
@@ -261,8 +274,9 @@ relation_result search_values(std::span<const mpfr_srcptr> x, int carried, const
 
 int digits_of_precision(mpfr_prec_t p) { return static_cast<int>(std::floor(static_cast<double>(p) / kLog2Of10)); }
 
-// Digits the texts carry: the fewest among the inexact ones (32 when all are
-// exact integers); -1 when one is not a number (index in bad).
+// Digits the texts carry: the fewest among the inexact ones, but at least
+// kLeastDigits (shorter numbers are taken as the exact decimals they are);
+// -1 when one is not a number (index in bad).
 int carried_digits(std::span<const std::string> x, std::size_t& bad) {
   int carried = 0;
   for (std::size_t i = 0; i < x.size(); ++i) {
@@ -273,15 +287,14 @@ int carried_digits(std::span<const std::string> x, std::size_t& bad) {
     }
     if (d > 0) carried = carried == 0 ? d : std::min(carried, d);
   }
-  return carried == 0 ? 32 : carried;
+  return std::max(carried, kLeastDigits);
 }
 
-// Reads texts at the precision for their digits (exact integers exactly).
+// Reads texts rounded to the working precision (and 64 bits more).
 std::vector<Mp> read_all(std::span<const std::string> x, int digits) {
   std::vector<Mp> v;
   for (const auto& s : x) {
-    const int d = std::max(digits, std::abs(decimal_digits(s))) + 2;
-    v.emplace_back(working_bits(d) + 64);
+    v.emplace_back(working_bits(digits) + 64);
     read_decimal(s, v.back().get());
   }
   return v;
@@ -316,17 +329,13 @@ relation_result minimal_polynomial(const Mp& x, int carried, int degree, const r
     v.emplace_back(bits);
     mpfr_mul(v[k].get(), v[k - 1].get(), v[1].get(), MPFR_RNDN);
   }
-  relation_result r = detail::minimal_polynomial_search(degree, [&](int d) {
+  relation_result r = detail::minimal_polynomial_search(degree, -plan.log10_eps, [&](int d) {
     return search(std::vector<Mp>(v.begin(), v.begin() + d + 1), plan);
   });
   if (r.status != relation_status::found && r.status != relation_status::too_large) return r;
   std::vector<Mpz> c(r.coefficients.size());
   for (std::size_t i = 0; i < c.size(); ++i) mpz_set_str(c[i].get(), r.coefficients[i].c_str(), 10);
-  const double chance = r.chance_digits;
-  const bool maybe_chance = r.maybe_chance;
   judge(std::vector<Mp>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(c.size())), c, plan, r);
-  r.chance_digits = chance;
-  r.maybe_chance = maybe_chance;
   return r;
 }
 
@@ -448,8 +457,9 @@ relation_result find_minimal_polynomial(std::string_view x, int degree, const re
   const int d = decimal_digits(x);
   if (d == 0) return refuse("the number is not a decimal number");
   const std::string s(x);
-  const std::vector<Mp> v = read_all(std::span<const std::string>(&s, 1), opt.digits > 0 ? opt.digits : std::max(d, 1));
-  return minimal_polynomial(v[0], d < 0 ? 32 : d, degree, opt);
+  const std::vector<Mp> v =
+      read_all(std::span<const std::string>(&s, 1), opt.digits > 0 ? opt.digits : std::max(d, kLeastDigits));
+  return minimal_polynomial(v[0], std::max(d, kLeastDigits), degree, opt);
 }
 
 relation_result find_minimal_polynomial(mpfr_srcptr x, int degree, const relation_options& opt) {

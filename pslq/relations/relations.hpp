@@ -3,8 +3,10 @@
 // The same calls as pslq/find_relation.hpp, for numbers given as decimal text
 // of any length and magnitude or as MPFR values.  The search works at the
 // precision the numbers carry (the fewest significant digits among them; an
-// exact integer such as "1" or "-3" carries as many as needed), or at
-// relation_options::digits when that is set; a few guard bits are added.  Up
+// exact integer such as "1" or "-3" carries as many as needed), at least at
+// 32 digits (shorter numbers, such as 0.5, are taken as the exact decimals
+// they are), or at relation_options::digits when that is set; a few guard
+// bits are added.  Up
 // to about 30 digits the double-double search of the core library runs; above
 // that the state is held in MPFR and the iterations run in binary64, inside a
 // double-double level from about 60 digits on.
