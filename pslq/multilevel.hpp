@@ -109,6 +109,34 @@ __extension__ using u128 = unsigned __int128;
 
 struct I128Big {
   using B = i128;
+  static constexpr bool kHasDoubleProduct = true;
+  /// out = A b in binary64 when every partial sum provably stays below 2^53
+  /// (sum_l |a(i,l)| max|b| <= 2^52); false, with out untouched, otherwise.
+  static bool double_product(const IntMatrix& A, const std::vector<B>& b, std::vector<B>& out) {
+    const int n = A.n;
+    B big = 0;
+    for (const B& e : b) big = std::max(big, e < 0 ? -e : e);
+    if (big > (B{1} << 52)) return false;
+    const double bmax = static_cast<double>(big);
+    for (int i = 0; i < n; ++i) {
+      double s = 0.0;
+      for (int l = 0; l < n; ++l) s += std::fabs(A.row(i)[l]);
+      if (s * bmax > kExactIntegers) return false;
+    }
+    std::vector<double> bd(b.size()), od(b.size(), 0.0);
+    for (std::size_t k = 0; k < b.size(); ++k) bd[k] = static_cast<double>(static_cast<std::int64_t>(b[k]));
+    for (int i = 0; i < n; ++i) {
+      const double* a = A.row(i);
+      double* o = od.data() + static_cast<std::size_t>(i) * n;
+      for (int l = 0; l < n; ++l) {
+        if (a[l] == 0.0) continue;
+        const double* in = bd.data() + static_cast<std::size_t>(l) * n;
+        for (int c = 0; c < n; ++c) o[c] += a[l] * in[c];
+      }
+    }
+    for (std::size_t k = 0; k < b.size(); ++k) out[k] = static_cast<B>(static_cast<std::int64_t>(od[k]));
+    return true;
+  }
   static void set_zero(B& r) { r = 0; }
   static void set_one(B& r) { r = 1; }
   static bool is_zero(const B& a) { return a == 0; }
@@ -361,6 +389,13 @@ void to_binary64(const Fld& f, int n, const std::vector<typename Fld::T>& y, con
 template <class Big>
 bool apply_to_b(const IntMatrix& A, std::vector<typename Big::B>& b, std::vector<typename Big::B>& tmp) {
   const int n = A.n;
+  if constexpr (Big::kHasDoubleProduct) {
+    // While every partial sum stays below 2^53, binary64 forms the product exactly.
+    if (Big::double_product(A, b, tmp)) {
+      std::swap(b, tmp);
+      return true;
+    }
+  }
   for (int i = 0; i < n; ++i) {
     const double* a = A.row(i);
     typename Big::B* out = tmp.data() + static_cast<std::size_t>(i) * n;
@@ -375,7 +410,6 @@ bool apply_to_b(const IntMatrix& A, std::vector<typename Big::B>& b, std::vector
   std::swap(b, tmp);
   return true;
 }
-
 
 // ---------------------------------------------------------------------------
 // The inner levels.

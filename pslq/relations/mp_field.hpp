@@ -56,6 +56,7 @@ class Mpz {
 
 struct MpzBig {
   using B = Mpz;
+  static constexpr bool kHasDoubleProduct = false;
   static void set_zero(B& r) { mpz_set_ui(r.get(), 0); }
   static void set_one(B& r) { mpz_set_ui(r.get(), 1); }
   static bool is_zero(const B& a) { return mpz_sgn(a.get()) == 0; }

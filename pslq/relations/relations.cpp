@@ -33,7 +33,7 @@ constexpr int kGuardBits = 24;
 constexpr int kLeastDigits = 32;
 
 // Up to this many digits the double-double search runs.
-constexpr int kDoubleDoubleDigits = 30;
+constexpr int kDoubleDoubleDigits = 32;
 
 // From this many bits on, a double-double level runs between MPFR and binary64.
 constexpr mpfr_prec_t kThreeLevelBits = 190;
