@@ -13,7 +13,7 @@ namespace {
 
 using dd::DDReal;
 using dd::test::rel_error_to_decimal;
-using dd::test::same_bits;
+using dd::test::same_words;
 
 constexpr char kSyntax[] = "*** DDINPC: Syntax error in literal string.";
 
@@ -60,7 +60,7 @@ TEST(decimal_input, only_the_first_120_characters_count) {
   std::string text = "1.5";
   text.resize(120, ' ');
   const std::string longer = text + "9999999999";  // 130 characters: the digits are beyond the field
-  EXPECT_TRUE(same_bits(dd::to_ddreal(longer), DDReal(1.5, 0.0)));
+  EXPECT_TRUE(same_words(dd::to_ddreal(longer), DDReal(1.5, 0.0)));
   text[119] = '7';  // the 120th character is still read
   EXPECT_DD_STOP(dd::to_ddreal(text), kSyntax);  // "1.5 ... 7": blank after a counted digit
 }
@@ -71,9 +71,9 @@ TEST(decimal_input, text_forms_agree) {
   DDReal a, b;
   dd::DDINPC(field, a);
   dd::assign(b, std::string("-0.05"));
-  EXPECT_TRUE(same_bits(a, b));
-  EXPECT_TRUE(same_bits(a, dd::to_ddreal("-5e-2")));
-  EXPECT_TRUE(same_bits(a, dd::to_ddreal("-.05d0")));
+  EXPECT_TRUE(same_words(a, b));
+  EXPECT_TRUE(same_words(a, dd::to_ddreal("-5e-2")));
+  EXPECT_TRUE(same_words(a, dd::to_ddreal("-.05d0")));
   EXPECT_LT(rel_error_to_decimal(a, "-0.05"), 0x1p-104);
   EXPECT_TRUE(std::signbit(dd::to_ddreal("-0").hi) || dd::to_ddreal("-0").hi == 0.0);
 }

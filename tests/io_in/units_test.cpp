@@ -15,7 +15,7 @@ namespace {
 
 using dd::DDComplex;
 using dd::DDReal;
-using dd::test::same_bits;
+using dd::test::same_words;
 
 constexpr int kUnit = 17;
 
@@ -51,11 +51,11 @@ TEST_F(unit_files, one_record_per_read_until_end_of_file) {
   dd::DDINP(kUnit, c);  // only the first 120 characters of a long record
   dd::DDINP(kUnit, d);  // an empty record is zero
   dd::DDINP(kUnit, e);  // the last record needs no newline
-  EXPECT_TRUE(same_bits(a, DDReal(1.5, 0.0)));
-  EXPECT_TRUE(same_bits(b, DDReal(-22.5, 0.0)));
-  EXPECT_TRUE(same_bits(c, DDReal(3.0, 0.0)));
+  EXPECT_TRUE(same_words(a, DDReal(1.5, 0.0)));
+  EXPECT_TRUE(same_words(b, DDReal(-22.5, 0.0)));
+  EXPECT_TRUE(same_words(c, DDReal(3.0, 0.0)));
   EXPECT_EQ(d.hi, 0.0);
-  EXPECT_TRUE(same_bits(e, DDReal(4.0, 0.0)));
+  EXPECT_TRUE(same_words(e, DDReal(4.0, 0.0)));
   EXPECT_DD_STOP(dd::DDINP(kUnit, a), "*** DDINP: End-of-file encountered.");
 }
 
