@@ -7,9 +7,11 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "findrel_util.hpp"
+#include "ddreal/power.hpp"
 #include "pslq/find_relation.hpp"
 #include "support/stop_capture.hpp"
 
@@ -117,11 +119,21 @@ TEST(find_relation, zero_last_number_is_a_relation_by_itself) {
   }
 }
 
-TEST(find_relation, caller_stop_handler_is_kept) {
-  dd::test::StopCapture capture;
-  const auto before = dd::get_stop_handler();
+// The search's stops are caught on the caller's thread only: the process-wide
+// handler and the caller's own guard are left as they were.
+TEST(find_relation, caller_stop_handling_is_kept) {
+  const dd::stop_handler mine = [](const std::string&) {};
+  const dd::stop_handler before = dd::set_stop_handler(mine);
   (void)dd::find_relation(alpha_vector());
-  EXPECT_EQ(dd::get_stop_handler(), before);
+  EXPECT_EQ(dd::get_stop_handler(), mine);
+  EXPECT_FALSE(dd::stop_throws());
+  {
+    dd::stop_guard guard;
+    (void)dd::find_relation(alpha_vector());
+    EXPECT_TRUE(dd::stop_throws());
+  }
+  EXPECT_FALSE(dd::stop_throws());
+  dd::set_stop_handler(before);
 }
 
 // Numbers with no relation of small norm: the search either gives up or

@@ -84,7 +84,7 @@ TEST(stream_input, tokens_with_the_decimal_syntax) {
   in >> a >> b;
   EXPECT_TRUE(same_words(a, DDReal(1.5, 0.0)));
   EXPECT_TRUE(same_words(b, DDReal(-250.0, 0.0)));
-  dd::test::StopCapture no_stop;  // a syntax error must not stop
+  dd::stop_guard no_stop;  // a syntax error must not stop
   EXPECT_FALSE(in >> c);
   EXPECT_EQ(c.hi, 0.0);
   EXPECT_FALSE(in.eof());
@@ -105,7 +105,7 @@ TEST(stream_input, tokens_with_the_decimal_syntax) {
 }
 
 TEST(stream_input, complex_forms) {
-  dd::test::StopCapture no_stop;
+  dd::stop_guard no_stop;
   std::istringstream in("(1.5,-2) (3) 4 (1,x) (1,2");
   DDComplex z1, z2, z3, z4;
   in >> z1 >> z2 >> z3;
