@@ -159,34 +159,35 @@ void DDINPC(const char* a, DDReal& b) {
 }
 
 void DDINP(int iu, DDReal& a) {
-  std::FILE* f = detail::unit_stream(iu, unit_mode::read);
-  if (f == nullptr) {
-    detail::fail(msg::kInpNotBound, {iu});
-  }
   // One record: everything up to the next line end.  Only its first 120
   // characters are kept, so a very long line costs no memory.
   char field[kInputField];
   int kept = 0;
   bool any = false;
   bool cr_last = false;  // the last character read was a carriage return
-  int c;
-  while ((c = std::getc(f)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (kept < kInputField) {
-      field[kept++] = static_cast<char>(c);
-      cr_last = c == '\r';
-    } else {
-      cr_last = false;
+  {
+    const detail::unit_hold hold(iu, unit_mode::read);
+    std::FILE* f = hold.stream();
+    if (f == nullptr) detail::fail(msg::kInpNotBound, {iu});
+    int c;
+    while ((c = std::getc(f)) != EOF) {
+      any = true;
+      if (c == '\n') break;
+      if (kept < kInputField) {
+        field[kept++] = static_cast<char>(c);
+        cr_last = c == '\r';
+      } else {
+        cr_last = false;
+      }
     }
-  }
-  if (c == EOF && std::ferror(f) != 0) {
-    std::clearerr(f);
-    detail::fail(msg::kInpReadError, {iu});
-  }
-  if (!any) {
-    std::clearerr(f);
-    detail::fail(msg::kInpEof);
+    if (c == EOF && std::ferror(f) != 0) {
+      std::clearerr(f);
+      detail::fail(msg::kInpReadError, {iu});
+    }
+    if (!any) {
+      std::clearerr(f);
+      detail::fail(msg::kInpEof);
+    }
   }
   if (cr_last) --kept;
   for (int i = kept; i < kInputField; ++i) field[i] = ' ';

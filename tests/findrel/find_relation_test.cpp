@@ -235,3 +235,35 @@ TEST(integer_text, exact_for_integers_up_to_2_to_the_105) {
 }
 
 }  // namespace
+
+namespace {
+
+bool same_result(const dd::relation_result& a, const dd::relation_result& b) {
+  return a.status == b.status && a.message == b.message && a.relation.size() == b.relation.size() &&
+         std::memcmp(a.relation.data(), b.relation.data(), a.relation.size() * sizeof(DDReal)) == 0 &&
+         std::memcmp(&a.residual, &b.residual, sizeof(DDReal)) == 0;
+}
+
+// Eight searches at once on different numbers give what they give one after
+// another, bit for bit.
+TEST(find_relation, concurrent_searches_match_sequential_ones) {
+  constexpr int kThreads = 8;
+  std::vector<DDReal> x(kThreads);
+  std::vector<dd::relation_result> sequential(kThreads), concurrent(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
+    DDReal root;
+    dd::DDNRT(DDReal(t + 2.0), 3, root);
+    dd::DDADD(root, DDReal(0.5 * t), x[t]);
+    sequential[t] = dd::find_minimal_polynomial(x[t], 6);
+  }
+  std::vector<std::thread> pool;
+  for (int t = 0; t < kThreads; ++t)
+    pool.emplace_back([&, t] { concurrent[t] = dd::find_minimal_polynomial(x[t], 6); });
+  for (auto& th : pool) th.join();
+  for (int t = 0; t < kThreads; ++t) {
+    EXPECT_EQ(sequential[t].status, relation_status::found) << t << ": " << sequential[t].message;
+    EXPECT_TRUE(same_result(concurrent[t], sequential[t])) << t << ": " << concurrent[t].message;
+  }
+}
+
+}  // namespace
