@@ -86,11 +86,11 @@ TEST(decimal_input, sixty_digits_keep_double_double_accuracy) {
   EXPECT_LT(rel_error_to_decimal(dd::to_ddreal(third), third), 0x1p-100);
 }
 
-// Random 32-digit decimal texts with exponents across the range where a
-// double-double has its full precision.
+// Random 32-digit decimal texts with exponents from where a double-double has
+// its full precision up to the largest binary64 values.
 TEST(decimal_input, random_texts_within_2_to_the_minus_103) {
   std::mt19937_64 rng(20261209);
-  std::uniform_int_distribution<int> digit(0, 9), expo(-289, 299), point(0, 32);
+  std::uniform_int_distribution<int> digit(0, 9), expo(-289, 307), point(0, 32);
   double worst = 0.0;
   for (int k = 0; k < 4000; ++k) {
     const int at = point(rng);
@@ -99,7 +99,7 @@ TEST(decimal_input, random_texts_within_2_to_the_minus_103) {
       if (i == at) m += '.';
       m += static_cast<char>('0' + (i == 0 ? 1 + digit(rng) % 9 : digit(rng)));
     }
-    const int e = expo(rng) - at + 1;  // the value lies in [1e-289, 1e300)
+    const int e = expo(rng) - at + 1;  // the value lies in [1e-289, 1e308)
     std::string text = k % 2 != 0 ? "-" : "+";
     text.append(m).append("e").append(std::to_string(e));
     const double err = rel_error_to_decimal(dd::to_ddreal(text), text);
@@ -113,7 +113,8 @@ TEST(decimal_input, far_exponents_are_scaled_in_steps) {
   // 35 digits with exponents where s * 10^n needs |n| > 290: accurate, not NaN or zero.
   const char* texts[] = {"1.2345678901234567890123456789012345e-280", "9.9999999999999999999999999999999999e-290",
                          "1.2345678901234567890123456789012345e295", "1e300", "3e-291",
-                         "0.00000000000000000000000000000000000000001e-250"};
+                         "0.00000000000000000000000000000000000000001e-250", "9.999999999999e307",
+                         "-9.06078870656e302", "1.7976931348623157e308"};
   for (const char* text : texts) {
     EXPECT_LT(rel_error_to_decimal(dd::to_ddreal(text), text), 0x1p-100) << text;
   }
