@@ -1,24 +1,20 @@
-// find_relation: PSLQM1 on a caller's numbers, with the result returned.
+// find_relation: the multi-level search (multilevel.hpp) on a caller's
+// numbers, with the result returned; PSLQM1 itself at debug levels above 0.
 //
-// The search itself is PSLQM1, called once with the caller's threshold and
-// norm bound, so a relation found here is the one the search finds.  What
-// this layer adds:
+// What this layer adds to the search:
 //   - refusal of inputs the search cannot take: fewer than two numbers, more
 //     than kMaxRelationSize, a non-finite number, all numbers zero, and
-//     options outside their meaningful range;
+//     options outside their meaningful range (a threshold below 1e-31 asks
+//     for more digits than double-double numbers carry);
 //   - an exact rescaling by a power of two so that the largest |x(i)| lies in
-//     [1, 2).  Every operation of the search's start (squares, their sums, the
-//     square root, 1/norm, y = x/norm) commutes with such a scaling, so y and
-//     everything after it are bit-identical to the unscaled run; the scaling
-//     only keeps the squares away from overflow and underflow, which would
-//     otherwise make the partial norms zero or infinite;
-//   - a last number that is zero or negligible (below 2^-450 of the largest)
-//     makes the search's partial norm of the tail zero and its first step
-//     divide by zero; the relation is then simply e(n) = (0, ..., 0, 1), which
-//     is returned without a search;
-//   - a stop of the package inside the search (for instance DDNINT on an
-//     overflowing multiplier) is caught and returned as search_failed; the
-//     caller's stop handler is restored in every case;
+//     [1, 2), which keeps the squares of the start away from overflow and
+//     underflow;
+//   - a zero number is the relation e(i) by itself; numbers below 2^-450 of
+//     the largest cannot enter a relation of norm up to 10^31 holding to
+//     10^-31, and the search runs on the others;
+//   - for PSLQM1, a stop of the package inside the search (for instance
+//     DDNINT on an overflowing multiplier) is thrown under a stop_guard on the
+//     calling thread, caught, and returned as search_failed;
 //   - the residual, the norm, the digits to which the relation holds and the
 //     comparison with a chance relation.
 #include "pslq/find_relation.hpp"
@@ -60,24 +56,6 @@ constexpr long kMaxIterations = 1000000;
 // The chance warning fires when n log10(norm) comes within this many digits of
 // the threshold's digits.
 constexpr double kChanceMargin = 3.0;
-
-struct SearchStop {
-  std::string message;
-};
-
-[[noreturn]] void throw_search_stop(const std::string& message) { throw SearchStop{message}; }
-
-// Installs the throwing handler for the duration of the search; restores the caller's.
-class StopGuard {
- public:
-  StopGuard() : previous_(set_stop_handler(&throw_search_stop)) {}
-  ~StopGuard() { set_stop_handler(previous_); }
-  StopGuard(const StopGuard&) = delete;
-  StopGuard& operator=(const StopGuard&) = delete;
-
- private:
-  stop_handler previous_;
-};
 
 bool finite(const DDReal& a) { return std::isfinite(a.hi) && std::isfinite(a.lo); }
 
@@ -165,12 +143,12 @@ relation_result find_relation_pslqm1(const std::vector<DDReal>& xs, int e, const
   int ifound = 0;
   pslq::Exit outcome = pslq::Exit::precision_exhausted;
   try {
-    StopGuard guard;
+    const stop_guard guard;
     PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
            outcome);
-  } catch (const SearchStop& stop) {
+  } catch (const stop_error& stop) {
     r.status = relation_status::search_failed;
-    r.message = "the search stopped: " + (stop.message.empty() ? std::string("DDABORT") : stop.message);
+    r.message = std::string("the search stopped: ") + stop.what();
     return r;
   }
 
