@@ -319,6 +319,7 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   lim.log2_eps = std::log2(opt.threshold.hi);
   lim.log10_norm_bound = opt.log10_norm_bound;
   lim.max_iterations = kMaxIterations;
+  lim.log2_chance_norm = (-std::log10(opt.threshold.hi) - kChanceMargin) / static_cast<double>(xk.size()) * std::log2(10.0);
   detail::ml::DDField field;
   detail::ml::Binary64Inner inner;
   const auto out = detail::ml::run_search(field, static_cast<int>(xk.size()), xk.data(), lim, inner);

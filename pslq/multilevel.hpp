@@ -513,6 +513,12 @@ struct SearchLimits {
   double log2_eps = -96.0;          ///< detection threshold, as log2
   double log10_norm_bound = 20.0;   ///< give up once every relation is known to be larger
   long max_iterations = 1000000;    ///< iterations of all levels together
+  /// A relation whose Euclidean norm is at least 2^log2_chance_norm may be an
+  /// accident of the precision: the search then goes on for a smaller one
+  /// until no smaller one can exist (the norm bound passes it), y is spent
+  /// to the working precision, or the iterations run out, and returns the
+  /// smallest it saw.
+  double log2_chance_norm = std::numeric_limits<double>::infinity();
 };
 
 template <class Big>
@@ -701,39 +707,59 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
   for (const auto& e : h0) h0max = std::max(h0max, f.log2_abs(e));
   IntMatrix A, G;
   const double log2_bound = lim.log10_norm_bound * std::log2(10.0);
+  double best_seen = std::numeric_limits<double>::infinity();
   for (;;) {
-    // The relation test on the full-precision y: the smallest |y(j)| against
-    // the size of the terms of row j of b.
+    // The relation test on the full-precision y: |y(j)| against the size of
+    // the terms of row j of b.  Of the rows that pass (one run of a lower
+    // level may bring several below the threshold), the one of smallest norm
+    // is the relation.
     int jrel = -1;
-    double best = 0.0;
+    double best = 0.0, spent = std::numeric_limits<double>::infinity();
     for (int j = 0; j < n; ++j) {
       const double ly = f.log2_abs(y[j]);
-      double top = -std::numeric_limits<double>::infinity();
+      double top = -std::numeric_limits<double>::infinity(), size = -std::numeric_limits<double>::infinity();
       for (int l = 0; l < n; ++l) {
-        const auto& e = b[static_cast<std::size_t>(j) * n + l];
-        if (Big::log2_abs(e) == -std::numeric_limits<double>::infinity()) continue;
-        top = std::max(top, Big::log2_abs(e) + y0log[l]);
+        const double lb = Big::log2_abs(b[static_cast<std::size_t>(j) * n + l]);
+        if (lb == -std::numeric_limits<double>::infinity()) continue;
+        top = std::max(top, lb + y0log[l]);
+        size = std::max(size, lb);
       }
+      double sq = 0.0;  // sum of (b(j,l) / 2^size)^2
+      for (int l = 0; l < n; ++l) sq += std::exp2(2.0 * (Big::log2_abs(b[static_cast<std::size_t>(j) * n + l]) - size));
+      const double lnorm = size + 0.5 * std::log2(sq);
       // log2 of sum |b(j,l)| |y0(l)| lies within log2(n) of its largest term.
-      const double margin = ly - (lim.log2_eps + top);
-      if (margin <= 0.0 && (jrel < 0 || margin < best)) {
+      spent = std::min(spent, ly - top);
+      if (ly - (lim.log2_eps + top) <= 0.0 && (jrel < 0 || lnorm < best)) {
         jrel = j;
-        best = margin;
+        best = lnorm;
       }
     }
-    if (jrel >= 0) {
+    const auto take = [&](int j) {
       res.end = SearchEnd::relation;
-      res.relation.assign(b.begin() + static_cast<std::ptrdiff_t>(jrel) * n,
-                          b.begin() + static_cast<std::ptrdiff_t>(jrel + 1) * n);
+      res.relation.assign(b.begin() + static_cast<std::ptrdiff_t>(j) * n,
+                          b.begin() + static_cast<std::ptrdiff_t>(j + 1) * n);
+    };
+    if (jrel >= 0 && best < lim.log2_chance_norm) {
+      take(jrel);
       return res;
+    }
+    if (jrel >= 0 && (!res.relation.size() || best < best_seen)) {
+      take(jrel);
+      best_seen = best;
     }
     double lmax = -std::numeric_limits<double>::infinity();
     for (int j = 0; j < m; ++j) lmax = std::max(lmax, f.log2_abs(h[static_cast<std::size_t>(j) * m + j]));
-    if (-lmax > log2_bound) {
+    if (!res.relation.empty()) {
+      // A relation that may be a chance one is in hand: go on while a smaller
+      // one can still turn up and y has digits left.
+      if (-lmax >= best_seen || spent < -(f.precision_bits() - 16) || res.iterations > lim.max_iterations) {
+        res.end = SearchEnd::relation;
+        return res;
+      }
+    } else if (-lmax > log2_bound) {
       res.end = SearchEnd::norm_bound;
       return res;
-    }
-    if (res.iterations > lim.max_iterations) {
+    } else if (res.iterations > lim.max_iterations) {
       res.end = SearchEnd::iteration_limit;
       return res;
     }
@@ -746,6 +772,7 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     if (k > 0) {
       if (!apply_to_b<Big>(A, b, btmp) || !apply_to_b<Big>(G, c, btmp)) {
         res.why = "an entry of the relation matrix left the range of exact integers";
+        if (!res.relation.empty()) res.end = SearchEnd::relation;
         return res;
       }
       y_from_b(f, n, b, y0, y, t);
@@ -753,7 +780,10 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
       res.iterations += k;
       ++res.updates;
     } else {
-      if (!full_iteration(f, n, y, h, b, c, t, res.why)) return res;
+      if (!full_iteration(f, n, y, h, b, c, t, res.why)) {
+        if (!res.relation.empty()) res.end = SearchEnd::relation;
+        return res;
+      }
       ++res.iterations;
       ++res.full_iterations;
     }

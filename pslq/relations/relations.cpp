@@ -195,7 +195,11 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
                         : default_relation_threshold();
       o.log10_norm_bound = std::min(plan.log10_norm_bound, 31.0);
       relation_result d = find_relation(std::span<const DDReal>(xd), o);
-      if (d.status == relation_status::found || d.status == relation_status::too_large) {
+      // Double-double leaves no digits beyond the numbers' own: a chance
+      // relation or none there is looked for again with guard digits.
+      const bool retry = plan.debug == 0 && (d.status != relation_status::found || d.maybe_chance) &&
+                         d.status != relation_status::bad_input;
+      if (!retry && (d.status == relation_status::found || d.status == relation_status::too_large)) {
         std::vector<Mpz> c(n);
         for (int i = 0; i < n; ++i) {
           Mp t(128);
@@ -208,7 +212,7 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
         detail::classify_relation(d, plan.log10_norm_bound);
       }
       d.working_digits = plan.digits;
-      return d;
+      if (!retry) return d;
     }
   }
 
@@ -217,6 +221,7 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
   lim.log2_eps = plan.log10_eps * kLog2Of10;
   lim.log10_norm_bound = plan.log10_norm_bound;
   lim.max_iterations = kMaxIterations;
+  lim.log2_chance_norm = (-plan.log10_eps - kChanceMargin) / n * kLog2Of10;
   detail::ml::SearchResult<MpzBig> out;
   if (bits >= kThreeLevelBits) {
     detail::ml::DDMiddle inner;
