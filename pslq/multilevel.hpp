@@ -215,8 +215,15 @@ struct DDField {
     detail::quick_two_sum(h, l, r.hi, r.lo);
     return true;
   }
-  /// The big integer b in the field (exact below 2^106).
-  static void from_big(T& r, const Big::B& b) { r = Big::to_dd(b); }
+  /// r = a * b for a big integer b (scratch may be used).
+  static void mul_big(T& r, const T& a, const Big::B& b, T&) {
+    const double d = static_cast<double>(b);
+    if (d > -0x1p53 && d < 0x1p53) {
+      DDMULD(a, d, r);  // b is exactly d
+    } else {
+      DDMUL(a, Big::to_dd(b), r);
+    }
+  }
   /// The integer-valued t as a big integer.
   static bool to_big(Big::B& b, const T& t) {
     b = static_cast<Big::B>(t.hi) + static_cast<Big::B>(t.lo);
@@ -637,8 +644,7 @@ void y_from_b(const Fld& f, int n, const std::vector<typename Fld::Big::B>& b, c
     for (int l = 0; l < n; ++l) {
       const auto& e = b[static_cast<std::size_t>(j) * n + l];
       if (Fld::Big::is_zero(e)) continue;
-      f.from_big(t[0], e);
-      f.mul(t[1], t[0], y0[l]);
+      f.mul_big(t[1], y0[l], e, t[0]);
       f.add(y[j], y[j], t[1]);
     }
   }
@@ -656,11 +662,10 @@ void h_from_c(const Fld& f, int n, const std::vector<typename Fld::Big::B>& c, c
     for (int l = 0; l < n; ++l) {
       const auto& e = c[static_cast<std::size_t>(i) * n + l];
       if (Fld::Big::is_zero(e)) continue;
-      f.from_big(t[0], e);
       const typename Fld::T* in = h0.data() + static_cast<std::size_t>(l) * m;
       const int kend = std::min(l, m - 1);  // row l of h0 is zero past column l
       for (int k = 0; k <= kend; ++k) {
-        f.mul(t[1], t[0], in[k]);
+        f.mul_big(t[1], in[k], e, t[0]);
         f.add(out[k], out[k], t[1]);
       }
     }

@@ -142,7 +142,13 @@ struct MpField {
     mpfr_rint(r.get(), q.get(), MPFR_RNDN);
     return true;
   }
-  static void from_big(T& r, const Big::B& b) { mpfr_set_z(r.get(), b.get(), MPFR_RNDN); }
+  static void mul_big(T& r, const T& a, const Big::B& b, T&) {
+    if (mpz_fits_slong_p(b.get())) {
+      mpfr_mul_si(r.get(), a.get(), mpz_get_si(b.get()), MPFR_RNDN);
+    } else {
+      mpfr_mul_z(r.get(), a.get(), b.get(), MPFR_RNDN);
+    }
+  }
   static bool to_big(Big::B& b, const T& t) {
     mpfr_get_z(b.get(), t.get(), MPFR_RNDN);
     return true;
