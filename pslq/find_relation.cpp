@@ -324,22 +324,7 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   detail::ml::Binary64Inner inner;
   const auto out = detail::ml::run_search(field, static_cast<int>(xk.size()), xk.data(), lim, inner);
   r.iterations = out.iterations;
-  switch (out.end) {
-    case detail::ml::SearchEnd::relation:
-      break;
-    case detail::ml::SearchEnd::precision_exhausted:
-      r.status = relation_status::precision_exhausted;
-      r.message = "no relation found: precision exhausted (" + out.why + ")";
-      return r;
-    case detail::ml::SearchEnd::iteration_limit:
-      r.status = relation_status::iteration_limit;
-      r.message = "no relation found: iteration limit exceeded";
-      return r;
-    case detail::ml::SearchEnd::norm_bound:
-      r.status = relation_status::norm_bound;
-      r.message = "no relation found: every relation has a norm above 10^" + printf_string("%g", opt.log10_norm_bound);
-      return r;
-  }
+  if (detail::ml::unfound(r, out.end, out.why, opt.log10_norm_bound)) return r;
   r.relation.assign(n, DDReal(0.0));
   for (std::size_t k = 0; k < kept.size(); ++k) r.relation[kept[k]] = detail::ml::I128Big::to_dd(out.relation[k]);
   judge(xs, e, opt.threshold, r);

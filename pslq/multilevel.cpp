@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <limits>
 
 namespace dd::detail::ml {
@@ -189,6 +191,29 @@ int run_binary64(Binary64State& s, IntMatrix& A, IntMatrix& G, double int_limit,
     }
   }
   return done;
+}
+
+bool unfound(relation_result& r, SearchEnd end, const std::string& why, double log10_norm_bound) {
+  switch (end) {
+    case SearchEnd::relation:
+      return false;
+    case SearchEnd::precision_exhausted:
+      r.status = relation_status::precision_exhausted;
+      r.message = "no relation found: precision exhausted (" + why + ")";
+      return true;
+    case SearchEnd::iteration_limit:
+      r.status = relation_status::iteration_limit;
+      r.message = "no relation found: iteration limit exceeded";
+      return true;
+    case SearchEnd::norm_bound: {
+      char bound[32];
+      std::snprintf(bound, sizeof bound, "%g", log10_norm_bound);
+      r.status = relation_status::norm_bound;
+      r.message = std::string("no relation found: every relation has a norm above 10^") + bound;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool multiply_exact(const IntMatrix& X, const IntMatrix& Y, IntMatrix& C) {

@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "ddreal/kernels.hpp"
+#include "pslq/find_relation.hpp"
 
 namespace dd::detail::ml {
 
@@ -537,6 +538,10 @@ struct SearchResult {
   long updates = 0;          ///< applications of a lower level's transform
   std::string why;           ///< for precision_exhausted: what broke down
 };
+
+/// For a search that ended without a relation: r's status and message, and
+/// true.  False, r untouched, when it ended with one.
+bool unfound(relation_result& r, SearchEnd end, const std::string& why, double log10_norm_bound);
 
 /// One multipair iteration at full precision, on y, h and b themselves, with
 /// big-integer multipliers.  False (with why) when a multiplier or an entry

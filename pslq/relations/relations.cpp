@@ -231,22 +231,7 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
     out = detail::ml::run_search(f, n, x.data(), lim, inner);
   }
   r.iterations = out.iterations;
-  switch (out.end) {
-    case detail::ml::SearchEnd::relation:
-      break;
-    case detail::ml::SearchEnd::precision_exhausted:
-      r.status = relation_status::precision_exhausted;
-      r.message = "no relation found: precision exhausted (" + out.why + ")";
-      return r;
-    case detail::ml::SearchEnd::iteration_limit:
-      r.status = relation_status::iteration_limit;
-      r.message = "no relation found: iteration limit exceeded";
-      return r;
-    case detail::ml::SearchEnd::norm_bound:
-      r.status = relation_status::norm_bound;
-      r.message = "no relation found: every relation has a norm above 10^" + fmt("%g", plan.log10_norm_bound);
-      return r;
-  }
+  if (detail::ml::unfound(r, out.end, out.why, plan.log10_norm_bound)) return r;
   fill_relation(out.relation, r);
   judge(x, out.relation, plan, r);
   detail::classify_relation(r, plan.log10_norm_bound);
