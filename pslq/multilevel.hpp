@@ -714,7 +714,8 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     }
   const std::vector<T> h0 = h;
   double h0max = -std::numeric_limits<double>::infinity();
-  for (const auto& e : h0) h0max = std::max(h0max, f.log2_abs(e));
+  for (const auto& e : h0)
+    if (!f.is_zero(e)) h0max = std::max(h0max, f.log2_abs(e));
   IntMatrix A, G;
   const double log2_bound = lim.log10_norm_bound * std::log2(10.0);
   double best_seen = std::numeric_limits<double>::infinity();
@@ -727,19 +728,22 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     double best = 0.0, spent = std::numeric_limits<double>::infinity();
     for (int j = 0; j < n; ++j) {
       const double ly = f.log2_abs(y[j]);
-      double top = -std::numeric_limits<double>::infinity(), size = -std::numeric_limits<double>::infinity();
+      const auto* row = b.data() + static_cast<std::size_t>(j) * n;
+      double top = -std::numeric_limits<double>::infinity(), size = top;
       for (int l = 0; l < n; ++l) {
-        const double lb = Big::log2_abs(b[static_cast<std::size_t>(j) * n + l]);
-        if (lb == -std::numeric_limits<double>::infinity()) continue;
+        if (Big::is_zero(row[l])) continue;
+        const double lb = Big::log2_abs(row[l]);
         top = std::max(top, lb + y0log[l]);
         size = std::max(size, lb);
       }
-      double sq = 0.0;  // sum of (b(j,l) / 2^size)^2
-      for (int l = 0; l < n; ++l) sq += std::exp2(2.0 * (Big::log2_abs(b[static_cast<std::size_t>(j) * n + l]) - size));
-      const double lnorm = size + 0.5 * std::log2(sq);
       // log2 of sum |b(j,l)| |y0(l)| lies within log2(n) of its largest term.
       spent = std::min(spent, ly - top);
-      if (ly - (lim.log2_eps + top) <= 0.0 && (jrel < 0 || lnorm < best)) {
+      if (ly - (lim.log2_eps + top) > 0.0) continue;
+      double sq = 0.0;  // sum of (b(j,l) / 2^size)^2
+      for (int l = 0; l < n; ++l)
+        if (!Big::is_zero(row[l])) sq += std::exp2(2.0 * (Big::log2_abs(row[l]) - size));
+      const double lnorm = size + 0.5 * std::log2(sq);
+      if (jrel < 0 || lnorm < best) {
         jrel = j;
         best = lnorm;
       }
@@ -758,7 +762,10 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
       best_seen = best;
     }
     double lmax = -std::numeric_limits<double>::infinity();
-    for (int j = 0; j < m; ++j) lmax = std::max(lmax, f.log2_abs(h[static_cast<std::size_t>(j) * m + j]));
+    for (int j = 0; j < m; ++j) {
+      const auto& d = h[static_cast<std::size_t>(j) * m + j];
+      if (!f.is_zero(d)) lmax = std::max(lmax, f.log2_abs(d));
+    }
     if (!res.relation.empty()) {
       // A relation that may be a chance one is in hand: go on while a smaller
       // one can still turn up and y has digits left.
@@ -775,8 +782,10 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     }
     // The errors of h: 2^-p n max|C| max|h0|, against its largest entry.
     double cmax = 0.0, hmax = -std::numeric_limits<double>::infinity();
-    for (const auto& e : c) cmax = std::max(cmax, Big::log2_abs(e));
-    for (const auto& e : h) hmax = std::max(hmax, f.log2_abs(e));
+    for (const auto& e : c)
+      if (!Big::is_zero(e)) cmax = std::max(cmax, Big::log2_abs(e));
+    for (const auto& e : h)
+      if (!f.is_zero(e)) hmax = std::max(hmax, static_cast<double>(f.exponent(e)));
     inner.base_noise = std::exp2(cmax + h0max - hmax - f.precision_bits() + std::log2(static_cast<double>(n)));
     const int k = inner.run(f, y, h, A, G);
     if (k > 0) {
