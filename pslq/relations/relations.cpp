@@ -201,11 +201,11 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
                          d.status != relation_status::bad_input;
       if (!retry && (d.status == relation_status::found || d.status == relation_status::too_large)) {
         std::vector<Mpz> c(n);
-        for (int i = 0; i < n; ++i) {
-          Mp t(128);
-          mpfr_set_d(t.get(), d.relation[i].hi, MPFR_RNDN);
-          mpfr_add_d(t.get(), t.get(), d.relation[i].lo, MPFR_RNDN);
-          mpfr_get_z(c[i].get(), t.get(), MPFR_RNDN);
+        Mpz lo;
+        for (int i = 0; i < n; ++i) {  // both words are integers
+          mpz_set_d(c[i].get(), d.relation[i].hi);
+          mpz_set_d(lo.get(), d.relation[i].lo);
+          mpz_add(c[i].get(), c[i].get(), lo.get());
         }
         fill_relation(c, d);
         judge(x, c, plan, d);
