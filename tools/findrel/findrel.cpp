@@ -513,6 +513,7 @@ int run_batch(const std::vector<Problem>& problems, const Options& o, bool& writ
       done[i] = std::move(s);
       ready[i] = 1;
       ++finished;
+      if (bar) std::fputs("\r\033[K", stderr);  // the bar's line is cleared for the results
       for (; printed < count && ready[printed]; ++printed) {
         const Solved& d = done[printed];
         write_ok &= write_all(stderr, d.err);
