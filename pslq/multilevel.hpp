@@ -769,7 +769,10 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     if (!res.relation.empty()) {
       // A relation that may be a chance one is in hand: go on while a smaller
       // one can still turn up and y has digits left.
-      if (-lmax >= best_seen || spent < -(f.precision_bits() - 16) || res.iterations > lim.max_iterations) {
+      // y is spent once it falls 16 bits below the threshold (the numbers
+      // carry little more) or to the working precision.
+      const double floor = std::max(lim.log2_eps - 16.0, -(f.precision_bits() - 16.0));
+      if (-lmax >= best_seen || spent < floor || res.iterations > lim.max_iterations) {
         res.end = SearchEnd::relation;
         return res;
       }
