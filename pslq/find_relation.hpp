@@ -1,9 +1,9 @@
 // Integer relations among a caller's own numbers, returned instead of printed.
 //
-// find_relation runs the multipair PSLQ search PSLQM1 on the numbers (at debug
-// level 0 unless asked otherwise, so nothing is printed) and hands back the
-// relation, its residual and norm, how far it can be trusted, or why none was
-// found.  Inputs that the search cannot take (fewer than two numbers, too
+// find_relation runs the multi-level multipair PSLQ search of multilevel.hpp
+// (binary64 iterations under a double-double state; PSLQM1 itself, with its
+// progress lines, at debug levels above 0) and hands back the relation, its
+// residual and norm, how far it can be trusted, or why none was found.  Inputs that the search cannot take (fewer than two numbers, too
 // many, a non-finite or all-zero vector) are refused with a message instead of
 // dividing by zero inside the search.  find_minimal_polynomial does the same
 // for the vector 1, x, ..., x^D.
@@ -93,9 +93,10 @@ struct relation_result {
 };
 
 /// Searches for integers a(1..n), not all zero, with a(1)x(1) + ... + a(n)x(n) = 0
-/// to the threshold, using PSLQM1(opt.debug, n, opt.log10_norm_bound, opt.threshold, x, ...).
-/// A stop of the package inside the search is turned into search_failed (the
-/// search runs under a stop_guard; nothing is printed).  Calls on different
+/// to the threshold against the size of its terms, with the multi-level
+/// search (or PSLQM1(opt.debug, n, opt.log10_norm_bound, opt.threshold, x, ...)
+/// at debug levels above 0).  A stop of the package inside PSLQM1 is turned
+/// into search_failed (it runs under a stop_guard; nothing is printed).  Calls on different
 /// threads are independent and give the results of sequential calls.
 relation_result find_relation(std::span<const DDReal> x, const relation_options& opt = {});
 
