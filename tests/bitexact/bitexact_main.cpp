@@ -26,6 +26,7 @@
 #include "ddio/ddio.hpp"
 #include "ddspecial/ddspecial.hpp"
 #include "ddreal/stop.hpp"
+#include "pslq/find_relation.hpp"
 #include "pslq/pslq.hpp"
 #include "ddtyped/real.hpp"
 
@@ -342,6 +343,25 @@ void register_cases() {
     integer(out, ifound);
     for (const DDReal& e : rel) words(out, e);
   }, 12);
+
+  // The multi-level search of find_relation: x(n) = sum c(i) x(i) with
+  // random x(i) and c(i) in -3..3, n from 4 to 16.
+  add("find_relation", [](Rng& r, std::string& out) {
+    const int n = r.integer(4, 16);
+    std::vector<DDReal> x(n);
+    DDReal sum(0.0), t;
+    for (int i = 0; i + 1 < n; ++i) {
+      dd::detail::quick_two_sum(0.5 + r.mantissa() * 0.5, r.mantissa() * 0x1p-54, x[i].hi, x[i].lo);
+      dd::DDMULD(x[i], static_cast<double>(r.integer(-3, 3)), t);
+      dd::DDADD(sum, t, sum);
+    }
+    x[n - 1] = sum;
+    const dd::relation_result res = dd::find_relation(x);
+    integer(out, n);
+    integer(out, static_cast<int>(res.status));
+    integer(out, static_cast<int>(res.iterations));
+    for (const DDReal& e : res.relation) words(out, e);
+  }, 40);
 
   // Elementary functions and complex arithmetic.
   unary("DDEXP", dd::DDEXP, gen::small);
