@@ -110,34 +110,13 @@ __extension__ using u128 = unsigned __int128;
 
 struct I128Big {
   using B = i128;
-  static constexpr bool kHasDoubleProduct = true;
-  /// out = A b in binary64 when every partial sum provably stays below 2^53
-  /// (sum_l |a(i,l)| max|b| <= 2^52); false, with out untouched, otherwise.
-  static bool double_product(const IntMatrix& A, const std::vector<B>& b, std::vector<B>& out) {
-    const int n = A.n;
-    B big = 0;
-    for (const B& e : b) big = std::max(big, e < 0 ? -e : e);
-    if (big > (B{1} << 52)) return false;
-    const double bmax = static_cast<double>(big);
-    for (int i = 0; i < n; ++i) {
-      double s = 0.0;
-      for (int l = 0; l < n; ++l) s += std::fabs(A.row(i)[l]);
-      if (s * bmax > kExactIntegers) return false;
-    }
-    std::vector<double> bd(b.size()), od(b.size(), 0.0);
-    for (std::size_t k = 0; k < b.size(); ++k) bd[k] = static_cast<double>(static_cast<std::int64_t>(b[k]));
-    for (int i = 0; i < n; ++i) {
-      const double* a = A.row(i);
-      double* o = od.data() + static_cast<std::size_t>(i) * n;
-      for (int l = 0; l < n; ++l) {
-        if (a[l] == 0.0) continue;
-        const double* in = bd.data() + static_cast<std::size_t>(l) * n;
-        for (int c = 0; c < n; ++c) o[c] += a[l] * in[c];
-      }
-    }
-    for (std::size_t k = 0; k < b.size(); ++k) out[k] = static_cast<B>(static_cast<std::int64_t>(od[k]));
+  /// a as a binary64 integer, when |a| <= 2^52.
+  static bool to_small(const B& a, double& v) {
+    if (a > (B{1} << 52) || a < -(B{1} << 52)) return false;
+    v = static_cast<double>(static_cast<std::int64_t>(a));
     return true;
   }
+  static void set_small(B& r, double v) { r = static_cast<B>(static_cast<std::int64_t>(v)); }
   static void set_zero(B& r) { r = 0; }
   static void set_one(B& r) { r = 1; }
   static bool is_zero(const B& a) { return a == 0; }
@@ -392,17 +371,45 @@ void to_binary64(const Fld& f, int n, const std::vector<typename Fld::T>& y, con
   for (std::size_t k = 0; k < static_cast<std::size_t>(n) * m; ++k) s.h[k] = f.to_d_2exp(h[k], eh);
 }
 
+/// out = A b in binary64 when every entry of b is at most 2^52 and every
+/// partial sum provably stays below 2^53 (sum_l |a(i,l)| max|b| <= 2^52), the
+/// usual case: most relation matrices hold small integers.  False, out
+/// untouched, otherwise.
+template <class Big>
+bool small_product(const IntMatrix& A, const std::vector<typename Big::B>& b, std::vector<typename Big::B>& out) {
+  const int n = A.n;
+  std::vector<double> bd(b.size()), od(b.size(), 0.0);
+  double bmax = 0.0;
+  for (std::size_t k = 0; k < b.size(); ++k) {
+    if (!Big::to_small(b[k], bd[k])) return false;
+    bmax = std::max(bmax, std::fabs(bd[k]));
+  }
+  for (int i = 0; i < n; ++i) {
+    double s = 0.0;
+    for (int l = 0; l < n; ++l) s += std::fabs(A.row(i)[l]);
+    if (s * bmax > kExactIntegers) return false;
+  }
+  for (int i = 0; i < n; ++i) {
+    const double* a = A.row(i);
+    double* o = od.data() + static_cast<std::size_t>(i) * n;
+    for (int l = 0; l < n; ++l) {
+      if (a[l] == 0.0) continue;
+      const double* in = bd.data() + static_cast<std::size_t>(l) * n;
+      for (int c = 0; c < n; ++c) o[c] += a[l] * in[c];
+    }
+  }
+  for (std::size_t k = 0; k < b.size(); ++k) Big::set_small(out[k], od[k]);
+  return true;
+}
+
 /// b <- A b for the n x n matrix b of big integers (row-major); false when an
 /// entry overflows the big-integer type.
 template <class Big>
 bool apply_to_b(const IntMatrix& A, std::vector<typename Big::B>& b, std::vector<typename Big::B>& tmp) {
   const int n = A.n;
-  if constexpr (Big::kHasDoubleProduct) {
-    // While every partial sum stays below 2^53, binary64 forms the product exactly.
-    if (Big::double_product(A, b, tmp)) {
-      std::swap(b, tmp);
-      return true;
-    }
+  if (small_product<Big>(A, b, tmp)) {
+    std::swap(b, tmp);
+    return true;
   }
   for (int i = 0; i < n; ++i) {
     const double* a = A.row(i);

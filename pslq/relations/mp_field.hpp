@@ -56,7 +56,13 @@ class Mpz {
 
 struct MpzBig {
   using B = Mpz;
-  static constexpr bool kHasDoubleProduct = false;
+  /// a as a binary64 integer, when |a| <= 2^52.
+  static bool to_small(const B& a, double& v) {
+    if (mpz_sizeinbase(a.get(), 2) > 52) return false;
+    v = static_cast<double>(mpz_get_si(a.get()));
+    return true;
+  }
+  static void set_small(B& r, double v) { mpz_set_si(r.get(), static_cast<long>(v)); }
   static void set_zero(B& r) { mpz_set_ui(r.get(), 0); }
   static void set_one(B& r) { mpz_set_ui(r.get(), 1); }
   static bool is_zero(const B& a) { return mpz_sgn(a.get()) == 0; }
