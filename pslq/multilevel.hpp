@@ -35,6 +35,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -662,6 +663,39 @@ void y_from_b(const Fld& f, int n, const std::vector<typename Fld::Big::B>& b, c
   }
 }
 
+/// The LQ step of an update.  Reflections from the right keep each row's
+/// errors at the rounding of that row's own norm, so for a field wider than
+/// double-double the reflections run in double-double on a copy scaled by a
+/// power of two: the copies of H that the lower levels use carry no more,
+/// and the norm bound needs a few digits.  (The product C h0 before it, where
+/// cancellation is, stays at full precision.)  Entries spread over more than
+/// 2^450 keep the reflections at full precision.
+template <class Fld>
+void lq_reflections(const Fld& f, int n, std::vector<typename Fld::T>& h, std::vector<typename Fld::T>& v,
+                    typename Fld::T* t) {
+  if constexpr (std::is_same_v<Fld, DDField>) {
+    lq_lower(f, n, h, v, t);
+  } else {
+    int emax = INT_MIN, emin = INT_MAX;
+    for (const auto& e : h)
+      if (!f.is_zero(e)) {
+        emax = std::max(emax, f.exponent(e));
+        emin = std::min(emin, f.exponent(e));
+      }
+    // Entries scaled into [2^-450, 2): their squares stay normal.
+    if (emax == INT_MIN || emax - emin > 450) {
+      lq_lower(f, n, h, v, t);
+      return;
+    }
+    const int e0 = emax;
+    std::vector<DDReal> hd(h.size()), vd(static_cast<std::size_t>(n));
+    for (std::size_t k = 0; k < h.size(); ++k) hd[k] = f.to_dd_2exp(h[k], e0);
+    DDReal td[4];
+    lq_lower(DDField{}, n, hd, vd, td);
+    for (std::size_t k = 0; k < h.size(); ++k) f.from_dd_2exp(h[k], hd[k], e0);
+  }
+}
+
 /// h = LQ(C h0): H from the starting H and C = b^-T, so that its errors
 /// are those of one product, whatever transforms led to C.
 template <class Fld>
@@ -682,7 +716,7 @@ void h_from_c(const Fld& f, int n, const std::vector<typename Fld::Big::B>& c, c
       }
     }
   }
-  lq_lower(f, n, h, v, t);
+  lq_reflections(f, n, h, v, t);
 }
 
 /// Multi-level search on x (n >= 2 values of the field, every tail x(j..n)
@@ -796,7 +830,8 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
       if (!Big::is_zero(e)) cmax = std::max(cmax, Big::log2_abs(e));
     for (const auto& e : h)
       if (!f.is_zero(e)) hmax = std::max(hmax, static_cast<double>(f.exponent(e)));
-    inner.base_noise = std::exp2(cmax + h0max - hmax - f.precision_bits() + std::log2(static_cast<double>(n)));
+    inner.base_noise = std::exp2(cmax + h0max - hmax - f.precision_bits() + std::log2(static_cast<double>(n))) +
+                       0x1p-104 * n;  // the reflections in double-double
     const int k = inner.run(f, y, h, A, G);
     if (k > 0) {
       if (!apply_to_b<Big>(A, b, btmp) || !apply_to_b<Big>(G, c, btmp)) {

@@ -143,6 +143,12 @@ struct MpField {
     mpfr_sub_d(scratch.get(), scratch.get(), hi, MPFR_RNDN);
     return DDReal(hi, mpfr_get_d(scratch.get(), MPFR_RNDN));
   }
+  /// r = a * 2^e.
+  static void from_dd_2exp(T& r, const DDReal& a, int e) {
+    mpfr_set_d(r.get(), a.hi, MPFR_RNDN);
+    mpfr_add_d(r.get(), r.get(), a.lo, MPFR_RNDN);
+    mpfr_mul_2si(r.get(), r.get(), e, MPFR_RNDN);
+  }
   static bool round_to_integer(T& r, const T& q) {
     if (!mpfr_number_p(q.get())) return false;
     mpfr_rint(r.get(), q.get(), MPFR_RNDN);
