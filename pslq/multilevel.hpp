@@ -321,10 +321,13 @@ void lq_lower(const Fld& f, int n, std::vector<typename Fld::T>& h, std::vector<
 
 /// The starting state from x (nonzero tail norms assumed): y = x / |x|, H
 /// with orthonormal columns orthogonal to y, lower trapezoidal (the classical
-/// PSLQ start).  t holds 4 scratch values; snorm n values.
+/// PSLQ start): h(j,j) = s(j+1)/s(j), h(i,j) = -y(i) u(j) for i > j, with
+/// s(k) the norm of y(k..n) and u(j) = y(j)/(s(j) s(j+1)), kept in ucol.
+/// t holds 4 scratch values; snorm n values.
 template <class Fld>
 void start_state(const Fld& f, int n, const typename Fld::T* x, std::vector<typename Fld::T>& y,
-                 std::vector<typename Fld::T>& h, std::vector<typename Fld::T>& snorm, typename Fld::T* t) {
+                 std::vector<typename Fld::T>& h, std::vector<typename Fld::T>& snorm, std::vector<typename Fld::T>& ucol,
+                 typename Fld::T* t) {
   using T = typename Fld::T;
   const int m = n - 1;
   T &sum = t[0], &w = t[1], &u = t[2];
@@ -346,6 +349,7 @@ void start_state(const Fld& f, int n, const typename Fld::T* x, std::vector<type
     f.div(col[static_cast<std::size_t>(j) * m], snorm[j + 1], snorm[j]);
     f.mul(w, snorm[j], snorm[j + 1]);
     f.div(u, y[j], w);
+    f.set(ucol[j], u);
     for (int i = j + 1; i < n; ++i) {
       f.mul(w, y[i], u);
       f.neg(col[static_cast<std::size_t>(i) * m], w);
@@ -697,22 +701,29 @@ void lq_reflections(const Fld& f, int n, std::vector<typename Fld::T>& h, std::v
 }
 
 /// h = LQ(C h0): H from the starting H and C = b^-T, so that its errors
-/// are those of one product, whatever transforms led to C.
+/// are those of one product, whatever transforms led to C.  With the start's
+/// form, (C h0)(i,j) = C(i,j) h0(j,j) - u(j) sum_{l>j} C(i,l) y0(l): a suffix
+/// sum per row, O(n^2) in all.
 template <class Fld>
 void h_from_c(const Fld& f, int n, const std::vector<typename Fld::Big::B>& c, const std::vector<typename Fld::T>& h0,
+              const std::vector<typename Fld::T>& ucol, const std::vector<typename Fld::T>& y0,
               std::vector<typename Fld::T>& h, std::vector<typename Fld::T>& v, typename Fld::T* t) {
   const int m = n - 1;
   for (int i = 0; i < n; ++i) {
+    const auto* ci = c.data() + static_cast<std::size_t>(i) * n;
     typename Fld::T* out = h.data() + static_cast<std::size_t>(i) * m;
-    for (int k = 0; k < m; ++k) f.set_d(out[k], 0.0);
-    for (int l = 0; l < n; ++l) {
-      const auto& e = c[static_cast<std::size_t>(i) * n + l];
-      if (Fld::Big::is_zero(e)) continue;
-      const typename Fld::T* in = h0.data() + static_cast<std::size_t>(l) * m;
-      const int kend = std::min(l, m - 1);  // row l of h0 is zero past column l
-      for (int k = 0; k <= kend; ++k) {
-        f.mul_big(t[1], in[k], e, t[0]);
-        f.add(out[k], out[k], t[1]);
+    typename Fld::T& suffix = t[2];
+    f.set_d(suffix, 0.0);
+    for (int j = m - 1; j >= 0; --j) {
+      if (!Fld::Big::is_zero(ci[j + 1])) {
+        f.mul_big(t[1], y0[j + 1], ci[j + 1], t[0]);
+        f.add(suffix, suffix, t[1]);
+      }
+      f.mul(out[j], ucol[j], suffix);
+      f.neg(out[j], out[j]);
+      if (!Fld::Big::is_zero(ci[j])) {
+        f.mul_big(t[1], h0[static_cast<std::size_t>(j) * m + j], ci[j], t[0]);
+        f.add(out[j], out[j], t[1]);
       }
     }
   }
@@ -734,7 +745,8 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
   std::vector<T> y(n, f.make()), h(static_cast<std::size_t>(n) * m, f.make()), tmp(static_cast<std::size_t>(n) * n, f.make()),
       v(n, f.make());
   T t[4] = {f.make(), f.make(), f.make(), f.make()};
-  start_state(f, n, x, y, h, v, t);
+  std::vector<T> ucol(n, f.make());
+  start_state(f, n, x, y, h, v, ucol, t);
   std::vector<double> y0log(n);
   for (int i = 0; i < n; ++i) y0log[i] = f.log2_abs(y[i]);
   std::vector<T> y0(n, f.make());
@@ -840,7 +852,7 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
         return res;
       }
       y_from_b(f, n, b, y0, y, t);
-      h_from_c(f, n, c, h0, h, v, t);
+      h_from_c(f, n, c, h0, ucol, y0, h, v, t);
       res.iterations += k;
       ++res.updates;
     } else {
