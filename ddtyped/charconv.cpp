@@ -393,11 +393,11 @@ std::string shortest_text(const Decimal& d, const detail::real_format& f) {
   const long x = d.zero() ? 0 : d.top() - 1;
   const long sig = d.zero() ? 0 : static_cast<long>(d.digits.size()) - 1;
   const std::string sci = scientific_text(d, x, sig, f.alternate, f.uppercase);
-  const std::string fix = fixed_text(d, d.exp < 0 ? -d.exp : 0, f.alternate);
+  const std::string fix = fixed_text(d, d.exp < 0 ? -d.exp : (f.alternate ? 1 : 0), f.alternate);
   switch (f.kind) {
     case form::fixed: return fix;
     case form::scientific: return sci;
-    case form::general: return x >= -4 && x < 6 ? fix : sci;
+    case form::general: return x >= -4 && x < f.general_upper ? fix : sci;
     case form::shortest: break;
   }
   return fix.size() <= sci.size() ? fix : sci;

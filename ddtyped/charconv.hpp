@@ -66,9 +66,10 @@ struct real_format {
   enum class form { shortest, fixed, scientific, general };
   form kind = form::general;
   int precision = 6;       // < 0: the shortest digits that read back (fixed, scientific, general)
-  bool alternate = false;  // always a point; general keeps its trailing zeros
+  bool alternate = false;  // always a point (shortest fixed: and a digit after it); general keeps its zeros
   bool uppercase = false;  // "E", "INF", "NAN"
   char plus = 0;           // '+' or ' ' before a value without a minus sign
+  int general_upper = 6;   // shortest general: fixed while the decimal exponent is in [-4, general_upper)
 };
 
 /// The text of value as f asks.
