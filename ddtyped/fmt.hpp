@@ -175,37 +175,23 @@ struct fmt_spec {
 
 }  // namespace dd::detail
 
+// Each formatter is its parsed spec (parse() comes from fmt_spec) plus format().
 template <>
-struct fmt::formatter<dd::DDReal> {
-  dd::detail::fmt_spec spec;
-
-  template <class ParseContext>
-  constexpr auto parse(ParseContext& ctx) -> decltype(ctx.begin()) {
-    return spec.parse(ctx);
-  }
-
+struct fmt::formatter<dd::DDReal> : dd::detail::fmt_spec {
   template <class FormatContext>
   auto format(const dd::DDReal& a, FormatContext& ctx) const -> decltype(ctx.out()) {
     int w = 0;
-    const dd::detail::real_format f = spec.resolve(ctx, w);
-    return spec.write(ctx.out(), spec.text(a, f), w, std::isfinite(a.hi) && std::isfinite(a.lo));
+    const dd::detail::real_format f = resolve(ctx, w);
+    return write(ctx.out(), text(a, f), w, std::isfinite(a.hi) && std::isfinite(a.lo));
   }
 };
 
 template <>
-struct fmt::formatter<dd::DDComplex> {
-  dd::detail::fmt_spec spec;
-
-  template <class ParseContext>
-  constexpr auto parse(ParseContext& ctx) -> decltype(ctx.begin()) {
-    return spec.parse(ctx);
-  }
-
+struct fmt::formatter<dd::DDComplex> : dd::detail::fmt_spec {
   template <class FormatContext>
   auto format(const dd::DDComplex& z, FormatContext& ctx) const -> decltype(ctx.out()) {
     int w = 0;
-    const dd::detail::real_format f = spec.resolve(ctx, w);
-    const std::string text = '(' + spec.text(z.re, f) + ',' + spec.text(z.im, f) + ')';
-    return spec.write(ctx.out(), text, w, false);
+    const dd::detail::real_format f = resolve(ctx, w);
+    return write(ctx.out(), '(' + text(z.re, f) + ',' + text(z.im, f) + ')', w, false);
   }
 };
