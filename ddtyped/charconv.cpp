@@ -414,13 +414,19 @@ std::string rounded_text(const Decimal& v, const detail::real_format& f) {
     r = round_at(v, v.top() - digits);
     x = r.top() - 1;  // after a carry (9.99 -> 10.0) one more than v's
   }
+  // General without '#' drops the zeros that end the fraction: only r's own
+  // digits are written (however large the precision).
+  const bool trimmed = f.kind == form::general && !f.alternate;
   if (f.kind == form::general && x >= -4 && x < digits) {
-    std::string s = fixed_text(r, digits - 1 - x, f.alternate);
-    if (!f.alternate) strip_fraction_zeros(s);
+    const long frac = digits - 1 - x;
+    std::string s = fixed_text(r, trimmed ? std::min(frac, std::max(0L, -r.exp)) : frac, f.alternate);
+    if (trimmed) strip_fraction_zeros(s);
     return s;
   }
-  std::string s = scientific_text(r, x, digits - 1, f.alternate, f.uppercase);
-  if (f.kind == form::general && !f.alternate) strip_fraction_zeros(s);
+  const long frac = digits - 1;
+  std::string s = scientific_text(r, x, trimmed ? std::min(frac, static_cast<long>(r.digits.size())) : frac,
+                                  f.alternate, f.uppercase);
+  if (trimmed) strip_fraction_zeros(s);
   return s;
 }
 
@@ -505,6 +511,9 @@ std::to_chars_result to_chars(char* first, char* last, const DDReal& value, std:
   detail::real_format f;
   f.kind = form_of(fmt);
   f.precision = precision < 0 ? 6 : precision;
+  // Fixed and scientific text has at least precision + 1 characters: a
+  // precision beyond the buffer need not be written out to be refused.
+  if (f.kind != detail::real_format::form::general && f.precision >= last - first) return {last, std::errc::value_too_large};
   return emit(first, last, detail::format_real(value, f));
 }
 

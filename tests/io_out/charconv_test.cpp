@@ -5,6 +5,7 @@
 #include <mpfr.h>
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -153,7 +154,11 @@ TEST(to_chars, layouts_and_special_values) {
   EXPECT_EQ(big.size(), 309u);
   EXPECT_EQ(big.substr(0, 20), "35953862697246314162");
 
+  // Any precision: general writes only the digits there are, the others refuse a short buffer at once.
+  EXPECT_EQ(text(DDReal(1.5), std::chars_format::general, INT_MAX), "1.5");
   char small[4];
+  EXPECT_TRUE(dd::to_chars(small, small + sizeof small, DDReal(1.5), std::chars_format::fixed, INT_MAX).ec ==
+              std::errc::value_too_large);
   const auto r = dd::to_chars(small, small + sizeof small, DDReal(12345.0));
   EXPECT_TRUE(r.ec == std::errc::value_too_large && r.ptr == small + sizeof small);
   EXPECT_TRUE(dd::to_chars(small, small + sizeof small, DDReal(1.0), std::chars_format::hex).ec ==
