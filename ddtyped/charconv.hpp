@@ -21,7 +21,7 @@
 // two-sum of its words, which is what its text reads back as; a pair whose
 // exact sum lies beyond the binary64 range has no text that reads back and is
 // written with all of its digits.  Round trips are bit for bit except for the
-// sign of a zero lo word.  A shortest text has at most 633 significant digits
+// sign of a zero lo word.  A shortest text has at most about 633 significant digits
 // (a hi near the largest binary64 with a subnormal lo), so 650 characters
 // hold any from to_chars(first, last, value); the fixed format can need 1400.
 //
