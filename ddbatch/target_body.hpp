@@ -1,0 +1,233 @@
+// The batch routines of one instruction-set target: loops that take the
+// elements W at a time into lanes (the last, partial group through a padded
+// copy) and the table that collects them.  Included once by each target's
+// translation unit after it has defined DD_LANES, DD_LANES_NS and
+// DD_LANES_TABLE (the name of the function that returns the table).
+//
+// Every group's arguments are copied into lanes before any result of the
+// group is written, so outputs may share storage with inputs.  Lanes that
+// leave the common path are recomputed by the scalar routine from the copy,
+// in element order, after the lanes before them are stored: a refused
+// element stops (or throws) just as a loop over the scalar routine would.
+#pragma once
+
+#include <cstddef>
+
+#include "ddbatch/lanes_elem.hpp"
+#include "ddbatch/scalar.hpp"
+#include "ddbatch/target.hpp"
+
+namespace dd::batch::detail::DD_LANES_NS {
+
+/// The arguments of one group: lanes, the mask of lanes in use (all but the
+/// padding of the last group) and the count.
+struct Group {
+  Vi live;
+  int count;
+};
+
+/// Runs body(group, start) over n elements in groups of W; load(i, padded)
+/// and the routine's own loads are done inside body.
+template <class Body>
+inline void for_groups(std::size_t n, Body body) {
+  std::size_t i = 0;
+  for (; i + W <= n; i += W) body(Group{mask_true(), W}, i);
+  if (i < n) {
+    Vi live = Vi{};
+    const int count = static_cast<int>(n - i);
+    for (int k = 0; k < count; ++k) live[k] = -1;
+    body(Group{live, count}, i);
+  }
+}
+
+/// Copies count DDReal (or binary64) values starting at p into a full
+/// group's storage, padded with `pad`.
+template <class T>
+inline void pad_copy(const T* p, int count, T pad, T (&buf)[W]) {
+  for (int k = 0; k < W; ++k) buf[k] = k < count ? p[k] : pad;
+}
+
+template <class T>
+inline auto load_group(const T* p, const Group& g, T pad) {
+  if (g.count == W) return load(p);
+  T buf[W];
+  pad_copy(p, g.count, pad, buf);
+  return load(buf);
+}
+
+/// Stores the first count lanes of x at p; where a lane is slow, the scalar
+/// routine fix(k) writes that element instead, in element order.
+template <class Fix>
+inline void store_group(DDReal* p, const Group& g, const DD& x, Vi slow, Fix fix) {
+  if (g.count == W && !any(slow)) {
+    store(p, x);
+    return;
+  }
+  for (int k = 0; k < g.count; ++k) {
+    if (lane(slow, k)) {
+      fix(k);
+    } else {
+      p[k] = get(x, k);
+    }
+  }
+}
+
+template <class Fix>
+inline void store_group2(DDReal* p, DDReal* q, const Group& g, const DD& x, const DD& y, Vi slow, Fix fix) {
+  if (g.count == W && !any(slow)) {
+    store(p, x);
+    store(q, y);
+    return;
+  }
+  for (int k = 0; k < g.count; ++k) {
+    if (lane(slow, k)) {
+      fix(k);
+    } else {
+      p[k] = get(x, k);
+      q[k] = get(y, k);
+    }
+  }
+}
+
+const DDReal kPad(1.0, 0.0);
+
+// ---- kernels: no lane leaves the common path ------------------------------------
+
+inline DD apply(Op op, const DD& a, const DD& b) noexcept {
+  switch (op) {
+    case kAdd: return add(a, b);
+    case kSub: return sub(a, b);
+    case kMul: return mul(a, b);
+    default: return div(a, b);
+  }
+}
+
+template <int op>
+void kernel_dd_dd(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    const DD x = load_group(a + i, g, kPad), y = load_group(b + i, g, kPad);
+    store_group(r + i, g, apply(static_cast<Op>(op), x, y), Vi{}, [](int) {});
+  });
+}
+
+template <int op>
+void kernel_dd_d(const DDReal* a, const double* b, DDReal* r, std::size_t n) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    const DD x = load_group(a + i, g, kPad);
+    const Vd d = load_group(b + i, g, 1.0);
+    DD z;
+    if constexpr (op == kMul) {
+      z = muld(x, d);
+    } else if constexpr (op == kDiv) {
+      z = divd(x, d);
+    } else {
+      z = apply(static_cast<Op>(op), x, DD{d, Vd{}});
+    }
+    store_group(r + i, g, z, Vi{}, [](int) {});
+  });
+}
+
+template <int op>
+void kernel_d_dd(const double* a, const DDReal* b, DDReal* r, std::size_t n) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    const Vd d = load_group(a + i, g, 1.0);
+    const DD y = load_group(b + i, g, kPad);
+    const DD z = op == kMul ? muld(y, d) : apply(static_cast<Op>(op), DD{d, Vd{}}, y);
+    store_group(r + i, g, z, Vi{}, [](int) {});
+  });
+}
+
+void sqrt_all(const DDReal* a, DDReal* r, std::size_t n) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    store_group(r + i, g, sqrt(load_group(a + i, g, kPad)), Vi{}, [](int) {});
+  });
+}
+
+// ---- functions: slow lanes go to the scalar routine -------------------------------
+
+/// r[i] = f(a[i]) with lanes(x, live, slow) and the scalar routine s(a, r).
+template <class Lanes, class Scalar>
+inline void unary_fn(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Scalar s) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    DDReal in[W];
+    pad_copy(a + i, g.count, kPad, in);
+    Vi slow = Vi{};
+    const DD y = lanes(load(in), g.live, slow);
+    store_group(r + i, g, y, slow, [&](int k) { s(in[k], r[i + k]); });
+  });
+}
+
+template <class Lanes, class Scalar>
+inline void binary_fn(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n, Lanes lanes, Scalar s) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    DDReal in1[W], in2[W];
+    pad_copy(a + i, g.count, kPad, in1);
+    pad_copy(b + i, g.count, kPad, in2);
+    Vi slow = Vi{};
+    const DD y = lanes(load(in1), load(in2), g.live, slow);
+    store_group(r + i, g, y, slow, [&](int k) { s(in1[k], in2[k], r[i + k]); });
+  });
+}
+
+template <class Lanes, class Scalar>
+inline void two_results_fn(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t n, Lanes lanes, Scalar s) {
+  for_groups(n, [&](const Group& g, std::size_t i) {
+    DDReal in[W];
+    pad_copy(a + i, g.count, kPad, in);
+    Vi slow = Vi{};
+    DD y1, y2;
+    lanes(load(in), g.live, slow, y1, y2);
+    store_group2(r1 + i, r2 + i, g, y1, y2, slow, [&](int k) { s(in[k], r1[i + k], r2[i + k]); });
+  });
+}
+
+void exp_all(const DDReal* a, DDReal* r, std::size_t n) {
+  unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return exp(x, live, slow); }, scalar::exp);
+}
+
+void log_all(const DDReal* a, DDReal* r, std::size_t n) {
+  unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return log(x, live, slow); }, scalar::log);
+}
+
+void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
+  binary_fn(a, b, r, n, [](const DD& x, const DD& y, Vi live, Vi& slow) { return pow(x, y, live, slow); },
+            scalar::pow);
+}
+
+void cosh_sinh_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
+  two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cosh_sinh(x, live, slow, y1, y2); },
+                 scalar::cosh_sinh);
+}
+
+}  // namespace dd::batch::detail::DD_LANES_NS
+
+namespace dd::batch::detail {
+
+const Table& DD_LANES_TABLE() noexcept {
+  namespace L = DD_LANES_NS;
+  static const Table t = [] {
+    Table s = scalar_table();
+    s.name = DD_LANES_NAME;
+    s.dd_dd[kAdd] = L::kernel_dd_dd<kAdd>;
+    s.dd_dd[kSub] = L::kernel_dd_dd<kSub>;
+    s.dd_dd[kMul] = L::kernel_dd_dd<kMul>;
+    s.dd_dd[kDiv] = L::kernel_dd_dd<kDiv>;
+    s.dd_d[kAdd] = L::kernel_dd_d<kAdd>;
+    s.dd_d[kSub] = L::kernel_dd_d<kSub>;
+    s.dd_d[kMul] = L::kernel_dd_d<kMul>;
+    s.dd_d[kDiv] = L::kernel_dd_d<kDiv>;
+    s.d_dd[kAdd] = L::kernel_d_dd<kAdd>;
+    s.d_dd[kSub] = L::kernel_d_dd<kSub>;
+    s.d_dd[kMul] = L::kernel_d_dd<kMul>;
+    s.d_dd[kDiv] = L::kernel_d_dd<kDiv>;
+    s.sqrt = L::sqrt_all;
+    s.exp = L::exp_all;
+    s.log = L::log_all;
+    s.pow = L::pow_all;
+    s.cosh_sinh = L::cosh_sinh_all;
+    return s;
+  }();
+  return t;
+}
+
+}  // namespace dd::batch::detail
