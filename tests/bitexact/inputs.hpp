@@ -39,7 +39,10 @@ namespace gen {
 
 /// A normalised DDReal with |hi| in [2^emin, 2^emax), random sign unless positive.
 inline DDReal make(Rng& r, int emin, int emax, bool positive) {
-  double hi = std::ldexp(r.mantissa(), r.integer(emin, emax - 1));
+  // One draw per statement: the order of a call's arguments is unspecified
+  // (GCC and Clang differ), and every compiler must draw the same inputs.
+  const int e = r.integer(emin, emax - 1);
+  double hi = std::ldexp(r.mantissa(), e);
   if (!positive && (r.next() & 1) != 0) hi = -hi;
   const double lo = hi * 0x1p-53 * (r.mantissa() - 1.5) * 2.0;
   DDReal a;
