@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "ddbatch/lanes_elem.hpp"
+#include "ddbatch/lanes_special.hpp"
 #include "ddbatch/scalar.hpp"
 #include "ddbatch/target.hpp"
 
@@ -181,6 +182,49 @@ inline void two_results_fn(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t 
   });
 }
 
+/// As unary_fn, for routines whose loops run a number of steps that depends
+/// on the argument: the elements of each chunk are put into lanes in the
+/// order of bin(a) (a count of steps, 0 to kBins - 1), so that the lanes of
+/// a group stop at about the same step; the results are then written in
+/// element order, the slow lanes through the scalar routine.
+constexpr int kBins = 16;
+constexpr int kChunk = 256;
+
+template <class Lanes, class Scalar, class Bin>
+inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Scalar s, Bin bin) {
+  for (std::size_t c = 0; c < n; c += kChunk) {
+    const int m = static_cast<int>(n - c < static_cast<std::size_t>(kChunk) ? n - c : kChunk);
+    DDReal in[kChunk], out[kChunk];
+    bool slow_at[kChunk];
+    int order[kChunk], start[kBins + 1] = {};
+    unsigned char b[kChunk];
+    for (int i = 0; i < m; ++i) {
+      in[i] = a[c + i];
+      b[i] = static_cast<unsigned char>(bin(in[i]));
+      ++start[b[i] + 1];
+    }
+    for (int k = 0; k < kBins; ++k) start[k + 1] += start[k];
+    for (int i = 0; i < m; ++i) order[start[b[i]]++] = i;
+    for_groups(static_cast<std::size_t>(m), [&](const Group& g, std::size_t i) {
+      DDReal x[W];
+      for (int k = 0; k < W; ++k) x[k] = k < g.count ? in[order[i + k]] : kPad;
+      Vi slow = Vi{};
+      const DD y = lanes(load(x), g.live, slow);
+      for (int k = 0; k < g.count; ++k) {
+        out[order[i + k]] = get(y, k);
+        slow_at[order[i + k]] = lane(slow, k);
+      }
+    });
+    for (int i = 0; i < m; ++i) {
+      if (slow_at[i]) {
+        s(in[i], r[c + i]);
+      } else {
+        r[c + i] = out[i];
+      }
+    }
+  }
+}
+
 void exp_all(const DDReal* a, DDReal* r, std::size_t n) {
   unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return exp(x, live, slow); }, scalar::exp);
 }
@@ -197,6 +241,16 @@ void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
 void cosh_sinh_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
   two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cosh_sinh(x, live, slow, y1, y2); },
                  scalar::cosh_sinh);
+}
+
+/// The series of erf runs about 6 z^2 + 40 terms: bins of |z| by halves.
+void erf_all(const DDReal* a, DDReal* r, std::size_t n) {
+  unary_fn_binned(
+      a, r, n, [](const DD& x, Vi live, Vi& slow) { return erf(x, live, slow); }, scalar::erf,
+      [](const DDReal& x) {
+        const double t = std::fabs(x.hi) * 2.0;
+        return t < kBins - 1 ? static_cast<int>(t) : kBins - 1;  // NaN to the last bin
+      });
 }
 
 }  // namespace dd::batch::detail::DD_LANES_NS
@@ -225,6 +279,7 @@ const Table& DD_LANES_TABLE() noexcept {
     s.log = L::log_all;
     s.pow = L::pow_all;
     s.cosh_sinh = L::cosh_sinh_all;
+    s.erf = L::erf_all;
     return s;
   }();
   return t;
