@@ -253,6 +253,26 @@ void erf_all(const DDReal* a, DDReal* r, std::size_t n) {
       });
 }
 
+/// The recurrence of Gamma runs |t| steps: bins of |t| by units.
+void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
+  static const DDReal l28 = [] {
+    DDReal v;
+    scalar::log(DDReal(28.0, 0.0), v);
+    return v;
+  }();
+  const auto sine = [](const DDReal& x) {
+    DDReal c, s;
+    scalar::cos_sin(x, c, s);
+    return s;
+  };
+  unary_fn_binned(
+      a, r, n, [&](const DD& x, Vi live, Vi& slow) { return gamma(x, live, slow, l28, sine); }, scalar::gamma,
+      [](const DDReal& x) {
+        const double t = std::fabs(x.hi);
+        return t < kBins - 1 ? static_cast<int>(t) : kBins - 1;
+      });
+}
+
 }  // namespace dd::batch::detail::DD_LANES_NS
 
 namespace dd::batch::detail {
@@ -280,6 +300,7 @@ const Table& DD_LANES_TABLE() noexcept {
     s.pow = L::pow_all;
     s.cosh_sinh = L::cosh_sinh_all;
     s.erf = L::erf_all;
+    s.gamma = L::gamma_all;
     return s;
   }();
   return t;

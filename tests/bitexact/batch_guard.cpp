@@ -43,6 +43,9 @@ std::vector<DDReal> special_values() {
       {299.99, 0.0}, {-299.99, 1e-15}, {700.0, 0.0}, {-745.0, 0.0}, {1e60, 0.0}, {-3e32, 0.0},
       {9.0, 0.0}, {-9.0, 0.0}, {6.75, 0.0}, {27.0, 0.0}, {-3.0, 0.0}, {171.7, 0.0}, {1e8, 1.0},
       {1.0 + 0x1p-40, 0.0}, {0x1p-500, 0.0}, {1e200, 0.0}, {1e-200, 0.0}, dd::detail::kLog2, dd::detail::kPi,
+      // Next to the integers and poles of Gamma, and far along its recurrence.
+      {-3.0 + 0x1p-30, 0.0}, {-1.0 - 0x1p-45, 0.0}, {2.0 + 0x1p-50, 0.0}, {1.0 - 0x1p-52, 0.0}, {-0.5, 0.0},
+      {100.5, 0.0}, {-170.5, 0.0}, {5.0, -0x1p-60},
   };
   // Half-integer multiples of ln 2: the exponential's reduction meets a tie.
   for (double k : {0.5, 1.5, -2.5, 10.5}) {
