@@ -95,6 +95,9 @@ template <class F>
 inline Vd per_lane(Vd x, F f) {
   double t[W];
   std::memcpy(t, &x, sizeof x);
+#if defined(__AVX__)
+  _mm256_zeroupper();  // the library's code may be legacy SSE, which waits on dirty upper halves
+#endif
   for (int i = 0; i < W; ++i) t[i] = f(t[i]);
   std::memcpy(&x, t, sizeof x);
   return x;

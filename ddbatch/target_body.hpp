@@ -27,6 +27,26 @@ struct Group {
   int count;
 };
 
+/// Clears the upper halves of the vector registers before returning to
+/// code compiled for the baseline: legacy SSE instructions that run while
+/// they are dirty wait on them, and would slow every later scalar routine.
+struct LeaveClean {
+  ~LeaveClean() {
+#if defined(__AVX__)
+    _mm256_zeroupper();
+#endif
+  }
+};
+
+/// Runs f, a call into code compiled for the baseline, with clean registers.
+template <class F>
+inline void call_scalar(F f) {
+#if defined(__AVX__)
+  _mm256_zeroupper();
+#endif
+  f();
+}
+
 /// Runs body(group, start) over n elements in groups of W; load(i, padded)
 /// and the routine's own loads are done inside body.
 template <class Body>
@@ -66,7 +86,7 @@ inline void store_group(DDReal* p, const Group& g, const DD& x, Vi slow, Fix fix
   }
   for (int k = 0; k < g.count; ++k) {
     if (lane(slow, k)) {
-      fix(k);
+      call_scalar([&] { fix(k); });
     } else {
       p[k] = get(x, k);
     }
@@ -82,7 +102,7 @@ inline void store_group2(DDReal* p, DDReal* q, const Group& g, const DD& x, cons
   }
   for (int k = 0; k < g.count; ++k) {
     if (lane(slow, k)) {
-      fix(k);
+      call_scalar([&] { fix(k); });
     } else {
       p[k] = get(x, k);
       q[k] = get(y, k);
@@ -91,6 +111,8 @@ inline void store_group2(DDReal* p, DDReal* q, const Group& g, const DD& x, cons
 }
 
 const DDReal kPad(1.0, 0.0);
+
+
 
 // ---- kernels: no lane leaves the common path ------------------------------------
 
@@ -105,6 +127,7 @@ inline DD apply(Op op, const DD& a, const DD& b) noexcept {
 
 template <int op>
 void kernel_dd_dd(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   for_groups(n, [&](const Group& g, std::size_t i) {
     const DD x = load_group(a + i, g, kPad), y = load_group(b + i, g, kPad);
     store_group(r + i, g, apply(static_cast<Op>(op), x, y), Vi{}, [](int) {});
@@ -113,6 +136,7 @@ void kernel_dd_dd(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
 
 template <int op>
 void kernel_dd_d(const DDReal* a, const double* b, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   for_groups(n, [&](const Group& g, std::size_t i) {
     const DD x = load_group(a + i, g, kPad);
     const Vd d = load_group(b + i, g, 1.0);
@@ -130,6 +154,7 @@ void kernel_dd_d(const DDReal* a, const double* b, DDReal* r, std::size_t n) {
 
 template <int op>
 void kernel_d_dd(const double* a, const DDReal* b, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   for_groups(n, [&](const Group& g, std::size_t i) {
     const Vd d = load_group(a + i, g, 1.0);
     const DD y = load_group(b + i, g, kPad);
@@ -139,6 +164,7 @@ void kernel_d_dd(const double* a, const DDReal* b, DDReal* r, std::size_t n) {
 }
 
 void sqrt_all(const DDReal* a, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   for_groups(n, [&](const Group& g, std::size_t i) {
     store_group(r + i, g, sqrt(load_group(a + i, g, kPad)), Vi{}, [](int) {});
   });
@@ -217,7 +243,7 @@ inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lan
     });
     for (int i = 0; i < m; ++i) {
       if (slow_at[i]) {
-        s(in[i], r[c + i]);
+        call_scalar([&] { s(in[i], r[c + i]); });
       } else {
         r[c + i] = out[i];
       }
@@ -226,25 +252,30 @@ inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lan
 }
 
 void exp_all(const DDReal* a, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return exp(x, live, slow); }, scalar::exp);
 }
 
 void log_all(const DDReal* a, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return log(x, live, slow); }, scalar::log);
 }
 
 void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   binary_fn(a, b, r, n, [](const DD& x, const DD& y, Vi live, Vi& slow) { return pow(x, y, live, slow); },
             scalar::pow);
 }
 
 void cosh_sinh_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
+  const LeaveClean clean;
   two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cosh_sinh(x, live, slow, y1, y2); },
                  scalar::cosh_sinh);
 }
 
 /// The series of erf runs about 6 z^2 + 40 terms: bins of |z| by halves.
 void erf_all(const DDReal* a, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   unary_fn_binned(
       a, r, n, [](const DD& x, Vi live, Vi& slow) { return erf(x, live, slow); }, scalar::erf,
       [](const DDReal& x) {
@@ -255,6 +286,7 @@ void erf_all(const DDReal* a, DDReal* r, std::size_t n) {
 
 /// The recurrence of Gamma runs |t| steps: bins of |t| by units.
 void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
   static const DDReal l28 = [] {
     DDReal v;
     scalar::log(DDReal(28.0, 0.0), v);
@@ -262,7 +294,7 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
   }();
   const auto sine = [](const DDReal& x) {
     DDReal c, s;
-    scalar::cos_sin(x, c, s);
+    call_scalar([&] { scalar::cos_sin(x, c, s); });
     return s;
   };
   unary_fn_binned(
