@@ -140,6 +140,43 @@ inline DD pow(const DD& a, const DD& b, Vi live, Vi& slow) {
   return r;
 }
 
+/// muld_exact of ddelem.hpp: (a.hi d, a.lo d + 0) on exactly scalable lanes, DDMULD elsewhere.
+inline DD muld_exact(const DD& a, Vd d) noexcept {
+  const Vi es = exactly_scalable(a);
+  const DD quick{a.hi * d, a.lo * d + 0.0};
+  if (all(es)) return quick;
+  return sel(es, quick, muld(a, d));
+}
+
+/// The sine of DDCSSNR for the lanes of live with 0 < |a.hi| <= 3.14 and
+/// a.hi + a.lo == a.hi (no reduction by 2 pi); the other live lanes are
+/// slow.  The sine series of a / 32, five angle doublings of the cosine, and
+/// the sine as the signed square root of 1 - cos^2.
+inline DD sine_unreduced(DD a, Vi live, Vi& slow) {
+  const Vi ok = live & ne(a.hi, Vd{}) & le(vabs(a.hi), splat(3.14)) & eq(a.hi + a.lo, a.hi);
+  slow |= live & ~ok;
+  a = sel(ok, DD{a.hi, a.lo + 0.0}, DD{splat(1.0), Vd{}});
+  const DD t = divd_pow2(a, 32.0, ok);
+  const Vd sign = sel(le(Vd{}, t.hi), splat(1.0), splat(-1.0));
+  const DD t2 = mul(t, t);
+  DD term = t, sum = t;
+  Vi run = ok;
+  for (int i = 1; any(run); ++i) {
+    const double di = static_cast<double>(i);
+    term = divd(mul(term, t2), splat(-(2.0 * di) * (2.0 * di + 1.0)));
+    sum = sel(run, add(sum, term), sum);
+    run &= ~lt(vabs(term.hi), splat(1e-32));
+    if (i >= 1000) {  // the scalar routine stops with its iteration-limit message
+      slow |= run;
+      break;
+    }
+  }
+  const DD half{splat(0.5), Vd{}}, one{splat(1.0), Vd{}};
+  DD w = muld_exact(sub(half, mul(sum, sum)), splat(2.0));
+  for (int k = 0; k < 4; ++k) w = muld_exact(sub(mul(w, w), half), splat(2.0));
+  return muld_exact(sqrt(sub(one, mul(w, w))), sign);
+}
+
 /// DDCOSHSINH: t = e^a, u = 1 / t, cosh = (t + u) / 2, sinh = (t - u) / 2.
 inline void cosh_sinh(const DD& a, Vi live, Vi& slow, DD& c, DD& s) {
   const DD t = exp_core(a, live, slow);

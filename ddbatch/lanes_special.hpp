@@ -128,7 +128,8 @@ inline void gamma_series_step(const DD& x, double j, DD& term, DD& sum, Vi& run)
 /// are not integers and whose reduction needs no scaling; the scalar
 /// routine's operations: the recurrence down (or up) to tn in (0, 1), the two
 /// Bessel-type series in tn and -tn, 28^tn and the sine of pi tn.  l28 is
-/// DDLOG(28); sine(angle, k) is the scalar DDCSSNR's sine for lane k.
+/// DDLOG(28); sine(angle) is the scalar DDCSSNR's sine, for the lanes whose
+/// angle the circular routine reduces.
 template <class Sine>
 inline DD gamma(DD t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
   const Vd at = vabs(t.hi);
@@ -199,8 +200,10 @@ inline DD gamma(DD t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
   DD sn = small_angle_sine(mul(pi, u), ok & ~middle);
   if (any(ok & middle)) {
     const DD angle = mul(pi, tnx);
+    Vi reduced = Vi{};
+    sn = sel(middle, sine_unreduced(angle, ok & middle, reduced), sn);
     for (int k = 0; k < W; ++k) {
-      if (!lane(ok & middle, k)) continue;
+      if (!lane(reduced, k)) continue;
       const DDReal s = sine(get(angle, k));
       sn.hi[k] = s.hi;
       sn.lo[k] = s.lo;
