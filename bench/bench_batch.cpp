@@ -161,27 +161,13 @@ void mpfr_cosh_sinh(benchmark::State& st) {
   run_mpfr(st, a_hyp(), [&c](mpfr_t r, mpfr_t x) { mpfr_sinh_cosh(r, c, x, MPFR_RNDN); });
   mpfr_clear(c);
 }
-/// MPFR numbers of 106 bits for a second argument, released on destruction.
-struct MpfrArgs {
-  std::vector<mpfr_t> v;
-  explicit MpfrArgs(const std::vector<DDReal>& x) : v(x.size()) {
-    for (std::size_t i = 0; i < x.size(); ++i) {
-      mpfr_init2(v[i], 106);
-      mpfr_set_d(v[i], x[i].hi, MPFR_RNDN);
-      mpfr_add_d(v[i], v[i], x[i].lo, MPFR_RNDN);
-    }
-  }
-  ~MpfrArgs() {
-    for (auto& m : v) mpfr_clear(m);
-  }
-};
 void mpfr_pow_(benchmark::State& st) {
-  MpfrArgs b(a_pow());
+  dd::bench::MpVec b(a_pow());
   std::size_t i = 0;
   run_mpfr(st, a_pos(), [&](mpfr_t r, mpfr_t x) { mpfr_pow(r, x, b.v[i++ % b.v.size()], MPFR_RNDN); });
 }
 void mpfr_atan2_(benchmark::State& st) {
-  MpfrArgs b(b_ang());
+  dd::bench::MpVec b(b_ang());
   std::size_t i = 0;
   run_mpfr(st, a_ang(), [&](mpfr_t r, mpfr_t y) { mpfr_atan2(r, y, b.v[i++ % b.v.size()], MPFR_RNDN); });
 }

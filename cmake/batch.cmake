@@ -9,9 +9,9 @@
 function(dd_batch_source_options)
   set(dir ${PROJECT_SOURCE_DIR}/ddbatch)
   # The portable lanes pass vectors wider than the baseline's registers
-  # between inline functions of their own only: GCC's note that such a
-  # vector's ABI depends on AVX does not apply.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # between inline functions of their own only: the compiler's note that such
+  # a vector's ABI depends on AVX does not apply.
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     set_source_files_properties(${dir}/target_generic.cpp PROPERTIES COMPILE_OPTIONS "-Wno-psabi")
   endif()
   if(NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$"

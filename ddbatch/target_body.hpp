@@ -76,12 +76,14 @@ inline auto load_group(const T* p, const Group& g, T pad) {
   return load(buf);
 }
 
-/// Stores the first count lanes of x at p; where a lane is slow, the scalar
-/// routine fix(k) writes that element instead, in element order.
+/// Stores the first count lanes of x at p (and of y at q, when q is not
+/// null); where a lane is slow, the scalar routine fix(k) writes that element
+/// instead, in element order.
 template <class Fix>
-inline void store_group(DDReal* p, const Group& g, const DD& x, Vi slow, Fix fix) {
+inline void store_group(DDReal* p, DDReal* q, const Group& g, const DD& x, const DD& y, Vi slow, Fix fix) {
   if (g.count == W && !any(slow)) {
     store(p, x);
+    if (q != nullptr) store(q, y);
     return;
   }
   for (int k = 0; k < g.count; ++k) {
@@ -89,25 +91,14 @@ inline void store_group(DDReal* p, const Group& g, const DD& x, Vi slow, Fix fix
       call_scalar([&] { fix(k); });
     } else {
       p[k] = get(x, k);
+      if (q != nullptr) q[k] = get(y, k);
     }
   }
 }
 
 template <class Fix>
-inline void store_group2(DDReal* p, DDReal* q, const Group& g, const DD& x, const DD& y, Vi slow, Fix fix) {
-  if (g.count == W && !any(slow)) {
-    store(p, x);
-    store(q, y);
-    return;
-  }
-  for (int k = 0; k < g.count; ++k) {
-    if (lane(slow, k)) {
-      call_scalar([&] { fix(k); });
-    } else {
-      p[k] = get(x, k);
-      q[k] = get(y, k);
-    }
-  }
+inline void store_group(DDReal* p, const Group& g, const DD& x, Vi slow, Fix fix) {
+  store_group(p, nullptr, g, x, x, slow, fix);
 }
 
 const DDReal kPad(1.0, 0.0);
@@ -204,7 +195,7 @@ inline void two_results_fn(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t 
     Vi slow = Vi{};
     DD y1, y2;
     lanes(load(in), g.live, slow, y1, y2);
-    store_group2(r1 + i, r2 + i, g, y1, y2, slow, [&](int k) { s(in[k], r1[i + k], r2[i + k]); });
+    store_group(r1 + i, r2 + i, g, y1, y2, slow, [&](int k) { s(in[k], r1[i + k], r2[i + k]); });
   });
 }
 
