@@ -63,6 +63,9 @@ DDReal finish_scaled(const DDReal& a, int e) {
 /// with some 2^17 units of 2^-104 of error that way, and the error grows
 /// without bound as t nears an integer.
 constexpr double kSineDirectFrom = 0.25;
+/// The reduced argument of a negative t is taken as t + n when the literal
+/// 1 - phi differs from it by more than this fraction of it (2^17 units).
+constexpr double kReducedArgTolerance = 0x1p-87;
 /// Denominators formed ahead of the series steps, per block.
 constexpr int kGammaDenBlock = 16;
 
@@ -200,6 +203,10 @@ void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side) {
 }  // namespace detail
 
 void DDGAMMAR(const DDReal& t, DDReal& z) {
+  if (detail::is_nan(t)) {
+    z = detail::kNaNWords;
+    return;
+  }
   const DDReal eps = detail::kSeriesEps;
   const double d = t.hi;
   // The size test comes first so that huge arguments get this routine's
@@ -265,6 +272,15 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     DDINFR(omt, ip, phi);
     const int n = static_cast<int>(ip.hi);
     DDSUB(DDReal(1.0, 0.0), phi, tn);
+    // 1 - t is rounded to the 106 bits of a double-double, an absolute error
+    // of up to |t| 2^-106 that tn = 1 - phi inherits; Gamma(tn) ~ 1/tn turns
+    // it into a relative error of that size over tn (2^32 units of 2^-104 at
+    // t = -8 + 1.7e-10 with a full low word).  t + n is exact there, and
+    // replaces tn where the difference would show.
+    DDReal tx, dtn;
+    DDADD(t, DDReal(static_cast<double>(n), 0.0), tx);
+    DDSUB(tn, tx, dtn);
+    if (std::fabs(dtn.hi) > kReducedArgTolerance * tx.hi) tn = tx;
     for (int i = 0; i <= n - 1; ++i) {
       DDReal ti;
       DDADD(t, DDReal(static_cast<double>(i), 0.0), ti);
