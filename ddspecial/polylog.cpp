@@ -19,9 +19,11 @@ using detail::negligible;
 
 /// Most terms of the sum over the poles (a few dozen for n >= 20).
 constexpr int kPolylogNegPoleTerms = 100000;
-/// The closed form is kept while its error estimate stays below 2^-94 of the
-/// function's natural size.
-constexpr double kPolylogNegCancelLog2 = -94.0;
+/// The closed form is kept while its error estimate, 2^-106 of the sum of
+/// its terms' sizes over (1 - x)^(n+1), stays below 2^-86 of the function's
+/// natural size (2^18 units of 2^-104): its actual error was at most twice
+/// the estimate, and a fifth of it on the median, over 400 arguments.
+constexpr double kPolylogNegCancelLog2 = -86.0;
 
 /// Li_n(e^mu) for mu < 0 near 0 (|mu| < 2 pi) and n >= 1, by
 ///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
@@ -101,7 +103,7 @@ DDReal log_near_one(const DDReal& x, const DDReal& eps) {
 // 2 n! / (t^2 + pi^2)^((n+1)/2) while the terms reach n! / 2^(n+1) near
 // x = -1 (at n = 60, 2^40 times the value).  Its products also leave the
 // kernels' range long before the value does (the table's entries pass 1e300
-// from n = 167 on).  Where the closed form's own error estimate exceeds 2^-94
+// from n = 167 on).  Where the closed form's own error estimate exceeds 2^-86
 // of that natural size, or a word leaves the range, the value comes from
 //   - the sum over the poles (|ln |x|| <= n):
 //       Li_-n(e^mu) = n! sum_{j in Z} (2 pi i j - mu)^-(n+1)          (x > 0)
@@ -300,30 +302,36 @@ void DDPOLYLOGNEG(int nn, const DDReal* table, const DDReal& x, DDReal& y) {
   if (d.hi == 0.0) detail::fail(msg::kPolylogNegAtOne);
   DDReal s = xx;
   DDReal t = xx;
-  double abs_sum = std::fabs(xx.hi);  // the terms' sizes, for the error estimate
+  // Sizes met on the way: the largest factor (a power of x or a table entry,
+  // which the products must be able to split) and the sum of the terms'
+  // sizes times 2^-600 (for the error estimate, kept clear of overflow).
+  double big = std::fabs(xx.hi);
+  double abs_sum = std::fabs(xx.hi) * 0x1p-600;
   for (long long k = 2; k <= n; ++k) {
     DDMUL(xx, t, t);
     DDReal at;
     DDMUL(table[k - 1], t, at);
     DDADD(s, at, s);
-    abs_sum += std::fabs(at.hi);
+    big = std::fmax(big, std::fmax(std::fabs(t.hi), std::fabs(table[k - 1].hi)));
+    abs_sum += std::fabs(at.hi) * 0x1p-600;
   }
   DDReal den;
   DDNPWR(d, static_cast<int>(n + 1), den);
-  // The closed form stands where every word stayed inside the kernels' range
-  // and, for x < 0, where its rounding errors (some n 2^-106 of the terms'
-  // sizes) stay below 2^-94 of the function's natural size.
+  // The closed form stands where every factor stayed inside the range the
+  // kernels can split, the sums stayed finite, and, for x < 0, where its
+  // rounding errors stay small against the function's natural size.
   const double lden = std::log2(std::fabs(den.hi));
-  bool fits = abs_sum < detail::kSplitLimit && std::isfinite(s.lo) && lden < 990.0 &&
-              lden > std::log2(detail::kFullPrecisionMin) && std::isfinite(den.lo);
+  bool fits = big < detail::kSplitLimit && std::isfinite(s.hi) && std::isfinite(s.lo) &&
+              lden < std::log2(detail::kSplitLimit) && lden > std::log2(detail::kFullPrecisionMin) &&
+              std::isfinite(den.lo);
   // At x = -1 and even n the value is zero (the symmetric Eulerian numbers
   // cancel in pairs), which the rounded partial sums miss from n = 32 on.
   if (xx.hi == -1.0 && xx.lo == 0.0 && n % 2 == 0) {
     y = DDReal(0.0, 0.0);
     return;
   }
-  if (fits && xx.hi < 0.0 && abs_sum > std::fabs(s.hi)) {
-    const double err = std::log2(abs_sum * static_cast<double>(n)) - 106.0 - lden;
+  if (fits && xx.hi < 0.0 && abs_sum * 0x1p600 > std::fabs(s.hi)) {
+    const double err = std::log2(abs_sum) + 600.0 - 106.0 - lden;
     fits = err <= polylog_neg_log2_scale(static_cast<int>(n), xx.hi) + kPolylogNegCancelLog2;
   }
   if (fits) {
