@@ -179,6 +179,8 @@ void gamma_unit(const DDReal& tn, const DDReal& eps, DDReal& g) {
   DDMUL(q, e, g);
 }
 
+detail::Scaled gamma_value(const DDReal& t);
+
 }  // namespace
 
 namespace detail {
@@ -207,7 +209,6 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     z = detail::kNaNWords;
     return;
   }
-  const DDReal eps = detail::kSeriesEps;
   const double d = t.hi;
   // The size test comes first so that huge arguments get this routine's
   // message rather than the rounding routine's.
@@ -222,14 +223,24 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     z = DDReal(HUGE_VAL, 0.0);
     return;
   }
+  const detail::Scaled v = gamma_value(t);
+  z = finish_scaled(v.m, static_cast<int>(v.e));
+}
+
+namespace {
+
+/// Gamma(t) = m 2^e for an accepted t: the routine's reduction and series,
+/// before the final scaling.
+detail::Scaled gamma_value(const DDReal& t) {
+  const DDReal eps = detail::kSeriesEps;
+  const double d = t.hi;
   if (std::fabs(d) < kGammarTinyArg) {
     // 1/t - gamma, formed at a scale where 1/t can be split.
     DDReal ts = scale2(t, kScaleStep), r, g;
     DDDIV(DDReal(1.0, 0.0), ts, r);
     DDEULER(g);
     DDSUB(r, scale2(g, -kScaleStep), r);
-    z = finish_scaled(r, kScaleStep);
-    return;
+    return detail::Scaled{r, kScaleStep};
   }
 
   DDReal ip, fr;
@@ -245,8 +256,7 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
         scale += kScaleStep;
       }
     }
-    z = finish_scaled(f, scale);
-    return;
+    return detail::Scaled{f, scale};
   }
 
   DDReal tn;
@@ -316,8 +326,22 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
   } else {
     gamma_unit(tn, eps, g);
   }
+  DDReal z;
   DDMUL(f, g, z);
-  z = finish_scaled(z, scale);
+  return detail::Scaled{z, scale};
 }
+
+}  // namespace
+
+namespace detail {
+
+Scaled gamma_scaled(const DDReal& t) {
+  if (is_nan(t)) return Scaled{kNaNWords, 0};
+  if (DDSIGN(t) == 0 || std::fabs(t.hi) > kGammarMaxArg) fail(msg::kGammarDomain, {kGammarMaxArg});
+  const Scaled v = gamma_value(t);
+  return normalise(v.m, v.e);
+}
+
+}  // namespace detail
 
 }  // namespace dd
