@@ -147,7 +147,12 @@ inline DD gamma(DD t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
   DD omt, ipn, phi;
   omt = sub(one, t);
   integer_fraction(omt, inner, ipn, phi);
-  const DD tn = sel(pos, fr, sub(one, phi));
+  // Below zero tn = 1 - phi, or t + n where that differs from it by more
+  // than 2^-87 of it (1 - t was rounded; t + n is exact there).
+  const DD tx = add(t, DD{ipn.hi, Vd{}});
+  const DD dtn = sub(sub(one, phi), tx);
+  const DD tneg = sel(lt(splat(0x1p-87) * tx.hi, vabs(dtn.hi)), tx, sub(one, phi));
+  const DD tn = sel(pos, fr, tneg);
   const Vd count = sel(pos, ip.hi, ipn.hi);  // factors of the recurrence
 
   // f = (t - 1)(t - 2) ... (t - n) for t > 0, 1 / (t (t + 1) ... (t + n - 1)) below.

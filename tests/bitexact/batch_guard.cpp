@@ -43,7 +43,7 @@ std::vector<DDReal> special_values() {
       {1.0 + 0x1p-40, 0.0}, {0x1p-500, 0.0}, {1e200, 0.0}, {1e-200, 0.0}, dd::detail::kLog2, dd::detail::kPi,
       // Next to the integers and poles of Gamma, and far along its recurrence.
       {-3.0 + 0x1p-30, 0.0}, {-1.0 - 0x1p-45, 0.0}, {2.0 + 0x1p-50, 0.0}, {1.0 - 0x1p-52, 0.0}, {-0.5, 0.0},
-      {100.5, 0.0}, {-170.5, 0.0}, {5.0, -0x1p-60},
+      {100.5, 0.0}, {-170.5, 0.0}, {5.0, -0x1p-60}, {-8.0 + 1.7e-10, 3e-27},
   };
   // Half-integer multiples of ln 2: the exponential's reduction meets a tie.
   for (double k : {0.5, 1.5, -2.5, 10.5}) {
