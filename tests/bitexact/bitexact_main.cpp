@@ -62,7 +62,10 @@ namespace gen {
 
 /// A normalised DDReal with |hi| in [2^emin, 2^emax), random sign unless positive.
 DDReal make(Rng& r, int emin, int emax, bool positive) {
-  double hi = std::ldexp(r.mantissa(), r.integer(emin, emax - 1));
+  // One draw per statement: the order of a call's arguments is unspecified
+  // (GCC and Clang differ), and every compiler must draw the same inputs.
+  const int e = r.integer(emin, emax - 1);
+  double hi = std::ldexp(r.mantissa(), e);
   if (!positive && (r.next() & 1) != 0) hi = -hi;
   const double lo = hi * 0x1p-53 * (r.mantissa() - 1.5) * 2.0;
   DDReal a;
@@ -308,7 +311,9 @@ void register_cases() {
     word(out, dd::DDDIGIN(s, n));
   });
   add("DDDIGOUT", [](Rng& r, std::string& out) {
-    const double a = std::trunc(std::ldexp(r.mantissa(), r.integer(0, 60))) * ((r.next() & 1) ? -1.0 : 1.0);
+    const int e = r.integer(0, 60);
+    const double m = std::trunc(std::ldexp(r.mantissa(), e));
+    const double a = m * ((r.next() & 1) ? -1.0 : 1.0);
     const int n = r.integer(-1, 32);
     char b[32];
     dd::DDDIGOUT(a, n, b);
