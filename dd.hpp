@@ -13,6 +13,7 @@
 #include "ddtyped/real.hpp"
 #include "ddtyped/elementary.hpp"
 #include "ddtyped/complex.hpp"
+#include "ddtyped/cmath.hpp"
 #include "ddtyped/text.hpp"
 #include "ddtyped/special.hpp"
 #include "pslq/pslq.hpp"
