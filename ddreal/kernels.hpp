@@ -59,6 +59,28 @@ struct DDReal {
   }
   /// Narrowing to binary64 keeps the high word; explicit because it drops digits.
   constexpr explicit operator double() const noexcept { return hi; }
+  /// The integer part toward zero of hi + lo, as a double converts: where hi
+  /// has a fraction it decides alone (the lo word cannot carry the value past
+  /// an integer); a whole hi keeps the integer part of lo on hi's side, so
+  /// (2^60, -0.5) gives 2^60 - 1.  Values beyond the type's range saturate,
+  /// and NaN gives 0.
+  template <std::integral I>
+    requires(!std::same_as<I, bool> && sizeof(I) <= 8)
+  explicit operator I() const noexcept {
+    using L = std::numeric_limits<I>;
+    if (std::isnan(hi) || std::isnan(lo)) return 0;
+    const double th = std::trunc(hi);
+    const double tl = th != hi ? 0.0 : (hi > 0.0 ? std::floor(lo) : std::ceil(lo));
+    const double top = std::ldexp(1.0, L::digits);          // max + 1
+    const double bottom = static_cast<double>(L::lowest());  // 0 or -2^digits
+    if (th > top || (th == top && tl >= 0.0)) return L::max();
+    if (th < bottom || (th == bottom && tl < 0.0)) return L::lowest();
+    if (th == top) return static_cast<I>(L::max() - static_cast<I>(-tl - 1.0));
+    // Both parts are whole and the sum lies in range (|tl| is at most half
+    // an ulp of th, and no more than 1 below 2^53).
+    const I t = static_cast<I>(th);
+    return tl < 0.0 ? static_cast<I>(t - static_cast<I>(-tl)) : static_cast<I>(t + static_cast<I>(tl));
+  }
 };
 
 static_assert(sizeof(DDReal) == 2 * sizeof(double));
