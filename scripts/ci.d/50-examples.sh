@@ -19,7 +19,7 @@ jobs="${JOBS:-2}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/ddkit-examples.XXXXXX")"
 trap 'rm -rf "${work}"' EXIT
 prefix="${work}/prefix"
-examples=(typed_interface function_table minimal_polynomial generic_code)
+examples=(typed_interface function_table minimal_polynomial cpp_usage)
 
 say() { echo "50-examples: $*"; }
 
