@@ -77,6 +77,17 @@ struct Big {
     }
     return false;
   }
+  /// this >> s (the low n limbs of the result; the rest must be zero).
+  Big shifted_right(int s) const noexcept {
+    Big r;
+    r.n = n;
+    const int q = s / 64, b = s % 64;
+    for (int i = 0; i < n && i + q < kLimbs; ++i) {
+      const std::uint64_t high = i + q + 1 < kLimbs && b != 0 ? w[i + q + 1] << (64 - b) : 0;
+      r.w[i] = (w[i + q] >> b) | high;
+    }
+    return r;
+  }
   /// this = 2 this + b.
   void shift_in(bool b) noexcept {
     for (int i = n - 1; i > 0; --i) w[i] = (w[i] << 1) | (w[i - 1] >> 63);
@@ -167,12 +178,17 @@ DDReal fmod(const DDReal& a, const DDReal& b) noexcept {
   }
   const Big ba = to_big(a, e0);
   Big bb = to_big(b, e0);
-  // Binary long division: r = 2 r + (next bit of |a|), less |b| when it
-  // reaches it; r stays below 2 |b|, within one limb more than |b|.
+  // Binary long division, one step per bit of the quotient: r starts as the
+  // top bits of |a| down to the height of |b|, then r = 2 r + (next bit of
+  // |a|), less |b| when it reaches it.  r stays below 2 |b|, within one limb
+  // more than |b|.
   bb.n = std::min(Big::kLimbs, bb.top() / 64 + 2);
-  Big r;
+  const int steps = ba.top() - bb.top();
+  Big r = ba;
+  if (steps > 0) r = ba.shifted_right(steps);
   r.n = bb.n;
-  for (int i = ba.top(); i >= 0; --i) {
+  if (!r.less(bb)) r.sub(bb);
+  for (int i = steps - 1; i >= 0; --i) {
     r.shift_in(ba.bit(i));
     if (!r.less(bb)) r.sub(bb);
   }

@@ -13,15 +13,16 @@
 #include <vector>
 
 #include "ddtyped/cmath.hpp"
-#include "elem/elem_util.hpp"
+#include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
 using dd::test::rel_ulps;
-using dd::test::same_words;
 
 // ---- one template, instantiated for double and for DDReal -----------------------
 
@@ -55,11 +56,11 @@ TEST(generic_code, one_template_for_double_and_ddreal) {
 TEST(generic_code, integers_convert_exactly) {
   const std::int64_t big = (std::int64_t{1} << 60) + 1;
   const DDReal x = big;
-  EXPECT_TRUE(same_words(x, 0x1p60, 1.0));
+  EXPECT_WORDS(x, 0x1p60, 1.0);
   const DDReal sum = (std::int64_t{1} << 60) + 1 + DDReal(0.0);  // integer arithmetic first, then exact
-  EXPECT_TRUE(same_words(sum, 0x1p60, 1.0));
+  EXPECT_WORDS(sum, 0x1p60, 1.0);
   const DDReal small = 7;  // an int literal: no ambiguity, the words of the double constructor
-  EXPECT_TRUE(same_words(small, 7.0, 0.0));
+  EXPECT_WORDS(small, 7.0, 0.0);
   for (const std::int64_t n : {std::int64_t{0}, std::int64_t{-7}, -big, std::numeric_limits<std::int64_t>::max(),
                                std::numeric_limits<std::int64_t>::min(), std::int64_t{(1LL << 53) + 1}}) {
     const DDReal a = n;
@@ -74,7 +75,19 @@ TEST(generic_code, integers_convert_exactly) {
     Mp want(64);
     mpfr_set_uj(want, n, MPFR_RNDN);
     EXPECT_EQ(rel_ulps(a, want), 0.0) << n;
+    EXPECT_EQ(static_cast<std::uint64_t>(a), n);  // and back, exactly
   }
+  // Mixed arithmetic and comparison keep a wide integer exact.
+  EXPECT_WORDS(DDReal(0.5) * big, 0x1p59, 0.5);
+  EXPECT_TRUE(DDReal(0x1p60) < big);
+  // Back to integers: toward zero from both words, saturating, NaN to 0.
+  EXPECT_EQ(static_cast<std::int64_t>(DDReal(0x1p60, -0.5)), (std::int64_t{1} << 60) - 1);
+  EXPECT_EQ(static_cast<std::int64_t>(DDReal(-0x1p60, 0.5)), -(std::int64_t{1} << 60) + 1);
+  EXPECT_EQ(static_cast<std::int64_t>(DDReal(0x1p63, -1024.0)), std::numeric_limits<std::int64_t>::max() - 1023);
+  EXPECT_EQ(static_cast<std::int64_t>(DDReal(1e300)), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(static_cast<int>(DDReal(-2.75, -1e-17)), -2);
+  EXPECT_EQ(static_cast<unsigned>(DDReal(-5.0)), 0u);
+  EXPECT_EQ(static_cast<int>(DDReal(std::numeric_limits<double>::quiet_NaN(), 0.0)), 0);
 }
 
 // ---- rounding to integers and fmod, exact --------------------------------------------
@@ -100,15 +113,15 @@ TEST(generic_code, rounding_to_integers_uses_both_words) {
   };
   for (const RoundCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.a.hi << " + " << c.a.lo);
-    EXPECT_TRUE(same_words(floor(c.a), c.floor_hi, c.floor_lo));
-    EXPECT_TRUE(same_words(ceil(c.a), c.ceil_hi, c.ceil_lo));
-    EXPECT_TRUE(same_words(round(c.a), c.round_hi, c.round_lo));
-    EXPECT_TRUE(same_words(trunc(c.a), c.trunc_hi, c.trunc_lo));
+    EXPECT_WORDS(floor(c.a), c.floor_hi, c.floor_lo);
+    EXPECT_WORDS(ceil(c.a), c.ceil_hi, c.ceil_lo);
+    EXPECT_WORDS(round(c.a), c.round_hi, c.round_lo);
+    EXPECT_WORDS(trunc(c.a), c.trunc_hi, c.trunc_lo);
   }
   // Below 2^105 trunc keeps DDINFR's words.
   DDReal t, f;
   dd::DDINFR(DDReal(-7.75, 1e-17), t, f);
-  EXPECT_TRUE(same_words(trunc(DDReal(-7.75, 1e-17)), t));
+  EXPECT_SAME(trunc(DDReal(-7.75, 1e-17)), t);
 }
 
 /// The exact remainder of the words, rounded to the nearest pair, from MPFR.
@@ -119,16 +132,16 @@ DDReal fmod_reference(const DDReal& a, const DDReal& b) {
 }
 
 TEST(generic_code, fmod_is_the_exact_remainder) {
-  EXPECT_TRUE(same_words(fmod(DDReal(7.0), DDReal(2.0)), 1.0, 0.0));
-  EXPECT_TRUE(same_words(fmod(DDReal(-7.0), DDReal(2.0)), -1.0, 0.0));
-  EXPECT_TRUE(same_words(fmod(DDReal(-4.0), DDReal(2.0)), -0.0, 0.0));
-  EXPECT_TRUE(same_words(fmod(DDReal(1e40), DDReal(3.0)), fmod_reference(DDReal(1e40), DDReal(3.0))));
+  EXPECT_WORDS(fmod(DDReal(7.0), DDReal(2.0)), 1.0, 0.0);
+  EXPECT_WORDS(fmod(DDReal(-7.0), DDReal(2.0)), -1.0, 0.0);
+  EXPECT_WORDS(fmod(DDReal(-4.0), DDReal(2.0)), -0.0, 0.0);
+  EXPECT_SAME(fmod(DDReal(1e40), DDReal(3.0)), fmod_reference(DDReal(1e40), DDReal(3.0)));
   // fmod(a, pi) far from zero: a - b trunc(a / b) loses the remainder's digits, the exact remainder keeps them.
   const DDReal pi = std::numbers::pi_v<DDReal>;
-  EXPECT_TRUE(same_words(fmod(DDReal(1e22), pi), fmod_reference(DDReal(1e22), pi)));
+  EXPECT_SAME(fmod(DDReal(1e22), pi), fmod_reference(DDReal(1e22), pi));
   EXPECT_TRUE(dd::isnan(fmod(DDReal(1.0), DDReal(0.0))));
   EXPECT_TRUE(dd::isnan(fmod(DDReal(std::numeric_limits<double>::infinity()), DDReal(1.0))));
-  EXPECT_TRUE(same_words(fmod(DDReal(5.0, 1e-30), DDReal(std::numeric_limits<double>::infinity())), 5.0, 1e-30));
+  EXPECT_WORDS(fmod(DDReal(5.0, 1e-30), DDReal(std::numeric_limits<double>::infinity())), 5.0, 1e-30);
 
   // Quotients from 2^-1000 to 2^2000, words of every magnitude.
   std::mt19937_64 g(11);
@@ -136,7 +149,7 @@ TEST(generic_code, fmod_is_the_exact_remainder) {
   for (int k = 0; k < 3000; ++k) {
     const DDReal a = dd::test::with_random_lo(g, std::ldexp(g() & 1 ? 1.3 : -1.7, ea(g)) * (1.0 + 0x1p-64 * (g() >> 12)));
     const DDReal b = dd::test::with_random_lo(g, std::ldexp(g() & 1 ? 1.1 : -1.9, eb(g)) * (1.0 + 0x1p-64 * (g() >> 12)));
-    ASSERT_TRUE(same_words(fmod(a, b), fmod_reference(a, b)))
+    ASSERT_TRUE(dd::test::same_words(fmod(a, b), fmod_reference(a, b)))
         << a.hi << " + " << a.lo << " mod " << b.hi << " + " << b.lo;
   }
 }
@@ -145,12 +158,12 @@ TEST(generic_code, fmod_is_the_exact_remainder) {
 
 TEST(generic_code, scaling_classification_and_nan_handling) {
   int e = 0;
-  EXPECT_TRUE(same_words(frexp(DDReal(12.0, 1e-16), &e), 0.75, 1e-16 / 16));
+  EXPECT_WORDS(frexp(DDReal(12.0, 1e-16), &e), 0.75, 1e-16 / 16);
   EXPECT_EQ(e, 4);
   // hi = 2^-1 with a negative lo word: the value is below 1/2, so m doubles.
-  EXPECT_TRUE(same_words(frexp(DDReal(0.5, -0x1p-60), &e), 1.0, -0x1p-59));
+  EXPECT_WORDS(frexp(DDReal(0.5, -0x1p-60), &e), 1.0, -0x1p-59);
   EXPECT_EQ(e, -1);
-  EXPECT_TRUE(same_words(ldexp(DDReal(0.75, 1e-17), 10), 768.0, 1024e-17));
+  EXPECT_WORDS(ldexp(DDReal(0.75, 1e-17), 10), 768.0, 1024e-17);
 
   const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_TRUE(dd::isnan(DDReal(1.0, nan)));
@@ -158,14 +171,14 @@ TEST(generic_code, scaling_classification_and_nan_handling) {
   EXPECT_TRUE(dd::isinf(DDReal(-inf, 0.0)));
   EXPECT_FALSE(dd::isinf(DDReal(inf, nan)));
   EXPECT_TRUE(dd::signbit(DDReal(-0.0, 0.0)));
-  EXPECT_TRUE(same_words(fmin(DDReal(nan, 0.0), DDReal(2.0)), 2.0, 0.0));
-  EXPECT_TRUE(same_words(fmax(DDReal(2.0), DDReal(nan, 0.0)), 2.0, 0.0));
-  EXPECT_TRUE(same_words(copysign(DDReal(3.0, 1e-16), DDReal(-0.0)), -3.0, -1e-16));
+  EXPECT_WORDS(fmin(DDReal(nan, 0.0), DDReal(2.0)), 2.0, 0.0);
+  EXPECT_WORDS(fmax(DDReal(2.0), DDReal(nan, 0.0)), 2.0, 0.0);
+  EXPECT_WORDS(copysign(DDReal(3.0, 1e-16), DDReal(-0.0)), -3.0, -1e-16);
 
   // hypot scales operands whose squares would leave the kernels' range.
-  EXPECT_TRUE(same_words(hypot(DDReal(0x1p990 * 3), DDReal(0x1p990 * 4)), 0x1p990 * 5, 0.0));
-  EXPECT_TRUE(same_words(hypot(DDReal(0x1p-1000 * 3), DDReal(0x1p-1000 * 4)), 0x1p-1000 * 5, 0.0));
-  EXPECT_TRUE(same_words(hypot(DDReal(-inf), DDReal(nan)), inf, 0.0));
+  EXPECT_WORDS(hypot(DDReal(0x1p990 * 3), DDReal(0x1p990 * 4)), 0x1p990 * 5, 0.0);
+  EXPECT_WORDS(hypot(DDReal(0x1p-1000 * 3), DDReal(0x1p-1000 * 4)), 0x1p-1000 * 5, 0.0);
+  EXPECT_WORDS(hypot(DDReal(-inf), DDReal(nan)), inf, 0.0);
 }
 
 // ---- accuracy against MPFR --------------------------------------------------------------
@@ -218,19 +231,19 @@ TEST(generic_code, accuracy_of_the_new_functions) {
 TEST(generic_code, pow_of_a_negative_base_with_a_whole_exponent) {
   DDReal want;
   dd::DDNPWR(DDReal(-1.5, 1e-17), 7, want);
-  EXPECT_TRUE(same_words(pow(DDReal(-1.5, 1e-17), 7.0), want));
-  EXPECT_TRUE(same_words(pow(DDReal(-1.5, 1e-17), DDReal(7.0)), want));
-  EXPECT_TRUE(same_words(pow(DDReal(-1.5, 1e-17), 7LL), want));
+  EXPECT_SAME(pow(DDReal(-1.5, 1e-17), 7.0), want);
+  EXPECT_SAME(pow(DDReal(-1.5, 1e-17), DDReal(7.0)), want);
+  EXPECT_SAME(pow(DDReal(-1.5, 1e-17), 7LL), want);
   dd::DDNPWR(DDReal(-3.0), -4, want);
-  EXPECT_TRUE(same_words(pow(-3.0, DDReal(-4.0)), want));
+  EXPECT_SAME(pow(-3.0, DDReal(-4.0)), want);
   // Exponents past 32 bits keep the sign of the power: (-1)^(2^40 + 1) = -1.
-  EXPECT_TRUE(same_words(pow(DDReal(-1.0), DDReal(0x1p40 + 1.0)), -1.0, -0.0));
+  EXPECT_WORDS(pow(DDReal(-1.0), DDReal(0x1p40 + 1.0)), -1.0, -0.0);
   // A positive base keeps the exp(b ln a) words; a fractional exponent of a negative base still stops.
   DDReal l, p;
   dd::DDLOG(DDReal(2.5), l);
   dd::DDMULD(l, 3.0, p);
   dd::DDEXP(p, want);
-  EXPECT_TRUE(same_words(pow(DDReal(2.5), 3.0), want));
+  EXPECT_SAME(pow(DDReal(2.5), 3.0), want);
   EXPECT_DD_STOP(pow(DDReal(-2.0), 0.5), "*** DDLOG: Argument is less than or equal to zero.");
 }
 
