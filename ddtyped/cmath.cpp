@@ -88,19 +88,35 @@ struct Big {
     }
     return r;
   }
-  /// this = 2 this + b.
-  void shift_in(bool b) noexcept {
+  /// this = 2 this + b, less d when that is at least d (without branches:
+  /// the quotient bits are as good as random).
+  void shift_in_reduce(bool b, const Big& d) noexcept {
     for (int i = n - 1; i > 0; --i) w[i] = (w[i] << 1) | (w[i - 1] >> 63);
     w[0] = (w[0] << 1) | (b ? 1u : 0u);
+    std::array<std::uint64_t, kLimbs> diff;
+    std::uint64_t borrow = 0;
+    for (int i = 0; i < n; ++i) {
+      const std::uint64_t x = w[i], y = d.w[i];
+      diff[i] = x - y - borrow;
+      borrow = static_cast<std::uint64_t>(x < y) | (static_cast<std::uint64_t>(x == y) & borrow);
+    }
+    const std::uint64_t keep_diff = borrow - 1;  // all ones when there was no borrow
+    for (int i = 0; i < n; ++i) w[i] = (diff[i] & keep_diff) | (w[i] & ~keep_diff);
   }
 };
 
-/// A nonzero finite binary64 as |x| = m 2^e with an odd integer m < 2^53.
+/// A nonzero finite binary64 as |x| = m 2^e with an odd integer m < 2^53,
+/// read from its bits.
 void integer_form(double x, std::uint64_t& m, int& e) noexcept {
-  int ex;
-  const double f = std::frexp(std::fabs(x), &ex);  // [1/2, 1), exact
-  m = static_cast<std::uint64_t>(std::ldexp(f, 53));
-  e = ex - 53;
+  const std::uint64_t u = std::bit_cast<std::uint64_t>(x);
+  const int biased = static_cast<int>((u >> 52) & 0x7ff);
+  m = u & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0) {
+    e = -1074;  // subnormal
+  } else {
+    m |= std::uint64_t{1} << 52;
+    e = biased - 1075;
+  }
   const int z = std::countr_zero(m);
   m >>= z;
   e += z;
@@ -124,22 +140,23 @@ Big to_big(const DDReal& a, int e0) noexcept {
   return r;
 }
 
-/// x 2^e0 rounded to the nearest binary64 (ties to even).  Exact below 2^53;
-/// above, the top 63 bits with a sticky bit for the rest convert with one
-/// rounding, and the result is a normal number, so the scaling is exact.
+/// x 2^e0 rounded to the nearest binary64 (ties to even).  Below 2^63 one
+/// conversion rounds; above, the top 63 bits with a sticky bit for the rest
+/// convert with one rounding.  From 2^53 on the result is a normal number
+/// (e0 >= -1074), so the scaling is exact.
 double to_double(const Big& x, int e0) noexcept {
   const int t = x.top();
   if (t < 0) return 0.0;
-  if (t < 53) return std::ldexp(static_cast<double>(x.w[0]), e0);
-  std::uint64_t top = 0;
-  for (int i = 0; i < 63; ++i) top = (top << 1) | (x.bit(t - i) ? 1u : 0u);
-  for (int i = t - 63; i >= 0; --i) {
-    if (x.bit(i)) {
-      top |= 1u;
-      break;
-    }
-  }
-  return std::ldexp(static_cast<double>(static_cast<std::int64_t>(top)), t - 62 + e0);
+  if (t < 63) return std::ldexp(static_cast<double>(static_cast<std::int64_t>(x.w[0])), e0);
+  const int s = t - 62;  // bits t .. s are kept
+  const int q = s / 64, b = s % 64;
+  std::uint64_t top = x.w[q] >> b;
+  if (b != 0) top |= x.w[q + 1] << (64 - b);
+  top &= (std::uint64_t{1} << 63) - 1;
+  bool sticky = b != 0 && (x.w[q] & ((std::uint64_t{1} << b) - 1)) != 0;
+  for (int i = 0; i < q && !sticky; ++i) sticky = x.w[i] != 0;
+  if (sticky) top |= 1;
+  return std::ldexp(static_cast<double>(static_cast<std::int64_t>(top)), s + e0);
 }
 
 /// The nearest pair to x 2^e0: hi = x rounded, lo = (x - hi) rounded.
@@ -188,10 +205,7 @@ DDReal fmod(const DDReal& a, const DDReal& b) noexcept {
   if (steps > 0) r = ba.shifted_right(steps);
   r.n = bb.n;
   if (!r.less(bb)) r.sub(bb);
-  for (int i = steps - 1; i >= 0; --i) {
-    r.shift_in(ba.bit(i));
-    if (!r.less(bb)) r.sub(bb);
-  }
+  for (int i = steps - 1; i >= 0; --i) r.shift_in_reduce(ba.bit(i), bb);
   // The sign of a; a zero lo word stays +0, as the kernels leave it.
   DDReal m = big_to_ddreal(r, e0);
   if (std::signbit(a.hi)) m = DDReal(-m.hi, m.lo == 0.0 ? 0.0 : -m.lo);
