@@ -8,10 +8,16 @@
 //  2. The same template in four threads at once, each with its own inputs.
 //  3. An error as an exception: under a dd::stop_guard a routine that refuses
 //     its argument throws dd::stop_error instead of ending the process.
+//  4. Decimal text both ways: dd::to_chars writes the shortest text that reads
+//     back as the same pair, or the value rounded to the digits asked for, and
+//     dd::from_chars reads it back.
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <numbers>
+#include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -31,10 +37,11 @@ T true_anomaly(T mean_anomaly, T e) {
   return 2 * atan(sqrt((1 + e) / (1 - e)) * tan(big_e / 2));
 }
 
+/// The value rounded correctly to 32 significant digits.
 void show(const char* label, const dd::DDReal& a) {
-  char text[48];
-  dd::DDEFORMAT(a, 48, 36, text);
-  std::printf("%-22s %.48s\n", label, text);
+  char text[64];
+  const std::to_chars_result w = dd::to_chars(text, text + sizeof text, a, std::chars_format::general, 32);
+  std::printf("%-22s %.*s\n", label, static_cast<int>(w.ptr - text), text);
 }
 
 /// M back from the true anomaly by Kepler's equation.
@@ -82,6 +89,15 @@ int main() {
   } catch (const dd::stop_error& err) {
     std::printf("caught: %s\n", err.what());
   }
+
+  // 4. The shortest text of the result, and back to the same two words.
+  char text[64];
+  const std::to_chars_result w = dd::to_chars(text, text + sizeof text, in_dd);
+  const std::string_view shortest(text, static_cast<std::size_t>(w.ptr - text));
+  DDReal read;
+  const std::from_chars_result r = dd::from_chars(shortest.data(), shortest.data() + shortest.size(), read);
+  std::printf("shortest text          %.*s\n", static_cast<int>(shortest.size()), shortest.data());
+  ok = ok && w.ec == std::errc() && r.ec == std::errc() && read.hi == in_dd.hi && read.lo == in_dd.lo;
 
   std::printf("%s\n", ok ? "using ddkit from C++: ok" : "using ddkit from C++: WRONG");
   return ok ? 0 : 1;
