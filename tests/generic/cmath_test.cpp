@@ -118,6 +118,20 @@ TEST(generic_code, rounding_to_integers_uses_both_words) {
     EXPECT_WORDS(round(c.a), c.round_hi, c.round_lo);
     EXPECT_WORDS(trunc(c.a), c.trunc_hi, c.trunc_lo);
   }
+  // Random pairs of every size from 2^-4 to 2^120, against MPFR's exact rounding.
+  dd::test::RandomDD rnd(7);
+  for (int k = 0; k < 4000; ++k) {
+    const DDReal a = rnd(-4, 120);
+    const auto check = [&a](DDReal got, mpfr_rnd_t mode, const char* name) {
+      Mp want(a);
+      mpfr_rint(want, want, mode);
+      ASSERT_EQ(rel_ulps(got, want), 0.0) << name << " of " << a.hi << " + " << a.lo;
+    };
+    check(floor(a), MPFR_RNDD, "floor");
+    check(ceil(a), MPFR_RNDU, "ceil");
+    check(round(a), MPFR_RNDNA, "round");
+    check(trunc(a), MPFR_RNDZ, "trunc");
+  }
   // Below 2^105 trunc keeps DDINFR's words.
   DDReal t, f;
   dd::DDINFR(DDReal(-7.75, 1e-17), t, f);
