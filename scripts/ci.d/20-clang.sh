@@ -29,6 +29,7 @@ cmake -S "${src}" -B "${build}" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=
 # One line per compile command in compile_commands.json.
 missing="$(grep '"command":' "${build}/compile_commands.json" | grep -v -- '-ffp-contract=off' || true)"
 [[ -z "${missing}" ]] || { say "compile commands without -ffp-contract=off:"; echo "${missing}" | head; exit 1; }
+say "all $(grep -c '"command":' "${build}/compile_commands.json") compile commands have -ffp-contract=off"
 
 say "building (log ${build}/build.log)"
 cmake --build "${build}" -j "${jobs}" >"${build}/build.log" 2>&1 || { tail -n 60 "${build}/build.log"; exit 1; }
