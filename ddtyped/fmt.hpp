@@ -108,6 +108,15 @@ struct fmt_spec {
     return f;
   }
 
+  /// Writes text_of(f) for this spec's real_format f (dynamic width and
+  /// precision taken from ctx), padded as the spec asks.
+  template <class FormatContext, class TextOf>
+  auto emit(FormatContext& ctx, TextOf text_of, bool may_zero_pad) const -> decltype(ctx.out()) {
+    int w = 0;
+    const real_format f = resolve(ctx, w);
+    return write(ctx.out(), text_of(f), w, may_zero_pad);
+  }
+
   /// The text of a for f.  As {fmt} does for a double, '#' with the general
   /// format keeps a digit after the point of a fixed-form text ("2.0", not "2.").
   std::string text(const DDReal& a, const real_format& f) const {
@@ -180,9 +189,8 @@ template <>
 struct fmt::formatter<dd::DDReal> : dd::detail::fmt_spec {
   template <class FormatContext>
   auto format(const dd::DDReal& a, FormatContext& ctx) const -> decltype(ctx.out()) {
-    int w = 0;
-    const dd::detail::real_format f = resolve(ctx, w);
-    return write(ctx.out(), text(a, f), w, std::isfinite(a.hi) && std::isfinite(a.lo));
+    return emit(ctx, [&](const dd::detail::real_format& f) { return text(a, f); },
+                std::isfinite(a.hi) && std::isfinite(a.lo));
   }
 };
 
@@ -190,8 +198,7 @@ template <>
 struct fmt::formatter<dd::DDComplex> : dd::detail::fmt_spec {
   template <class FormatContext>
   auto format(const dd::DDComplex& z, FormatContext& ctx) const -> decltype(ctx.out()) {
-    int w = 0;
-    const dd::detail::real_format f = resolve(ctx, w);
-    return write(ctx.out(), '(' + text(z.re, f) + ',' + text(z.im, f) + ')', w, false);
+    return emit(ctx, [&](const dd::detail::real_format& f) { return '(' + text(z.re, f) + ',' + text(z.im, f) + ')'; },
+                false);
   }
 };
