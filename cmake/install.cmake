@@ -32,7 +32,7 @@ foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
   endforeach()
 endforeach()
 # Of the batch routines only the interface is public; the lanes are private.
-install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ddbatch)
+install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR}/ddbatch)
 
 install(TARGETS dd EXPORT ddkitTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
