@@ -234,7 +234,10 @@ void register_cases() {
     word(out, dd::DDDIGIN(s, n));
   });
   add("DDDIGOUT", [](Rng& r, std::string& out) {
-    const double a = std::trunc(std::ldexp(r.mantissa(), r.integer(0, 60))) * ((r.next() & 1) ? -1.0 : 1.0);
+    // One draw per statement, in the order GCC took them (operand order is unspecified).
+    const int e = r.integer(0, 60);
+    const double m = std::trunc(std::ldexp(r.mantissa(), e));
+    const double a = m * ((r.next() & 1) ? -1.0 : 1.0);
     const int n = r.integer(-1, 32);
     char b[32];
     dd::DDDIGOUT(a, n, b);

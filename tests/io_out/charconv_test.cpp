@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "ddtyped/charconv.hpp"
 #include "ddtyped/limits.hpp"
@@ -224,7 +225,9 @@ TEST(from_chars, syntax_and_errors_as_for_double) {
     }
   }
   DDReal v;
-  EXPECT_TRUE(dd::from_chars("1", "1" + 1, v, std::chars_format::hex).ec == std::errc::invalid_argument);
+  const std::string_view one = "1";
+  EXPECT_TRUE(dd::from_chars(one.data(), one.data() + one.size(), v, std::chars_format::hex).ec ==
+              std::errc::invalid_argument);
 }
 
 }  // namespace
