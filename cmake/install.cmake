@@ -18,7 +18,7 @@ set(DD_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/ddkit" CACHE STRING
 install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${dir}
-          FILES_MATCHING PATTERN "*.hpp")
+          FILES_MATCHING PATTERN "*.hpp" PATTERN "*_impl.hpp" EXCLUDE)
 endforeach()
 
 install(TARGETS dd EXPORT ddkitTargets

@@ -39,8 +39,6 @@
 //   K_n, K_nu     -, 2^8   2^5.4   2^6.4     2^6
 #pragma once
 
-#include <vector>
-
 #include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
 
@@ -94,34 +92,6 @@ inline constexpr char kBesselKrDomain[] = "('*** DDBESSELKR: First argument < 0 
 inline constexpr char kBesselKrLoop1[] = "('*** DDBESSELKR: Loop end error 1')";
 inline constexpr char kBesselKrLoop2[] = "('*** DDBESSELKR: Loop end error 2')";
 }  // namespace msg
-
-namespace detail {
-
-/// J_n(x) and the sums over J_k(x) that give Y_0 and Y_1 (the Neumann
-/// series), for x > 0,
-/// by Miller's backward recurrence J_{k-1} = (2k/x) J_k - J_{k+1} from
-/// k = max(n, x) + 20 + 20 max(n, x)^(1/3) (measured: 36 steps beyond max(n, x)
-/// suffice at 5, 70 at 47, 186 at 1000 for 2^-110), normalised by
-/// J_0 + 2 sum J_{2k} = 1.  The recurrence runs toward the dominant
-/// solution, so its rounding errors do not grow; values are rescaled by
-/// exact powers of two on the way.
-struct BesselJSums {
-  DDReal jn;      ///< J_n
-  DDReal j0, j1;  ///< J_0, J_1
-  DDReal y0;      ///< sum_{k>=1} (-1)^k J_{2k} / k
-  DDReal y1;      ///< sum_{k>=1} (-1)^k (2k+1) J_{2k+1} / (k (k+1))
-};
-/// Without with_sums only jn, j0 and j1 are formed (the sums are left zero).
-/// With side, each step of the recurrence also advances that logarithm (an
-/// independent chain that the processor overlaps with the recurrence).
-void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums, LogSteps* side = nullptr);
-
-/// j[k] = J_k(x) for k = 0 .. N, x > 0, by the same recurrence and
-/// normalisation, with N = the starting order for max(n, x) (J_N is below
-/// 2^-110 of the largest J_k).
-void bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j);
-
-}  // namespace detail
 
 /// zz = J_nu(rr); rr = 0 is refused.  J_{-n} = (-1)^n J_n, J_n(-x) = (-1)^n J_n(x).
 void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz);

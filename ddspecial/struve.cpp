@@ -5,7 +5,7 @@
 
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
-#include "ddspecial/bessel.hpp"
+#include "ddspecial/bessel_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -18,7 +18,7 @@ using detail::negligible;
 /// r_k = r_{k-1} (k+nu)/k), H = (4/sqrt(pi)) sum_k r_k (2k+nu+1) J_{2k+nu+1} / ((2k+1)(2k+2nu+1)).
 DDReal struve_bessel_series(int nu, const DDReal& x) {
   std::vector<DDReal> j;
-  detail::bessel_j_table(x, nu + 1, j);
+  detail::bessel::bessel_j_table(x, nu + 1, j);
   DDReal pi, rp, r(1.0), s(0.0);
   DDPI(pi);
   DDSQRT(pi, rp);
@@ -71,8 +71,7 @@ void DDSTRUVEHN(int nu, const DDReal& ss, DDReal& zz) {
   DDReal g, s;
   DDMUL(g1, g2, g);
   DDDIV(t, g, s);
-  bool done = false;
-  for (int k = 1; k <= kStruveMaxTerms; ++k) {
+  detail::run_series(kStruveMaxTerms, msg::kStruveLoopEnd, [&](int k) {
     DDMUL(w, t, t);
     DDMULD(g1, static_cast<double>(k) + 0.5, g1);
     DDMULD(g2, (static_cast<double>(k) + static_cast<double>(nu)) + 0.5, g2);
@@ -80,12 +79,8 @@ void DDSTRUVEHN(int nu, const DDReal& ss, DDReal& zz) {
     DDMUL(g1, g2, g);
     DDDIV(t, g, u);
     DDADD(s, u, s);
-    if (negligible(u, eps, s)) {
-      done = true;
-      break;
-    }
-  }
-  if (!done) detail::fail(msg::kStruveLoopEnd);
+    return negligible(u, eps, s);
+  });
   DDReal h, p;
   DDMULD(x, 0.5, h);
   DDNPWR(h, nu + 1, p);

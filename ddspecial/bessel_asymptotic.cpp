@@ -1,0 +1,168 @@
+// Bessel functions above the switch: Hankel's expansion for J and Y, the
+// large-argument series for I and K.
+#include "ddspecial/bessel_impl.hpp"
+
+#include <cmath>
+
+#include "ddelem/ddelem.hpp"
+#include "ddreal/outfmt.hpp"
+#include "ddreal/power.hpp"
+#include "ddspecial/series.hpp"
+
+namespace dd::detail::bessel {
+
+// ---- Hankel's expansion (J and Y above the switch) ---------------------------
+
+/// J (want_y false) or Y of the order whose mu = 4 nu^2 and (nu/2) pi are given, at x > 0:
+///   P = sum (-1)^k a_{2k}(nu) / x^{2k},  Q = sum (-1)^k a_{2k+1}(nu) / x^{2k+1},
+///   chi = x - (nu/2) pi - pi/4,
+///   J = sqrt(2/(pi x)) (P cos chi - Q sin chi),  Y = sqrt(2/(pi x)) (P sin chi + Q cos chi).
+void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
+            DDReal& out) {
+  const DDReal eps = detail::kSeriesEps;
+  DDReal x2;
+  DDMUL(x, x, x2);
+  DDReal p(1.0), a(1.0), b(1.0);
+  DDReal v, e = x, q;
+  DDSUB(mu, DDReal(1.0), v);
+  DDDIVD(v, 8.0, v);
+  DDDIV(v, e, q);
+  run_series(kBesselMaxTerms, loop_msg, [&](int k) {
+    const double k2 = 2.0 * k;
+    const double s1 = ((k2 - 1.0) * 2.0 - 1.0) * ((k2 - 1.0) * 2.0 - 1.0);
+    const double s2 = (k2 * 2.0 - 1.0) * (k2 * 2.0 - 1.0);
+    const double s3 = ((k2 + 1.0) * 2.0 - 1.0) * ((k2 + 1.0) * 2.0 - 1.0);
+    DDReal m1, m2, m3, f, tp, tq;
+    DDSUB(mu, DDReal(s1), m1);
+    DDSUB(mu, DDReal(s2), m2);
+    DDSUB(mu, DDReal(s3), m3);
+    DDMUL(m1, m2, f);
+    DDMUL(a, f, a);
+    DDNEG(a, a);
+    DDMULD(b, ((k2 - 1.0) * k2) * 64.0, b);
+    DDMUL(b, x2, b);
+    DDDIV(a, b, tp);
+    DDADD(p, tp, p);
+    DDMUL(m2, m3, f);
+    DDMUL(v, f, v);
+    DDNEG(v, v);
+    DDMULD(e, (k2 * (k2 + 1.0)) * 64.0, e);
+    DDMUL(e, x2, e);
+    DDDIV(v, e, tq);
+    DDADD(q, tq, q);
+    return negligible(tp, eps, p) && negligible(tq, eps, q);
+  });
+  DDReal pi, quarter_pi, chi, c, s;
+  DDPI(pi);
+  DDMULD(pi, 0.25, quarter_pi);
+  DDSUB(x, half_nu_pi, chi);
+  DDSUB(chi, quarter_pi, chi);
+  DDCSSNR(chi, c, s);
+  DDReal px, r, t1, t2, comb;
+  DDMUL(pi, x, px);
+  DDDIV(DDReal(2.0), px, r);
+  DDSQRT(r, r);
+  if (want_y) {
+    DDMUL(p, s, t1);
+    DDMUL(q, c, t2);
+    DDADD(t1, t2, comb);
+  } else {
+    DDMUL(p, c, t1);
+    DDMUL(q, s, t2);
+    DDSUB(t1, t2, comb);
+  }
+  DDMUL(r, comb, out);
+}
+
+/// mu = n*n*4 as a binary64, (n/2) pi by DDMULD of pi with n*0.5.
+void integer_order_hankel_args(int n, DDReal& mu, DDReal& half_nu_pi) noexcept {
+  const double dn = static_cast<double>(n);
+  mu = DDReal((dn * dn) * 4.0);
+  DDReal pi;
+  DDPI(pi);
+  DDMULD(pi, dn * 0.5, half_nu_pi);
+}
+
+/// mu = (nu*nu)*4 and (pi*nu)*0.5 in double-double.
+void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) noexcept {
+  DDMUL(nu, nu, mu);
+  DDMULD(mu, 4.0, mu);
+  DDReal pi;
+  DDPI(pi);
+  DDMUL(pi, nu, half_nu_pi);
+  DDMULD(half_nu_pi, 0.5, half_nu_pi);
+}
+
+// ---- the large-argument series of I and K --------------------------------------
+
+/// e^{-x} for x >= 0 beyond the exponential's range too: (e^{-x/m})^m with x/m < 256.
+DDReal exp_minus(const DDReal& x) {
+  if (x.hi > 800.0) return DDReal(0.0);  // below the smallest subnormal
+  const int m = static_cast<int>(std::ceil(x.hi / 256.0));
+  DDReal t, e;
+  if (m <= 1) {
+    DDNEG(x, t);
+    DDEXP(t, e);
+    return e;
+  }
+  DDDIVD(x, static_cast<double>(m), t);
+  DDNEG(t, t);
+  DDEXP(t, e);
+  DDNPWR(e, m, e);
+  return e;
+}
+
+/// S = sum_k a_k / b_k with a_k = prod_{j<=k} (mu - (2j-1)^2), negated for I at each
+/// step, and b_k = prod_{j<=k} 8 j x; then
+///   I = (e^x / sqrt(2 pi x)) S,   K = (sqrt(pi / (2x)) / e^x) S.
+/// From x = 300 on, beyond the exponential's own range, e^x is (e^{x/m})^m and
+/// K is sqrt(pi/(2x)) e^{-x} S.
+void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out) {
+  const DDReal eps = detail::kSeriesEps;
+  DDReal s(1.0), a(1.0), b(1.0);
+  run_series(kBesselMaxTerms, loop_msg, [&](int k) {
+    const double o = 2.0 * k - 1.0;
+    DDReal sq, f, xk, t;
+    DDMUL(DDReal(o), DDReal(o), sq);
+    DDSUB(mu, sq, f);
+    DDMUL(a, f, a);
+    if (!k_form) DDNEG(a, a);
+    DDMULD(x, 8.0 * k, xk);
+    DDMUL(b, xk, b);
+    DDDIV(a, b, t);
+    DDADD(s, t, s);
+    return negligible(t, eps, s);
+  });
+  DDReal pi, r, ex, t;
+  DDPI(pi);
+  if (k_form) {
+    DDReal x2;
+    DDMULD(x, 2.0, x2);
+    DDDIV(pi, x2, r);
+    DDSQRT(r, r);
+    if (x.hi < detail::kExpLimit) {
+      DDEXP(x, ex);
+      DDDIV(r, ex, t);
+    } else {
+      DDMUL(r, exp_minus(x), t);
+    }
+  } else {
+    DDReal tp;
+    DDMULD(pi, 2.0, tp);
+    DDMUL(tp, x, r);
+    DDSQRT(r, r);
+    if (x.hi < detail::kExpLimit) {
+      DDEXP(x, ex);
+    } else {  // e^x = (e^{x/m})^m with x/m < 256, beyond the exponential's own range
+      const int m = static_cast<int>(std::ceil(x.hi / 256.0));
+      DDReal xm;
+      DDDIVD(x, static_cast<double>(m), xm);
+      DDEXP(xm, ex);
+      DDNPWR(ex, m, ex);
+    }
+    DDDIV(ex, r, t);
+  }
+  DDMUL(t, s, out);
+}
+
+}  // namespace dd::detail::bessel
