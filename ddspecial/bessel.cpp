@@ -16,13 +16,98 @@ namespace {
 
 using namespace detail::bessel;
 
-/// A DDReal order's integer when its fraction is zero: the hi word rounded half away from zero.
+/// A DDReal order's integer when its fraction is zero and it lies within the
+/// recurrences' reach: the hi word rounded half away from zero.  Larger
+/// integral orders stay with the real-order routines (as an int they would
+/// wrap around).
 bool integral_order(const DDReal& nu, int& n) {
   DDReal ip, fp;
   DDINFR(nu, ip, fp);
-  if (fp.hi != 0.0) return false;
+  if (fp.hi != 0.0 || !(std::fabs(nu.hi) <= kBesselMaxRecurrence)) return false;
   n = static_cast<int>(std::lround(nu.hi));
   return true;
+}
+
+/// |nu| without overflow at INT_MIN.
+long long magnitude(int nu) noexcept { return nu < 0 ? -static_cast<long long>(nu) : nu; }
+
+/// True when |J_nu(x)| (modified false) or I_nu(x) (modified true), nu >= 0,
+/// x > 0, is certainly below half the smallest subnormal: by the bound
+/// (x/2)^nu / Gamma(nu+1), times e^{x^2/(4(nu+1))} for I.  A decision only,
+/// with a wide margin, so binary64 logarithms do.
+bool underflows(double nu, double x, bool modified) noexcept {
+  double l = nu * std::log(x * 0.5) - std::lgamma(nu + 1.0);
+  if (modified) l += (x * x) / (4.0 * (nu + 1.0));
+  return l < -760.0;
+}
+
+/// Stops with msg unless |r| lies within the kernels' range.
+void check_range(const DDReal& r, const char* msg) {
+  if (!(std::fabs(r.hi) <= detail::kSplitLimit)) detail::fail(msg);
+}
+
+/// J_nu or Y_nu (want_y) of a real order (any size) at x by Hankel's
+/// expansion where x passes the switch and it reaches working precision.
+bool hankel_real(const DDReal& nu, const DDReal& x, bool want_y, const char* loop2, DDReal& out) {
+  if (below_switch(x)) return false;
+  DDReal mu, hp;
+  real_order_hankel_args(nu, mu, hp);
+  return hankel(mu, hp, x, want_y, loop2, out);
+}
+
+/// I_nu or K_nu (k_form) by the large-argument series where x passes the
+/// switch and it reaches working precision.
+bool ik_real(const DDReal& nu, const DDReal& x, bool k_form, const char* loop2, DDReal& out) {
+  if (below_switch(x)) return false;
+  DDReal mu;
+  DDMUL(nu, nu, mu);
+  DDMULD(mu, 4.0, mu);
+  return ik_asymptotic(mu, x, k_form, loop2, out);
+}
+
+/// nu = mu + n with n = floor(nu) and 0 <= mu < 1 (nu >= 0).
+int split_floor(const DDReal& nu, DDReal& mu) {
+  DDReal ip;
+  DDINFR(nu, ip, mu);
+  return static_cast<int>(ip.hi);
+}
+
+/// |nu| = nl + mu with nl the nearest integer, |mu| <= 1/2.
+int split_nearest(const DDReal& nu, DDReal& mu) {
+  DDReal av, nl;
+  DDABS(nu, av);
+  DDNINT(av, nl);
+  DDSUB(av, nl, mu);
+  return static_cast<int>(nl.hi);
+}
+
+/// J_n(x), n > kBesselSeriesMaxOrder or where Hankel's expansion falls
+/// short: zero where it underflows, else Miller's recurrence within its reach.
+DDReal j_integer_fallback(int n, const DDReal& x, const char* order_msg) {
+  if (underflows(n, x.hi, false)) return DDReal(0.0);
+  if (x.hi > kBesselMaxRecurrence) detail::fail(order_msg);
+  BesselJSums js;
+  bessel_j_sums(x, n, js, false);
+  return js.jn;
+}
+
+/// sin(a pi) for 0 <= a <= kBesselMaxRecurrence from its distance to the nearest integer.
+DDReal sin_pi(const DDReal& a) {
+  DDReal m, d, sn, cs;
+  DDNINT(a, m);
+  DDSUB(a, m, d);
+  DDReal ad;
+  DDABS(d, ad);
+  if (ad.hi <= 0.25) {
+    sincos_pi_small(d, sn, cs);
+  } else {
+    DDReal pi, t;
+    DDPI(pi);
+    DDMUL(d, pi, t);
+    DDCSSNR(t, cs, sn);
+  }
+  if ((static_cast<long long>(m.hi) & 1) != 0) DDNEG(sn, sn);
+  return sn;
 }
 
 }  // namespace
@@ -31,19 +116,31 @@ bool integral_order(const DDReal& nu, int& n) {
 
 void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
   if (rr.hi == 0.0) detail::fail(msg::kBesselJnrZero);
-  const int n = nu < 0 ? -nu : nu;
+  const long long an = magnitude(nu);
   DDReal x, r;
   DDABS(rr, x);
-  if (in_miller_range(x)) {
-    BesselJSums js;
-    bessel_j_sums(x, n, js, false);
-    r = js.jn;
-  } else if (below_switch(rr)) {
-    integer_order_series(n, x, true, msg::kBesselJnrLoop1, r);
+  if (an > kBesselMaxRecurrence) {
+    if (!hankel_real(DDReal(static_cast<double>(an)), x, false, msg::kBesselJnrLoop2, r)) {
+      if (!underflows(static_cast<double>(an), x.hi, false)) detail::fail(msg::kBesselJnrOrder);
+      r = DDReal(0.0);
+    }
   } else {
-    DDReal mu, hp;
-    integer_order_hankel_args(n, mu, hp);
-    hankel(mu, hp, x, false, msg::kBesselJnrLoop2, r);
+    const int n = static_cast<int>(an);
+    if (in_miller_range(x)) {
+      BesselJSums js;
+      bessel_j_sums(x, n, js, false);
+      r = js.jn;
+    } else if (below_switch(rr)) {
+      if (n <= kBesselSeriesMaxOrder) {
+        integer_order_series(n, x, true, msg::kBesselJnrLoop1, r);
+      } else {
+        r = j_integer_fallback(n, x, msg::kBesselJnrOrder);
+      }
+    } else {
+      DDReal mu, hp;
+      integer_order_hankel_args(n, mu, hp);
+      if (!hankel(mu, hp, x, false, msg::kBesselJnrLoop2, r)) r = j_integer_fallback(n, x, msg::kBesselJnrOrder);
+    }
   }
   if ((nu & 1) != 0 && ((nu < 0) != (rr.hi < 0.0))) DDNEG(r, r);
   zz = r;
@@ -51,11 +148,22 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
 
 void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
   if (rr.hi == 0.0) detail::fail(msg::kBesselYnrZero);
-  const int n = nu < 0 ? -nu : nu;
+  const long long an = magnitude(nu);
   DDReal x, r;
   DDABS(rr, x);
-  if (in_miller_range(x)) {
+  if (an > kBesselMaxRecurrence) {
+    if (!hankel_real(DDReal(static_cast<double>(an)), x, true, msg::kBesselYnrLoop2, r)) {
+      detail::fail(msg::kBesselYnrOrder);
+    }
+  } else if (const int n = static_cast<int>(an); in_miller_range(x)) {
     r = bessel_y_neumann(n, x);
+  } else if (below_switch(rr) && n > kBesselSeriesMaxOrder) {
+    // Y_0 and Y_1 by the series, then upward.
+    DDReal y0, y1, xi;
+    DDBESSELYNR(0, x, y0);
+    DDBESSELYNR(1, x, y1);
+    DDDIV(DDReal(1.0), x, xi);
+    r = climb_y(DDReal(0.0), n, xi, y0, y1);
   } else if (below_switch(rr)) {
     // J_n(x) here is DDBESSELJNR's power series (0 < x < 8, n >= 0): its sum
     // times (x/2)^n, summed beside the psi-weighted series.
@@ -89,8 +197,18 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
   } else {
     DDReal mu, hp;
     integer_order_hankel_args(n, mu, hp);
-    hankel(mu, hp, x, true, msg::kBesselYnrLoop2, r);
+    if (!hankel(mu, hp, x, true, msg::kBesselYnrLoop2, r)) {
+      // The order is too large for the expansion: Y_0 and Y_1 from it, then upward.
+      DDReal y0, y1, xi;
+      integer_order_hankel_args(0, mu, hp);
+      hankel(mu, hp, x, true, msg::kBesselYnrLoop2, y0);
+      integer_order_hankel_args(1, mu, hp);
+      hankel(mu, hp, x, true, msg::kBesselYnrLoop2, y1);
+      DDDIV(DDReal(1.0), x, xi);
+      r = climb_y(DDReal(0.0), n, xi, y0, y1);
+    }
   }
+  check_range(r, msg::kBesselYnrOverflow);
   if ((nu & 1) != 0 && ((nu < 0) != (rr.hi < 0.0))) DDNEG(r, r);
   zz = r;
 }
@@ -107,15 +225,38 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   const DDReal v = nu;
   DDReal x, r;
   DDABS(rr, x);
-  if (in_miller_range(x)) {
+  const double av = std::fabs(v.hi);
+  if (av > kBesselMaxRecurrence) {
+    if (!hankel_real(v, x, false, msg::kBesselJrLoop2, r)) {
+      // J_-N = (-1)^N J_N for an integral order; otherwise a negative order overflows.
+      DDReal ip, fp;
+      DDINFR(v, ip, fp);
+      if ((v.hi < 0.0 && fp.hi != 0.0) || !underflows(av, x.hi, false)) detail::fail(msg::kBesselJrOrder);
+      r = DDReal(0.0);
+    }
+  } else if (in_miller_range(x)) {
     r = bessel_j_real_miller(v, x);
   } else if (below_switch(rr)) {
-    real_order_series(v, x, rr, true, msg::kBesselJrLoop1, r);
+    if (av <= kBesselSeriesMaxOrder) {
+      real_order_series(v, x, rr, true, msg::kBesselJrLoop1, r);
+    } else if (v.hi > 0.0 && underflows(av, x.hi, false)) {
+      r = DDReal(0.0);
+    } else {
+      r = bessel_j_real_miller(v, x);
+    }
   } else {
     DDReal mu, hp;
     real_order_hankel_args(v, mu, hp);
-    hankel(mu, hp, x, false, msg::kBesselJrLoop2, r);
+    if (!hankel(mu, hp, x, false, msg::kBesselJrLoop2, r)) {
+      if (v.hi > 0.0 && underflows(av, x.hi, false)) {
+        r = DDReal(0.0);
+      } else {
+        if (x.hi > kBesselMaxRecurrence) detail::fail(msg::kBesselJrOrder);
+        r = bessel_j_real_miller(v, x);
+      }
+    }
   }
+  check_range(r, msg::kBesselJrOverflow);
   zz = r;
 }
 
@@ -127,17 +268,25 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselYrDomain);
   const DDReal v = nu, x = rr;
+  if (std::fabs(v.hi) > kBesselMaxRecurrence) {
+    if (x.hi <= 0.0) detail::fail(msg::kBesselJrNotPositive);
+    if (!hankel_real(v, x, true, msg::kBesselYrLoop2, zz)) detail::fail(msg::kBesselYrOrder);
+    check_range(zz, msg::kBesselYrOverflow);
+    return;
+  }
   if (x.hi > 0.0) {
     // Within 1/8 of an integer m the quotient below divides a cancelled
     // difference by a small sine; take Y_{delta+|m|} directly instead, and
-    // for negative orders Y_-a = cos(a pi) Y_a + sin(a pi) J_a.
+    // for negative orders Y_-a = cos(a pi) Y_a + sin(a pi) J_a.  So also for
+    // orders whose J_-nu the power series cannot form.
     DDReal m, delta, ad;
     DDNINT(v, m);
     DDSUB(v, m, delta);
     DDABS(delta, ad);
-    if (ad.hi < kBesselYNearInteger) {
+    if (ad.hi < kBesselYNearInteger || std::fabs(v.hi) > kBesselSeriesMaxOrder) {
       if (v.hi > 0.0) {
         zz = bessel_y_small_fraction(delta, static_cast<int>(m.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
+        check_range(zz, msg::kBesselYrOverflow);
         return;
       }
       DDReal a, ma, da, ya, ja, sn, cs, t;
@@ -145,6 +294,7 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       DDNEG(m, ma);
       DDNEG(delta, da);  // a = ma + da
       ya = bessel_y_small_fraction(da, static_cast<int>(ma.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
+      check_range(ya, msg::kBesselYrOverflow);
       DDBESSELJR(a, x, ja);
       sincos_pi_small(da, sn, cs);
       if ((static_cast<long long>(ma.hi) & 1) != 0) {
@@ -167,6 +317,7 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   DDMUL(jp, cs, r);
   DDSUB(r, jm, r);
   DDDIV(r, sn, zz);
+  check_range(zz, msg::kBesselYrOverflow);
 }
 
 // ---- I and K of integer order ---------------------------------------------------------------
@@ -174,14 +325,32 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
   if (rr.hi == 0.0) detail::fail(msg::kBesselInrZero);
   if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselInrTooLarge, {kBesselIMaxArg});
-  const int n = nu < 0 ? -nu : nu;
+  const long long an = magnitude(nu);
   DDReal x, r;
   DDABS(rr, x);
-  if (below_switch(rr)) {
+  if (an > kBesselMaxRecurrence) {
+    if (!ik_real(DDReal(static_cast<double>(an)), x, false, msg::kBesselInrLoop2, r)) {
+      if (!underflows(static_cast<double>(an), x.hi, true)) detail::fail(msg::kBesselInrOrder);
+      r = DDReal(0.0);
+    }
+  } else if (const int n = static_cast<int>(an); below_switch(rr) && n <= kBesselSeriesMaxOrder) {
     integer_order_series(n, x, false, msg::kBesselInrLoop1, r);
   } else {
     const double dn = static_cast<double>(n);
-    ik_asymptotic(DDReal((dn * dn) * 4.0), x, false, msg::kBesselInrLoop2, r);
+    if (below_switch(rr) || !ik_asymptotic(DDReal((dn * dn) * 4.0), x, false, msg::kBesselInrLoop2, r)) {
+      // I_0 times I_n / I_0 from Miller's recurrence.
+      if (underflows(dn, x.hi, true)) {
+        r = DDReal(0.0);
+      } else {
+        DDReal i0;
+        if (below_switch(rr)) {
+          integer_order_series(0, x, false, msg::kBesselInrLoop1, i0);
+        } else {
+          ik_asymptotic(DDReal(0.0), x, false, msg::kBesselInrLoop2, i0);
+        }
+        DDMUL(i_ratio_miller(DDReal(0.0), n, x), i0, r);
+      }
+    }
   }
   if (rr.hi < 0.0 && (nu & 1) != 0) DDNEG(r, r);
   zz = r;
@@ -189,11 +358,17 @@ void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
 
 void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
   if (rr.hi == 0.0) detail::fail(msg::kBesselKnrZero);
-  const int n = nu < 0 ? -nu : nu;
+  const long long an = magnitude(nu);
   DDReal x, r;
   DDABS(rr, x);
-  if (in_k_fraction_range(x)) {
+  if (an > kBesselMaxRecurrence) {
+    if (!ik_real(DDReal(static_cast<double>(an)), x, true, msg::kBesselKnrLoop2, r)) {
+      detail::fail(msg::kBesselKnrOrder);
+    }
+  } else if (const int n = static_cast<int>(an); in_k_fraction_range(x)) {
     r = k_fraction(DDReal(0.0), n, x, msg::kBesselKnrLoop1);
+  } else if (below_switch(rr) && n > kBesselSeriesMaxOrder) {
+    r = k_temme(DDReal(0.0), n, x, msg::kBesselKnrLoop1);
   } else if (below_switch(rr)) {
     const DDReal q = quarter_square(x);
     const bool odd = (n & 1) != 0;
@@ -215,8 +390,16 @@ void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
     DDADD(r, rs, r);
   } else {
     const double dn = static_cast<double>(n);
-    ik_asymptotic(DDReal((dn * dn) * 4.0), x, true, msg::kBesselKnrLoop2, r);
+    if (!ik_asymptotic(DDReal((dn * dn) * 4.0), x, true, msg::kBesselKnrLoop2, r)) {
+      // The order is too large for the series: K_0 and K_1 from it, then upward.
+      DDReal k0, k1, xi;
+      ik_asymptotic(DDReal(0.0), x, true, msg::kBesselKnrLoop2, k0);
+      ik_asymptotic(DDReal(4.0), x, true, msg::kBesselKnrLoop2, k1);
+      DDDIV(DDReal(1.0), x, xi);
+      r = climb_k(DDReal(0.0), n, xi, k0, k1);
+    }
   }
+  check_range(r, msg::kBesselKnrOverflow);
   if (rr.hi < 0.0 && (nu & 1) != 0) DDNEG(r, r);
   zz = r;
 }
@@ -231,17 +414,48 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselIrDomain);
   if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselIrTooLarge, {kBesselIMaxArg});
+  if (rr.hi == 0.0) {  // I_nu(0) = 0 for nu > 0
+    zz = DDReal(0.0);
+    return;
+  }
   const DDReal v = nu;
   DDReal x, r;
   DDABS(rr, x);
-  if (below_switch(rr)) {
+  const double av = std::fabs(v.hi);
+  if (av > kBesselMaxRecurrence) {
+    if (!ik_real(v, x, false, msg::kBesselIrLoop2, r)) {
+      if (v.hi < 0.0 || !underflows(av, x.hi, true)) detail::fail(msg::kBesselIrOrder);
+      r = DDReal(0.0);
+    }
+  } else if (below_switch(rr) && av <= kBesselSeriesMaxOrder) {
     real_order_series(v, x, x, false, msg::kBesselIrLoop1, r);
+  } else if (!below_switch(rr) && ik_real(v, x, false, msg::kBesselIrLoop2, r)) {
+    // the large-argument series reached working precision
+  } else if (v.hi < 0.0) {
+    // I_-a = I_a + (2/pi) sin(a pi) K_a.
+    DDReal a, ia, ka, t, pi;
+    DDNEG(v, a);
+    DDBESSELIR(a, x, ia);
+    DDBESSELKR(a, x, ka);
+    DDPI(pi);
+    DDMUL(sin_pi(a), ka, t);
+    DDMULD(t, 2.0, t);
+    DDDIV(t, pi, t);
+    DDADD(ia, t, r);
+  } else if (underflows(av, x.hi, true)) {
+    r = DDReal(0.0);
   } else {
-    DDReal mu;
-    DDMUL(v, v, mu);
-    DDMULD(mu, 4.0, mu);
-    ik_asymptotic(mu, x, false, msg::kBesselIrLoop2, r);
+    // I_mu times I_nu / I_mu from Miller's recurrence, nu = mu + n.
+    DDReal mu, imu;
+    const int nl = split_floor(v, mu);
+    if (below_switch(rr)) {
+      real_order_series(mu, x, x, false, msg::kBesselIrLoop1, imu);
+    } else {
+      ik_real(mu, x, false, msg::kBesselIrLoop2, imu);
+    }
+    DDMUL(i_ratio_miller(mu, nl, x), imu, r);
   }
+  check_range(r, msg::kBesselIrOverflow);
   zz = r;
 }
 
@@ -253,30 +467,40 @@ void DDBESSELKR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselKrDomain);
   const DDReal v = nu, x = rr;
+  if (x.hi > 0.0 && std::fabs(v.hi) > kBesselMaxRecurrence) {
+    if (!ik_real(v, x, true, msg::kBesselKrLoop2, zz)) detail::fail(msg::kBesselKrOrder);
+    check_range(zz, msg::kBesselKrOverflow);
+    return;
+  }
   if (x.hi > 0.0 && !below_switch(x)) {
     // K_nu(x) ~ sqrt(pi/(2x)) e^{-x} sum_k prod_j (mu - (2j-1)^2) / (k! (8x)^k), mu = 4 nu^2.
-    DDReal mu;
-    DDMUL(v, v, mu);
-    DDMULD(mu, 4.0, mu);
-    ik_asymptotic(mu, x, true, msg::kBesselKrLoop2, zz);
+    if (!ik_real(v, x, true, msg::kBesselKrLoop2, zz)) {
+      // The order is too large for the series: K_mu and K_{mu+1} from it, then upward.
+      DDReal mu, mu1, kmu, k1, xi;
+      const int nl = split_nearest(v, mu);
+      DDADD(mu, DDReal(1.0), mu1);
+      ik_real(mu, x, true, msg::kBesselKrLoop2, kmu);
+      ik_real(mu1, x, true, msg::kBesselKrLoop2, k1);
+      DDDIV(DDReal(1.0), x, xi);
+      zz = climb_k(mu, nl, xi, kmu, k1);
+    }
+    check_range(zz, msg::kBesselKrOverflow);
     return;
   }
   if (in_k_fraction_range(x)) {
     // K_{-nu} = K_nu: split |nu| = nl + mu with nl the nearest integer.
-    DDReal av, nl_dd, mu;
-    DDABS(v, av);
-    DDNINT(av, nl_dd);
-    DDSUB(av, nl_dd, mu);
-    zz = k_fraction(mu, static_cast<int>(nl_dd.hi), x, msg::kBesselKrLoop1);
+    DDReal mu;
+    const int nl = split_nearest(v, mu);
+    zz = k_fraction(mu, nl, x, msg::kBesselKrLoop1);
+    check_range(zz, msg::kBesselKrOverflow);
     return;
   }
   if (x.hi > 0.0) {
     // 0 < x < 2: Temme's series, |nu| = nl + mu as above.
-    DDReal av, nl_dd, mu;
-    DDABS(v, av);
-    DDNINT(av, nl_dd);
-    DDSUB(av, nl_dd, mu);
-    zz = k_temme(mu, static_cast<int>(nl_dd.hi), x, msg::kBesselKrLoop1);
+    DDReal mu;
+    const int nl = split_nearest(v, mu);
+    zz = k_temme(mu, nl, x, msg::kBesselKrLoop1);
+    check_range(zz, msg::kBesselKrOverflow);
     return;
   }
   // x <= 0: refused by DDBESSELIR, as K = (pi/2) (I_{-nu} - I_nu) / sin(nu pi) would.

@@ -63,6 +63,16 @@ inline constexpr double kBesselIMaxArg = 690.0;
 /// K by the continued fraction from this x (below kBesselSwitch); the power
 /// series, or the difference of I values for real orders, below it.
 inline constexpr double kBesselKFractionFrom = 2.0;
+/// Orders up to this magnitude are summed by the power series below the switch;
+/// beyond it their factorials and gamma values leave the kernels' range, and
+/// J and I come from Miller's recurrence, Y and K from upward recurrences.
+inline constexpr int kBesselSeriesMaxOrder = 140;
+/// Most steps of a recurrence: orders of larger magnitude, and where Miller's
+/// recurrence would have to start beyond the argument, arguments above it,
+/// are computed only where the asymptotic expansions reach working precision
+/// or the value lies below the smallest subnormal (J, I: zero); elsewhere the
+/// routines stop with their "Order too large" message.
+inline constexpr int kBesselMaxRecurrence = 100000;
 
 namespace msg {
 inline constexpr char kBesselJnrZero[] = "('*** DDBESSELJNR: Second argument is zero')";
@@ -91,6 +101,22 @@ inline constexpr char kBesselIrLoop2[] = "('*** DDBESSELIR: Loop end error 2')";
 inline constexpr char kBesselKrDomain[] = "('*** DDBESSELKR: First argument < 0 and second argument <= 0')";
 inline constexpr char kBesselKrLoop1[] = "('*** DDBESSELKR: Loop end error 1')";
 inline constexpr char kBesselKrLoop2[] = "('*** DDBESSELKR: Loop end error 2')";
+inline constexpr char kBesselJnrOrder[] = "('*** DDBESSELJNR: Order too large for the argument')";
+inline constexpr char kBesselJnrOverflow[] = "('*** DDBESSELJNR: Result overflows')";
+inline constexpr char kBesselYnrOrder[] = "('*** DDBESSELYNR: Order too large for the argument')";
+inline constexpr char kBesselYnrOverflow[] = "('*** DDBESSELYNR: Result overflows')";
+inline constexpr char kBesselInrOrder[] = "('*** DDBESSELINR: Order too large for the argument')";
+inline constexpr char kBesselInrOverflow[] = "('*** DDBESSELINR: Result overflows')";
+inline constexpr char kBesselKnrOrder[] = "('*** DDBESSELKNR: Order too large for the argument')";
+inline constexpr char kBesselKnrOverflow[] = "('*** DDBESSELKNR: Result overflows')";
+inline constexpr char kBesselJrOrder[] = "('*** DDBESSELJR: Order too large for the argument')";
+inline constexpr char kBesselJrOverflow[] = "('*** DDBESSELJR: Result overflows')";
+inline constexpr char kBesselYrOrder[] = "('*** DDBESSELYR: Order too large for the argument')";
+inline constexpr char kBesselYrOverflow[] = "('*** DDBESSELYR: Result overflows')";
+inline constexpr char kBesselIrOrder[] = "('*** DDBESSELIR: Order too large for the argument')";
+inline constexpr char kBesselIrOverflow[] = "('*** DDBESSELIR: Result overflows')";
+inline constexpr char kBesselKrOrder[] = "('*** DDBESSELKR: Order too large for the argument')";
+inline constexpr char kBesselKrOverflow[] = "('*** DDBESSELKR: Result overflows')";
 }  // namespace msg
 
 /// zz = J_nu(rr); rr = 0 is refused.  J_{-n} = (-1)^n J_n, J_n(-x) = (-1)^n J_n(x).

@@ -2,6 +2,7 @@
 // large-argument series for I and K.
 #include "ddspecial/bessel_impl.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ddelem/ddelem.hpp"
@@ -17,7 +18,11 @@ namespace dd::detail::bessel {
 ///   P = sum (-1)^k a_{2k}(nu) / x^{2k},  Q = sum (-1)^k a_{2k+1}(nu) / x^{2k+1},
 ///   chi = x - (nu/2) pi - pi/4,
 ///   J = sqrt(2/(pi x)) (P cos chi - Q sin chi),  Y = sqrt(2/(pi x)) (P sin chi + Q cos chi).
-void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
+///
+/// Returns false (out unwritten) where the expansion cannot give the value to
+/// working precision: its terms grow again before they are negligible, or
+/// its largest term passes 2^18 times the sums (cancellation).
+bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
             DDReal& out) {
   const DDReal eps = detail::kSeriesEps;
   DDReal x2;
@@ -27,6 +32,9 @@ void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
   DDSUB(mu, DDReal(1.0), v);
   DDDIVD(v, 8.0, v);
   DDDIV(v, e, q);
+  TermWatch wp, wq;
+  wp.note(1.0);
+  wq.note(q.hi);
   run_series(kBesselMaxTerms, loop_msg, [&](int k) {
     const double k2 = 2.0 * k;
     const double s1 = ((k2 - 1.0) * 2.0 - 1.0) * ((k2 - 1.0) * 2.0 - 1.0);
@@ -50,8 +58,13 @@ void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
     DDMUL(e, x2, e);
     DDDIV(v, e, tq);
     DDADD(q, tq, q);
+    wp.note(tp.hi);
+    wq.note(tq.hi);
+    if (wp.diverged || wq.diverged) return true;
     return negligible(tp, eps, p) && negligible(tq, eps, q);
   });
+  const double size = std::max(std::fabs(p.hi), std::fabs(q.hi));
+  if (wp.diverged || wq.diverged || !wp.within(size) || !wq.within(size)) return false;
   DDReal pi, quarter_pi, chi, c, s;
   DDPI(pi);
   DDMULD(pi, 0.25, quarter_pi);
@@ -72,6 +85,7 @@ void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
     DDSUB(t1, t2, comb);
   }
   DDMUL(r, comb, out);
+  return true;
 }
 
 /// mu = n*n*4 as a binary64, (n/2) pi by DDMULD of pi with n*0.5.
@@ -117,9 +131,14 @@ DDReal exp_minus(const DDReal& x) {
 ///   I = (e^x / sqrt(2 pi x)) S,   K = (sqrt(pi / (2x)) / e^x) S.
 /// From x = 300 on, beyond the exponential's own range, e^x is (e^{x/m})^m and
 /// K is sqrt(pi/(2x)) e^{-x} S.
-void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out) {
+///
+/// Returns false (out unwritten) where the series cannot give the value to
+/// working precision, as hankel does.
+bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out) {
   const DDReal eps = detail::kSeriesEps;
   DDReal s(1.0), a(1.0), b(1.0);
+  TermWatch w;
+  w.note(1.0);
   run_series(kBesselMaxTerms, loop_msg, [&](int k) {
     const double o = 2.0 * k - 1.0;
     DDReal sq, f, xk, t;
@@ -131,8 +150,10 @@ void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
     DDMUL(b, xk, b);
     DDDIV(a, b, t);
     DDADD(s, t, s);
-    return negligible(t, eps, s);
+    w.note(t.hi);
+    return w.diverged || negligible(t, eps, s);
   });
+  if (w.diverged || !w.within(std::fabs(s.hi))) return false;
   DDReal pi, r, ex, t;
   DDPI(pi);
   if (k_form) {
@@ -163,6 +184,7 @@ void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
     DDDIV(ex, r, t);
   }
   DDMUL(t, s, out);
+  return true;
 }
 
 }  // namespace dd::detail::bessel

@@ -44,11 +44,33 @@ inline void scale(DDReal& a, double f) noexcept {
 
 // ---- Hankel's expansion and the large-argument series of I and K ----------------
 
+/// Watches the terms of an asymptotic series: it diverges once a term grows
+/// again after the terms have begun to fall, and its sum has lost digits to
+/// cancellation when its largest term passes 2^18 times the sum (where the
+/// literal sum is still within about 2^18 units, it is kept).
+struct TermWatch {
+  double last = 0.0, largest = 0.0;
+  bool falling = false, diverged = false;
+  void note(double t) noexcept {
+    t = std::fabs(t);
+    if (!(t <= 0x1p1023)) {  // NaN or infinity
+      diverged = true;
+      return;
+    }
+    if (t > last && falling) diverged = true;
+    if (t < last) falling = true;
+    last = t;
+    if (t > largest) largest = t;
+  }
+  bool within(double sum) const noexcept { return largest <= 0x1p18 * sum; }
+};
+
 /// J (want_y false) or Y of the order whose mu = 4 nu^2 and (nu/2) pi are given, at x > 0:
 ///   P = sum (-1)^k a_{2k}(nu) / x^{2k},  Q = sum (-1)^k a_{2k+1}(nu) / x^{2k+1},
 ///   chi = x - (nu/2) pi - pi/4,
 ///   J = sqrt(2/(pi x)) (P cos chi - Q sin chi),  Y = sqrt(2/(pi x)) (P sin chi + Q cos chi).
-void hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
+/// False (out unwritten) where the expansion does not reach working precision (see TermWatch).
+bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
             DDReal& out);
 /// mu = n*n*4 as a binary64, (n/2) pi by DDMULD of pi with n*0.5.
 void integer_order_hankel_args(int n, DDReal& mu, DDReal& half_nu_pi) noexcept;
@@ -57,7 +79,8 @@ void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) no
 /// e^{-x} for x >= 0 beyond the exponential's range too.
 DDReal exp_minus(const DDReal& x);
 /// I (k_form false) or K of the order whose mu = 4 nu^2 is given, at x > 0, by the large-argument series.
-void ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out);
+/// False (out unwritten) where the series does not reach working precision (see TermWatch).
+bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out);
 
 // ---- power series --------------------------------------------------------------
 
@@ -102,6 +125,11 @@ void bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j);
 DDReal bessel_y_neumann(int n, const DDReal& x);
 /// J_nu(x) for a non-integral order and kBesselMillerFrom <= x, by Miller's recurrence.
 DDReal bessel_j_real_miller(const DDReal& nu, const DDReal& x);
+/// I_{mu+n}(x) / I_mu(x) for mu >= 0, n >= 0, x > 0 by Miller's backward
+/// recurrence I_{v-1} = (2v/x) I_v + I_{v+1}, toward the dominant solution.
+DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x);
+/// Starting order of Miller's recurrence for orders up to n at x.
+int miller_start(int n, const DDReal& x);
 
 // ---- Temme's series and Steed's fractions ------------------------------------------
 
@@ -109,6 +137,12 @@ DDReal bessel_j_real_miller(const DDReal& nu, const DDReal& x);
 DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg);
 /// K_{mu+nl}(x) for |mu| <= 1/2, nl >= 0 and 0 < x < 2 by Temme's series.
 DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg);
+/// K_{mu+nl} from K_mu and K_{mu+1} (xi = 1/x) by K_{v+1} = K_{v-1} + (2v/x) K_v,
+/// upward, where K is the dominant solution; +infinity once K passes the splitting limit.
+DDReal climb_k(const DDReal& mu, int nl, const DDReal& xi, DDReal kmu, DDReal k1);
+/// Y_{mu+n} from Y_mu and Y_{mu+1} (xi = 1/x) by Y_{v+1} = (2v/x) Y_v - Y_{v-1},
+/// upward, where Y is the dominant solution; -infinity once |Y| passes the splitting limit.
+DDReal climb_y(const DDReal& mu, int n, const DDReal& xi, DDReal ymu, DDReal y1);
 /// sin(pi d) and cos(pi d) for |d| <= 1/4 by their Taylor series.
 void sincos_pi_small(const DDReal& d, DDReal& sn, DDReal& cs);
 /// Y_{mu+n}(x) for 0 < |mu| <= 1/2, n >= 0, x > 0, without a division by sin(nu pi).

@@ -23,14 +23,14 @@ const DDReal kTwoOverPi = [] {
   return r;
 }();
 
+}  // namespace
+
 /// Starting order of Miller's recurrence for orders up to n at x.
 int miller_start(int n, const DDReal& x) {
   const double m = std::max(static_cast<double>(n), x.hi);
   int start = static_cast<int>(m + 20.0 + 20.0 * std::cbrt(m));
   return start + (start & 1);
 }
-
-}  // namespace
 
 /// Y_0 .. Y_n from the Neumann series
 ///   (pi/2) Y_0 = (ln(x/2) + gamma) J_0 - 2 sum_{k>=1} (-1)^k J_{2k} / k,
@@ -221,6 +221,30 @@ void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums, Log
   DDDIV(j1, norm, out.j1);
   DDDIV(y0, norm, out.y0);
   DDDIV(y1, norm, out.y1);
+}
+
+DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x) {
+  const int start = miller_start(n, x);
+  DDReal rx, ip(0.0), ik(0x1p-500), in(0.0);
+  DDDIV(DDReal(2.0), x, rx);
+  for (int k = start; k >= 1; --k) {
+    // ik = I_{mu+k}, ip = I_{mu+k+1} (unnormalised).
+    if (k == n) in = ik;
+    DDReal v, f, im;
+    DDADD(mu, DDReal(static_cast<double>(k)), v);
+    DDMUL(rx, v, f);
+    DDMUL(f, ik, im);
+    DDADD(im, ip, im);
+    ip = ik;
+    ik = im;
+    if (std::fabs(ik.hi) > 0x1p400) {
+      for (DDReal* w : {&ik, &ip, &in}) scale(*w, 0x1p-400);
+    }
+  }
+  if (n == 0) in = ik;
+  DDReal r;
+  DDDIV(in, ik, r);
+  return r;
 }
 
 }  // namespace dd::detail::bessel

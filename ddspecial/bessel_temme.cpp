@@ -83,7 +83,12 @@ DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_ms
   DDSUB(t, h, t);
   DDMUL(kmu, t, k1);
   DDMUL(k1, xi, k1);
+  return climb_k(mu, nl, xi, kmu, k1);
+}
+
+DDReal climb_k(const DDReal& mu, int nl, const DDReal& xi, DDReal kmu, DDReal k1) {
   for (int i = 1; i <= nl; ++i) {
+    if (std::fabs(kmu.hi) > kSplitLimit) return DDReal(HUGE_VAL);
     DDReal v, kn;
     DDADD(mu, DDReal(static_cast<double>(i)), v);
     DDMULD(v, 2.0, v);
@@ -94,6 +99,23 @@ DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_ms
     k1 = kn;
   }
   return kmu;
+}
+
+DDReal climb_y(const DDReal& mu, int n, const DDReal& xi, DDReal ymu, DDReal y1) {
+  if (n == 0) return ymu;
+  DDReal two_xi;
+  DDMULD(xi, 2.0, two_xi);
+  for (int k = 1; k < n; ++k) {
+    if (std::fabs(y1.hi) > kSplitLimit) return DDReal(-HUGE_VAL);
+    DDReal v, w, yn;
+    DDADD(mu, DDReal(static_cast<double>(k)), v);
+    DDMUL(v, two_xi, w);
+    DDMUL(w, y1, yn);
+    DDSUB(yn, ymu, yn);
+    ymu = y1;
+    y1 = yn;
+  }
+  return y1;
 }
 
 namespace {
@@ -248,6 +270,7 @@ DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) 
   DDDIV(DDReal(2.0), x, xi);  // 2/x
   DDMUL(sum1, xi, k1);
   for (int i = 1; i <= nl; ++i) {
+    if (std::fabs(kmu.hi) > kSplitLimit) return DDReal(HUGE_VAL);
     DDReal w, kn;
     DDADD(mu, DDReal(static_cast<double>(i)), w);
     DDMUL(w, xi, w);
@@ -473,14 +496,22 @@ void steed_cf2(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& 
 /// Y_mu = (p J_mu - J'_mu) / q, Y'_mu = p Y_mu + q J_mu; then Y_{v+1} = (2v/x) Y_v - Y_{v-1}.
 /// Above the switch, Hankel's expansion in its Y form.
 DDReal bessel_y_small_fraction(const DDReal& mu, int n, const DDReal& x, const char* loop1, const char* loop2) {
+  DDReal ymu, y1, xi;
   if (!below_switch(x)) {
     DDReal nu, m4, hp, r;
     DDADD(mu, DDReal(static_cast<double>(n)), nu);
     real_order_hankel_args(nu, m4, hp);
-    hankel(m4, hp, x, true, loop2, r);
-    return r;
+    if (hankel(m4, hp, x, true, loop2, r)) return r;
+    // The order is too large for the expansion: Y_mu and Y_{mu+1} from it, then upward.
+    DDReal mu1;
+    DDADD(mu, DDReal(1.0), mu1);
+    real_order_hankel_args(mu, m4, hp);
+    hankel(m4, hp, x, true, loop2, ymu);
+    real_order_hankel_args(mu1, m4, hp);
+    hankel(m4, hp, x, true, loop2, y1);
+    DDDIV(DDReal(1.0), x, xi);
+    return climb_y(mu, n, xi, ymu, y1);
   }
-  DDReal ymu, y1, xi;
   DDDIV(DDReal(1.0), x, xi);
   if (x.hi < kBesselKFractionFrom) {
     y_temme(mu, x, loop1, ymu, y1);
@@ -503,19 +534,7 @@ DDReal bessel_y_small_fraction(const DDReal& mu, int n, const DDReal& x, const c
     DDMUL(t, ymu, y1);
     DDSUB(y1, dy, y1);  // Y_{mu+1} = (mu/x) Y_mu - Y'_mu
   }
-  if (n == 0) return ymu;
-  DDReal two_xi;
-  DDMULD(xi, 2.0, two_xi);
-  for (int k = 1; k < n; ++k) {
-    DDReal v, w, yn;
-    DDADD(mu, DDReal(static_cast<double>(k)), v);
-    DDMUL(v, two_xi, w);
-    DDMUL(w, y1, yn);
-    DDSUB(yn, ymu, yn);
-    ymu = y1;
-    y1 = yn;
-  }
-  return y1;
+  return climb_y(mu, n, xi, ymu, y1);
 }
 
 }  // namespace dd::detail::bessel
