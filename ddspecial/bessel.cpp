@@ -91,12 +91,11 @@ DDReal j_integer_fallback(int n, const DDReal& x, const char* order_msg) {
   return js.jn;
 }
 
-/// sin(a pi) for 0 <= a <= kBesselMaxRecurrence from its distance to the nearest integer.
-DDReal sin_pi(const DDReal& a) {
-  DDReal m, d, sn, cs;
+/// sin(a pi) and cos(a pi) for |a| <= kBesselMaxRecurrence from a's distance to the nearest integer.
+void sincos_pi(const DDReal& a, DDReal& sn, DDReal& cs) {
+  DDReal m, d, ad;
   DDNINT(a, m);
   DDSUB(a, m, d);
-  DDReal ad;
   DDABS(d, ad);
   if (ad.hi <= 0.25) {
     sincos_pi_small(d, sn, cs);
@@ -106,8 +105,28 @@ DDReal sin_pi(const DDReal& a) {
     DDMUL(d, pi, t);
     DDCSSNR(t, cs, sn);
   }
-  if ((static_cast<long long>(m.hi) & 1) != 0) DDNEG(sn, sn);
-  return sn;
+  if ((static_cast<long long>(m.hi) & 1) != 0) {
+    DDNEG(sn, sn);
+    DDNEG(cs, cs);
+  }
+}
+
+/// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) for a non-integral a > x
+/// (a > 0): Miller's recurrence, carried on into the negative orders, would
+/// run toward the dominant solution there while the value sought (near a
+/// negative integer order) is the small one, and the power series cannot
+/// form its gamma values beyond order 140.
+DDReal j_negative_order(const DDReal& a, const DDReal& x) {
+  DDReal m, d, sn, cs, ja, ya, t;
+  DDNINT(a, m);
+  DDSUB(a, m, d);
+  ja = bessel_j_real_miller(a, x);
+  ya = bessel_y_small_fraction(d, static_cast<int>(m.hi), x, msg::kBesselJrLoop1, msg::kBesselJrLoop2);
+  sincos_pi(a, sn, cs);
+  DDMUL(cs, ja, t);
+  DDMUL(sn, ya, sn);
+  DDSUB(t, sn, t);
+  return t;
 }
 
 }  // namespace
@@ -235,11 +254,21 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       r = DDReal(0.0);
     }
   } else if (in_miller_range(x)) {
-    r = bessel_j_real_miller(v, x);
+    if (v.hi < 0.0 && av > x.hi) {
+      DDReal a;
+      DDNEG(v, a);
+      r = j_negative_order(a, x);
+    } else {
+      r = bessel_j_real_miller(v, x);
+    }
   } else if (below_switch(rr)) {
     if (av <= kBesselSeriesMaxOrder) {
       real_order_series(v, x, rr, true, msg::kBesselJrLoop1, r);
-    } else if (v.hi > 0.0 && underflows(av, x.hi, false)) {
+    } else if (v.hi < 0.0) {
+      DDReal a;
+      DDNEG(v, a);
+      r = j_negative_order(a, x);
+    } else if (underflows(av, x.hi, false)) {
       r = DDReal(0.0);
     } else {
       r = bessel_j_real_miller(v, x);
@@ -250,8 +279,13 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     if (!hankel(mu, hp, x, false, msg::kBesselJrLoop2, r)) {
       if (v.hi > 0.0 && underflows(av, x.hi, false)) {
         r = DDReal(0.0);
+      } else if (x.hi > kBesselMaxRecurrence) {
+        detail::fail(msg::kBesselJrOrder);
+      } else if (v.hi < 0.0) {
+        DDReal a;
+        DDNEG(v, a);
+        r = j_negative_order(a, x);
       } else {
-        if (x.hi > kBesselMaxRecurrence) detail::fail(msg::kBesselJrOrder);
         r = bessel_j_real_miller(v, x);
       }
     }
@@ -438,7 +472,9 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     DDBESSELIR(a, x, ia);
     DDBESSELKR(a, x, ka);
     DDPI(pi);
-    DDMUL(sin_pi(a), ka, t);
+    DDReal sn, cs;
+    sincos_pi(a, sn, cs);
+    DDMUL(sn, ka, t);
     DDMULD(t, 2.0, t);
     DDDIV(t, pi, t);
     DDADD(ia, t, r);
