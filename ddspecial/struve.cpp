@@ -20,7 +20,8 @@ using detail::negligible;
 /// The table of J values first reaches the order of Miller's start for
 /// nu + 1; where its last term is still above 2^-96 of the sum (r_k grows
 /// with the order, so from about nu = x on), it is extended.  False where the terms cancel by
-/// more than 2^18 (large orders below x: they oscillate).
+/// more than 2^18 (large orders below x: they oscillate), or where a term
+/// that counts meets a J value too small for the table to hold.
 bool struve_bessel_series(int nu, const DDReal& x, DDReal& out) {
   std::vector<DDReal> j;
   DDReal pi, rp, r0(1.0);
@@ -35,7 +36,8 @@ bool struve_bessel_series(int nu, const DDReal& x, DDReal& out) {
     if (order > kBesselMaxRecurrence) return false;
     detail::bessel::bessel_j_table(x, static_cast<int>(order), j);
     DDReal r = r0, s(0.0), t(0.0);
-    double largest = 0.0;
+    double largest = 0.0, hidden = 0.0;
+    int scaled = 0;  // r is held in units of 2^scaled, the J values it meets in units of 2^-scaled
     const long long top = static_cast<long long>(j.size()) - 1;
     for (long long k = 0; 2 * k + nu + 1 <= top; ++k) {
       const double kd = static_cast<double>(k), nd = static_cast<double>(nu);
@@ -43,13 +45,28 @@ bool struve_bessel_series(int nu, const DDReal& x, DDReal& out) {
         DDMULD(r, kd + nd, r);
         DDDIVD(r, kd, r);
       }
+      if (std::fabs(r.hi) > 0x1p600) {  // r_k grows like k^nu while J falls faster: exact rescaling
+        r.hi = std::ldexp(r.hi, -600);
+        r.lo = std::ldexp(r.lo, -600);
+        scaled += 600;
+      }
       DDMULD(r, (2.0 * kd + nd) + 1.0, t);
       DDDIVD(t, (2.0 * kd + 1.0) * ((2.0 * kd + 2.0 * nd) + 1.0), t);
-      DDMUL(t, j[static_cast<std::size_t>(2 * k + nu + 1)], t);
+      DDReal jk = j[static_cast<std::size_t>(2 * k + nu + 1)];
+      // A J value below the full-precision range may hide a term that counts.
+      if (std::fabs(jk.hi) < detail::kFullPrecisionMin) {
+        hidden = std::max(hidden, std::ldexp(std::fabs(t.hi) * detail::kFullPrecisionMin, scaled));
+      }
+      if (scaled != 0) {
+        if (std::fabs(jk.hi) > std::ldexp(detail::kSplitLimit, -scaled)) return false;
+        jk.hi = std::ldexp(jk.hi, scaled);
+        jk.lo = std::ldexp(jk.lo, scaled);
+      }
+      DDMUL(t, jk, t);
       DDADD(s, t, s);
       largest = std::max(largest, std::fabs(t.hi));
     }
-    if (!(largest <= 0x1p18 * std::fabs(s.hi))) return false;
+    if (s.hi == 0.0 || !(largest <= 0x1p18 * std::fabs(s.hi)) || hidden > 0x1p-100 * std::fabs(s.hi)) return false;
     if (!(std::fabs(t.hi) > 0x1p-96 * std::fabs(s.hi))) {
       DDMULD(s, 4.0, s);
       DDDIV(s, rp, out);
@@ -61,9 +78,11 @@ bool struve_bessel_series(int nu, const DDReal& x, DDReal& out) {
 /// H_nu(x) = c sum_k (-x^2/4)^k / prod_{j=1..k} ((j+1/2)(j+nu+1/2)) with
 /// c = (x/2)^(nu+1) / (Gamma(3/2) Gamma(nu+3/2)) formed as a product of
 /// nu + 1 quotients, so that neither the power nor the gamma value leaves
-/// the kernels' range.  False where the alternating terms cancel by more
-/// than 2^18 (x^2/4 large against the order).
+/// the kernels' range.  False where x^2/4 passes 4 (nu + 3/2), beyond which
+/// the alternating terms would cancel by more than about 2^12.
 bool struve_scaled_series(int nu, const DDReal& x, DDReal& out) {
+  // The terms grow to about e^{x^2 / (4 nu + 6)} before they fall.
+  if ((x.hi * x.hi) * 0.25 > 4.0 * (static_cast<double>(nu) + 1.5)) return false;
   const DDReal eps = detail::kSeriesEps;
   DDReal pi, g, h, c, w, t(1.0), s(1.0);
   DDPI(pi);
@@ -84,19 +103,22 @@ bool struve_scaled_series(int nu, const DDReal& x, DDReal& out) {
     DDDIVD(t, (static_cast<double>(k) + 0.5) * ((static_cast<double>(k) + static_cast<double>(nu)) + 0.5), t);
     DDADD(s, t, s);
     largest = std::max(largest, std::fabs(t.hi));
-    return negligible(t, eps, s);
+    return !(largest <= detail::kSplitLimit) || negligible(t, eps, s);
   });
-  if (!(largest <= 0x1p18 * std::fabs(s.hi)) || !(std::fabs(c.hi) <= detail::kSplitLimit)) return false;
+  if (!(std::fabs(s.hi) <= detail::kSplitLimit) || !(largest <= 0x1p18 * std::fabs(s.hi)) ||
+      !(std::fabs(c.hi) <= detail::kSplitLimit)) {
+    return false;
+  }
   DDMUL(c, s, out);
   return true;
 }
 
 /// H_nu(x) = Y_nu(x) + (1/pi) sum_k Gamma(k+1/2) (x/2)^(nu-2k-1) / Gamma(nu+1/2-k)
-/// for x above the Bessel switch, where this asymptotic series reaches
-/// working precision (orders up to about x); false elsewhere.  Its first
+/// for x above the Bessel switch and orders below x, where this asymptotic
+/// series reaches working precision; false elsewhere.  Its first
 /// term is (2/x) prod_{i<nu} (x/2)/(i+1/2) times sqrt(pi)/sqrt(pi).
 bool struve_asymptotic(int nu, const DDReal& x, DDReal& out) {
-  if (std::fabs(x.hi) < kBesselSwitch) return false;
+  if (std::fabs(x.hi) < kBesselSwitch || static_cast<double>(nu) >= x.hi) return false;
   const DDReal eps = detail::kSeriesEps;
   DDReal h, h2, t, s;
   DDMULD(x, 0.5, h);
