@@ -2,6 +2,7 @@
 // order and argument (see bessel.hpp) and applies the sign rules.
 #include "ddspecial/bessel.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ddelem/ddelem.hpp"
@@ -26,6 +27,21 @@ bool integral_order(const DDReal& nu, int& n) {
   if (fp.hi != 0.0 || !(std::fabs(nu.hi) <= kBesselMaxRecurrence)) return false;
   n = static_cast<int>(std::lround(nu.hi));
   return true;
+}
+
+/// a 2^shift e^-x without a step outside the binary64 range (K e^x climbs
+/// from values that e^-x would push below full precision near x = 665, and
+/// past the range at large orders).
+DDReal times_exp_minus(const DDReal& a, const DDReal& x, int shift) {
+  if (!(std::fabs(a.hi) <= detail::kSplitLimit)) return a;
+  DDReal p, mx, r;
+  int e;
+  DDNEG(x, mx);
+  exp_scaled(mx, p, e);
+  DDMUL(a, p, r);
+  e += shift;
+  if (std::fabs(r.hi) >= std::ldexp(detail::kSplitLimit, -std::min(e, 2000))) return DDReal(HUGE_VAL);
+  return scale2(r, e);
 }
 
 /// |nu| without overflow at INT_MIN.
@@ -91,6 +107,14 @@ DDReal j_integer_fallback(int n, const DDReal& x, const char* order_msg) {
   return js.jn;
 }
 
+/// True within kBesselYNearInteger of an integer.
+bool near_integer(const DDReal& v) {
+  DDReal m, d;
+  DDNINT(v, m);
+  DDSUB(v, m, d);
+  return std::fabs(d.hi) < kBesselYNearInteger;
+}
+
 /// sin(a pi) and cos(a pi) for |a| <= kBesselMaxRecurrence from a's distance to the nearest integer.
 void sincos_pi(const DDReal& a, DDReal& sn, DDReal& cs) {
   DDReal m, d, ad;
@@ -112,10 +136,10 @@ void sincos_pi(const DDReal& a, DDReal& sn, DDReal& cs) {
 }
 
 /// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) for a non-integral a > x
-/// (a > 0): Miller's recurrence, carried on into the negative orders, would
-/// run toward the dominant solution there while the value sought (near a
-/// negative integer order) is the small one, and the power series cannot
-/// form its gamma values beyond order 140.
+/// (a > 0): Miller's recurrence, carried on into the negative orders, runs
+/// toward the dominant solution there, which loses the value sought when it
+/// is the small one (orders within 1/8 of a negative integer: up to 2^19
+/// units); and the power series cannot form its gamma values beyond order 140.
 DDReal j_negative_order(const DDReal& a, const DDReal& x) {
   DDReal m, d, sn, cs, ja, ya, t;
   DDNINT(a, m);
@@ -254,7 +278,7 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       r = DDReal(0.0);
     }
   } else if (in_miller_range(x)) {
-    if (v.hi < 0.0 && av > x.hi) {
+    if (v.hi < 0.0 && av > x.hi && near_integer(v)) {
       DDReal a;
       DDNEG(v, a);
       r = j_negative_order(a, x);
@@ -382,7 +406,9 @@ void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
         } else {
           ik_asymptotic(DDReal(0.0), x, false, msg::kBesselInrLoop2, i0);
         }
-        DDMUL(i_ratio_miller(DDReal(0.0), n, x), i0, r);
+        int shift;
+        DDMUL(i_ratio_miller(DDReal(0.0), n, x, shift), i0, r);
+        r = scale2(r, -shift);
       }
     }
   }
@@ -427,10 +453,12 @@ void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
     if (!ik_asymptotic(DDReal((dn * dn) * 4.0), x, true, msg::kBesselKnrLoop2, r)) {
       // The order is too large for the series: K_0 and K_1 from it, then upward.
       DDReal k0, k1, xi;
-      ik_asymptotic(DDReal(0.0), x, true, msg::kBesselKnrLoop2, k0);
-      ik_asymptotic(DDReal(4.0), x, true, msg::kBesselKnrLoop2, k1);
+      ik_asymptotic(DDReal(0.0), x, true, msg::kBesselKnrLoop2, k0, true);
+      ik_asymptotic(DDReal(4.0), x, true, msg::kBesselKnrLoop2, k1, true);
       DDDIV(DDReal(1.0), x, xi);
-      r = climb_k(DDReal(0.0), n, xi, k0, k1);
+      int shift = 0;
+      const DDReal scaled = climb_k(DDReal(0.0), n, xi, k0, k1, &shift);
+      r = times_exp_minus(scaled, x, shift);
     }
   }
   check_range(r, msg::kBesselKnrOverflow);
@@ -489,7 +517,9 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     } else {
       ik_real(mu, x, false, msg::kBesselIrLoop2, imu);
     }
-    DDMUL(i_ratio_miller(mu, nl, x), imu, r);
+    int shift;
+    DDMUL(i_ratio_miller(mu, nl, x, shift), imu, r);
+    r = scale2(r, -shift);
   }
   check_range(r, msg::kBesselIrOverflow);
   zz = r;
@@ -515,10 +545,17 @@ void DDBESSELKR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       DDReal mu, mu1, kmu, k1, xi;
       const int nl = split_nearest(v, mu);
       DDADD(mu, DDReal(1.0), mu1);
-      ik_real(mu, x, true, msg::kBesselKrLoop2, kmu);
-      ik_real(mu1, x, true, msg::kBesselKrLoop2, k1);
+      DDReal m4;
+      DDMUL(mu, mu, m4);
+      DDMULD(m4, 4.0, m4);
+      ik_asymptotic(m4, x, true, msg::kBesselKrLoop2, kmu, true);
+      DDMUL(mu1, mu1, m4);
+      DDMULD(m4, 4.0, m4);
+      ik_asymptotic(m4, x, true, msg::kBesselKrLoop2, k1, true);
       DDDIV(DDReal(1.0), x, xi);
-      zz = climb_k(mu, nl, xi, kmu, k1);
+      int shift = 0;
+      const DDReal scaled = climb_k(mu, nl, xi, kmu, k1, &shift);
+      zz = times_exp_minus(scaled, x, shift);
     }
     check_range(zz, msg::kBesselKrOverflow);
     return;

@@ -126,6 +126,29 @@ DDReal exp_minus(const DDReal& x) {
   return e;
 }
 
+void exp_scaled(const DDReal& a, DDReal& p, int& e) {
+  if (std::fabs(a.hi) < detail::kExpLimit) {
+    DDEXP(a, p);
+    e = 0;
+    return;
+  }
+  const double m = std::nearbyint(std::clamp(a.hi * detail::kInvLog2, -1e6, 1e6));
+  DDReal ml, r;
+  DDMULD(detail::kLog2, m, ml);
+  DDSUB(a, ml, r);
+  DDEXP(r, p);
+  e = static_cast<int>(m);
+}
+
+DDReal scale2(const DDReal& a, int e) noexcept { return DDReal(std::ldexp(a.hi, e), std::ldexp(a.lo, e)); }
+
+DDReal exp_wide(const DDReal& a) {
+  DDReal p;
+  int e;
+  exp_scaled(a, p, e);
+  return e == 0 ? p : scale2(p, e);
+}
+
 /// S = sum_k a_k / b_k with a_k = prod_{j<=k} (mu - (2j-1)^2), negated for I at each
 /// step, and b_k = prod_{j<=k} 8 j x; then
 ///   I = (e^x / sqrt(2 pi x)) S,   K = (sqrt(pi / (2x)) / e^x) S.
@@ -134,7 +157,8 @@ DDReal exp_minus(const DDReal& x) {
 ///
 /// Returns false (out unwritten) where the series cannot give the value to
 /// working precision, as hankel does.
-bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out) {
+bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out,
+                   bool without_exp) {
   const DDReal eps = detail::kSeriesEps;
   DDReal s(1.0), a(1.0), b(1.0);
   TermWatch w;
@@ -156,6 +180,19 @@ bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
   if (w.diverged || !w.within(std::fabs(s.hi))) return false;
   DDReal pi, r, ex, t;
   DDPI(pi);
+  if (without_exp) {
+    DDReal d;
+    DDMULD(x, 2.0, d);
+    if (k_form) {
+      DDDIV(pi, d, r);  // sqrt(pi / (2x))
+    } else {
+      DDMUL(pi, d, r);
+      DDDIV(DDReal(1.0), r, r);  // 1 / sqrt(2 pi x)
+    }
+    DDSQRT(r, r);
+    DDMUL(r, s, out);
+    return true;
+  }
   if (k_form) {
     DDReal x2;
     DDMULD(x, 2.0, x2);

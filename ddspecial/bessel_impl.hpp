@@ -46,8 +46,8 @@ inline void scale(DDReal& a, double f) noexcept {
 
 /// Watches the terms of an asymptotic series: it diverges once a term grows
 /// again after the terms have begun to fall, and its sum has lost digits to
-/// cancellation when its largest term passes 2^18 times the sum (where the
-/// literal sum is still within about 2^18 units, it is kept).
+/// cancellation when its largest term passes 2^18 times the sum (below that
+/// the literal sum has stayed within 2^17 units in every test, and is kept).
 struct TermWatch {
   double last = 0.0, largest = 0.0;
   bool falling = false, diverged = false;
@@ -78,9 +78,19 @@ void integer_order_hankel_args(int n, DDReal& mu, DDReal& half_nu_pi) noexcept;
 void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) noexcept;
 /// e^{-x} for x >= 0 beyond the exponential's range too.
 DDReal exp_minus(const DDReal& x);
+/// e^a = p 2^e: DDEXP's words with e = 0 where |a| is within its range;
+/// beyond, e = the nearest integer to a / ln 2 and p = DDEXP(a - e ln 2)
+/// (about 2^-95 relative for |a| up to 2000).
+void exp_scaled(const DDReal& a, DDReal& p, int& e);
+/// a 2^e, word by word (exact while neither word leaves the normal range).
+DDReal scale2(const DDReal& a, int e) noexcept;
+/// e^a over the whole binary64 range (DDEXP's words within its own range).
+DDReal exp_wide(const DDReal& a);
 /// I (k_form false) or K of the order whose mu = 4 nu^2 is given, at x > 0, by the large-argument series.
 /// False (out unwritten) where the series does not reach working precision (see TermWatch).
-bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out);
+/// With without_exp, out is I e^-x or K e^x (the exponential left to the caller).
+bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* loop_msg, DDReal& out,
+                   bool without_exp = false);
 
 // ---- power series --------------------------------------------------------------
 
@@ -125,9 +135,10 @@ void bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j);
 DDReal bessel_y_neumann(int n, const DDReal& x);
 /// J_nu(x) for a non-integral order and kBesselMillerFrom <= x, by Miller's recurrence.
 DDReal bessel_j_real_miller(const DDReal& nu, const DDReal& x);
-/// I_{mu+n}(x) / I_mu(x) for mu >= 0, n >= 0, x > 0 by Miller's backward
-/// recurrence I_{v-1} = (2v/x) I_v + I_{v+1}, toward the dominant solution.
-DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x);
+/// I_{mu+n}(x) / I_mu(x) = r 2^-shift for mu >= 0, n >= 0, x > 0 by Miller's
+/// backward recurrence I_{v-1} = (2v/x) I_v + I_{v+1}, toward the dominant
+/// solution (the ratio itself may lie below the binary64 range).
+DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x, int& shift);
 /// Starting order of Miller's recurrence for orders up to n at x.
 int miller_start(int n, const DDReal& x);
 
@@ -138,8 +149,10 @@ DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_ms
 /// K_{mu+nl}(x) for |mu| <= 1/2, nl >= 0 and 0 < x < 2 by Temme's series.
 DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg);
 /// K_{mu+nl} from K_mu and K_{mu+1} (xi = 1/x) by K_{v+1} = K_{v-1} + (2v/x) K_v,
-/// upward, where K is the dominant solution; +infinity once K passes the splitting limit.
-DDReal climb_k(const DDReal& mu, int nl, const DDReal& xi, DDReal kmu, DDReal k1);
+/// upward, where K is the dominant solution; +infinity once K passes the
+/// splitting limit.  With shift, the values are rescaled by 2^-500 on the
+/// way instead (the result is K 2^-shift).
+DDReal climb_k(const DDReal& mu, int nl, const DDReal& xi, DDReal kmu, DDReal k1, int* shift = nullptr);
 /// Y_{mu+n} from Y_mu and Y_{mu+1} (xi = 1/x) by Y_{v+1} = (2v/x) Y_v - Y_{v-1},
 /// upward, where Y is the dominant solution; -infinity once |Y| passes the splitting limit.
 DDReal climb_y(const DDReal& mu, int n, const DDReal& xi, DDReal ymu, DDReal y1);

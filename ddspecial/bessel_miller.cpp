@@ -223,9 +223,10 @@ void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums, Log
   DDDIV(y1, norm, out.y1);
 }
 
-DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x) {
+DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x, int& shift) {
   const int start = miller_start(n, x);
   DDReal rx, ip(0.0), ik(0x1p-500), in(0.0);
+  shift = 0;  // rescalings of ik since in was taken
   DDDIV(DDReal(2.0), x, rx);
   for (int k = start; k >= 1; --k) {
     // ik = I_{mu+k}, ip = I_{mu+k+1} (unnormalised).
@@ -238,7 +239,9 @@ DDReal i_ratio_miller(const DDReal& mu, int n, const DDReal& x) {
     ip = ik;
     ik = im;
     if (std::fabs(ik.hi) > 0x1p400) {
-      for (DDReal* w : {&ik, &ip, &in}) scale(*w, 0x1p-400);
+      for (DDReal* w : {&ik, &ip}) scale(*w, 0x1p-400);
+      if (k <= n) shift += 400;
+      else scale(in, 0x1p-400);
     }
   }
   if (n == 0) in = ik;

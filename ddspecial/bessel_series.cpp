@@ -64,8 +64,19 @@ void real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bo
   });
   DDReal h, p;
   DDMULD(base, 0.5, h);
-  DDPOWER(h, nu, p);
+  if (std::fabs(nu.hi * std::log(h.hi)) < detail::kExpLimit - 10.0) {
+    DDPOWER(h, nu, p);
+    DDMUL(s, p, out);
+    return;
+  }
+  // Beyond the exponential's range: (x/2)^nu = p 2^e, applied after the sum.
+  DDReal l;
+  int e;
+  DDLOG(h, l);
+  DDMUL(nu, l, l);
+  exp_scaled(l, p, e);
   DDMUL(s, p, out);
+  out = scale2(out, e);
 }
 
 // ---- pieces shared by Y_n and K_n below the switch ---------------------------------

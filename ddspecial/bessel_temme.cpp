@@ -86,8 +86,13 @@ DDReal k_fraction(const DDReal& mu, int nl, const DDReal& x, const char* loop_ms
   return climb_k(mu, nl, xi, kmu, k1);
 }
 
-DDReal climb_k(const DDReal& mu, int nl, const DDReal& xi, DDReal kmu, DDReal k1) {
+DDReal climb_k(const DDReal& mu, int nl, const DDReal& xi, DDReal kmu, DDReal k1, int* shift) {
   for (int i = 1; i <= nl; ++i) {
+    if (shift != nullptr && std::fabs(k1.hi) > 0x1p500) {
+      scale(kmu, 0x1p-500);
+      scale(k1, 0x1p-500);
+      *shift += 500;
+    }
     if (std::fabs(kmu.hi) > kSplitLimit) return DDReal(HUGE_VAL);
     DDReal v, kn;
     DDADD(mu, DDReal(static_cast<double>(i)), v);
@@ -244,7 +249,7 @@ DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) 
   DDADD(u, v, u);
   DDDIV(u, sinc, ff);
   DDReal sum = ff, es, gampl, gammi, p, q;
-  DDEXP(sig, es);
+  es = exp_wide(sig);  // DDEXP within its range
   DDMUL(mu, g1, t);
   DDSUB(g2, t, gampl);  // 1/Gamma(1+mu)
   DDADD(g2, t, gammi);  // 1/Gamma(1-mu)
@@ -362,7 +367,7 @@ void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ym
   DDDIV(u, sinc_series(pimu), ff);
   DDMUL(two_over_pi, ff, ff);
   DDReal es, gampl, gammi, p, q, r;
-  DDEXP(sig, es);
+  es = exp_wide(sig);  // DDEXP within its range
   DDMUL(mu, g1, t);
   DDSUB(g2, t, gampl);
   DDADD(g2, t, gammi);
