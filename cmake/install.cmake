@@ -20,6 +20,8 @@ foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${dir}
           FILES_MATCHING PATTERN "*.hpp" PATTERN "*_impl.hpp" EXCLUDE)
 endforeach()
+# Of the batch routines only the interface is public; the lanes are private.
+install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ddbatch)
 
 install(TARGETS dd EXPORT ddkitTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

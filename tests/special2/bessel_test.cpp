@@ -12,7 +12,7 @@ namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
-using dd::test::units;
+using dd::test::rel_ulps;
 
 /// |got - want| in units of 2^-104 of max(|want|, floor): J and Y are measured
 /// against their envelope sqrt(2/(pi x)) so that their zeros do not count.
@@ -96,7 +96,7 @@ TEST(bessel, half_integer_orders_in_closed_form) {
       mpfr_sinh(t, mx, MPFR_RNDN);
       mpfr_mul(want, r, t, MPFR_RNDN);
       dd::DDBESSELIR(half, x, y);
-      EXPECT_LT(units(y, want), 0x1p14) << "I_1/2 " << xv;
+      EXPECT_LT(rel_ulps(y, want), 0x1p14) << "I_1/2 " << xv;
     }
     if (xv > 660.0) continue;  // K's low word would be subnormal
     // K_1/2 = sqrt(pi/(2x)) e^-x = (pi/2) sqrt(2/(pi x)) e^-x
@@ -107,7 +107,7 @@ TEST(bessel, half_integer_orders_in_closed_form) {
     mpfr_mul(want, want, t, MPFR_RNDN);
     mpfr_div_ui(want, want, 2, MPFR_RNDN);
     dd::DDBESSELKR(half, x, y);
-    EXPECT_LT(units(y, want), 0x1p7) << "K_1/2 " << xv;
+    EXPECT_LT(rel_ulps(y, want), 0x1p7) << "K_1/2 " << xv;
   }
 }
 
@@ -154,7 +154,7 @@ struct Part {
 
 /// The routine's value at (nu, x); false (with the message) where it stopped.
 bool evaluate(const Part& p, const DDReal& nu, const DDReal& x, DDReal& got, std::string& stop) {
-  dd::test::StopCapture capture;
+  dd::stop_guard guard;
   try {
     const int n = static_cast<int>(nu.hi);
     switch (p.fn) {
@@ -163,7 +163,7 @@ bool evaluate(const Part& p, const DDReal& nu, const DDReal& x, DDReal& got, std
       case 'I': p.integer ? dd::DDBESSELINR(n, x, got) : dd::DDBESSELIR(nu, x, got); break;
       default: p.integer ? dd::DDBESSELKNR(n, x, got) : dd::DDBESSELKR(nu, x, got); break;
     }
-  } catch (const dd::test::StopError& e) {
+  } catch (const dd::stop_error& e) {
     stop = e.what();
     return false;
   }
