@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
@@ -42,6 +43,14 @@ DDReal times_exp_minus(const DDReal& a, const DDReal& x, int shift) {
   e += shift;
   if (std::fabs(r.hi) >= std::ldexp(detail::kSplitLimit, -std::min(e, 2000))) return DDReal(HUGE_VAL);
   return scale2(r, e);
+}
+
+/// NaN words for a NaN or infinite argument or order (no routine's method
+/// applies to them); true when zz was so written.
+bool not_finite(const DDReal& nu, const DDReal& rr, DDReal& zz) noexcept {
+  if (std::isfinite(nu.hi) && std::isfinite(rr.hi) && std::isfinite(rr.lo)) return false;
+  zz = DDReal(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN());
+  return true;
 }
 
 /// |nu| without overflow at INT_MIN.
@@ -158,6 +167,7 @@ DDReal j_negative_order(const DDReal& a, const DDReal& x) {
 // ---- J and Y of integer order ------------------------------------------------------------
 
 void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(DDReal(0.0), rr, zz)) return;
   if (rr.hi == 0.0) detail::fail(msg::kBesselJnrZero);
   const long long an = magnitude(nu);
   DDReal x, r;
@@ -190,6 +200,7 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
 }
 
 void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(DDReal(0.0), rr, zz)) return;
   if (rr.hi == 0.0) detail::fail(msg::kBesselYnrZero);
   const long long an = magnitude(nu);
   DDReal x, r;
@@ -259,6 +270,7 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
 // ---- J and Y of real order ----------------------------------------------------------------
 
 void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(nu, rr, zz)) return;
   int n;
   if (integral_order(nu, n)) {
     DDBESSELJNR(n, rr, zz);
@@ -319,6 +331,7 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 }
 
 void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(nu, rr, zz)) return;
   int n;
   if (integral_order(nu, n)) {
     DDBESSELYNR(n, rr, zz);
@@ -381,6 +394,7 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 // ---- I and K of integer order ---------------------------------------------------------------
 
 void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(DDReal(0.0), rr, zz)) return;
   if (rr.hi == 0.0) detail::fail(msg::kBesselInrZero);
   if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselInrTooLarge, {kBesselIMaxArg});
   const long long an = magnitude(nu);
@@ -417,6 +431,7 @@ void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
 }
 
 void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(DDReal(0.0), rr, zz)) return;
   if (rr.hi == 0.0) detail::fail(msg::kBesselKnrZero);
   const long long an = magnitude(nu);
   DDReal x, r;
@@ -469,6 +484,7 @@ void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
 // ---- I and K of real order -------------------------------------------------------------------
 
 void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(nu, rr, zz)) return;
   int n;
   if (integral_order(nu, n)) {
     DDBESSELINR(n, rr, zz);
@@ -526,6 +542,7 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 }
 
 void DDBESSELKR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
+  if (not_finite(nu, rr, zz)) return;
   int n;
   if (integral_order(nu, n)) {
     DDBESSELKNR(n, rr, zz);

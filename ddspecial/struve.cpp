@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "ddreal/outfmt.hpp"
@@ -160,6 +161,10 @@ bool struve_underflows(int nu, double x) noexcept {
 
 void DDSTRUVEHN(int nu, const DDReal& ss, DDReal& zz) {
   if (nu < 0) detail::fail(msg::kStruveNuNegative);
+  if (!std::isfinite(ss.hi) || !std::isfinite(ss.lo)) {  // NaN words for a NaN or infinite argument
+    zz = DDReal(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN());
+    return;
+  }
   if (std::fabs(ss.hi) > kStruveMaxArg) detail::fail(msg::kStruveTooLarge, {kStruveMaxArg});
   if (ss.hi != 0.0 && struve_underflows(nu, std::fabs(ss.hi))) {
     zz = DDReal(0.0);

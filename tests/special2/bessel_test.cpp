@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -305,6 +306,7 @@ TEST(bessel_accuracy, i_and_k_over_their_domains) {
 // Orders that wrapped around as an int, hung, or overflowed into NaN words:
 // values below the smallest subnormal are zero, values beyond the kernels'
 // range and orders beyond every method stop with a message; none hangs.
+// NaN and infinite arguments give NaN words.
 TEST(bessel, huge_orders_and_values_out_of_range) {
   struct Case {
     const char* what;
@@ -329,6 +331,22 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       {"Y_-94.6(0.00227)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(-94.6), DDReal(0.00227), r); },
        "*** DDBESSELJR: Result overflows"},  // J_94.6 overflows inside the quotient
   };
+  // A NaN or infinite argument or order gives NaN words.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const DDReal& bad : {DDReal(nan), DDReal(HUGE_VAL)}) {
+    const std::function<void(DDReal&)> calls[] = {
+        [&](DDReal& r) { dd::DDBESSELJNR(1, bad, r); },        [&](DDReal& r) { dd::DDBESSELYNR(1, bad, r); },
+        [&](DDReal& r) { dd::DDBESSELINR(1, bad, r); },        [&](DDReal& r) { dd::DDBESSELKNR(1, bad, r); },
+        [&](DDReal& r) { dd::DDBESSELJR(bad, two, r); },       [&](DDReal& r) { dd::DDBESSELYR(DDReal(0.5), bad, r); },
+        [&](DDReal& r) { dd::DDBESSELIR(bad, two, r); },       [&](DDReal& r) { dd::DDBESSELKR(DDReal(0.5), bad, r); },
+        [&](DDReal& r) { dd::DDSTRUVEHN(1, bad, r); },
+    };
+    for (const auto& call : calls) {
+      DDReal r(1.0);
+      call(r);
+      EXPECT_TRUE(std::isnan(r.hi) && std::isnan(r.lo));
+    }
+  }
   for (const Case& c : cases) {
     DDReal r(1.0);
     if (c.stop != nullptr) {
