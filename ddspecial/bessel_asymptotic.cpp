@@ -68,9 +68,25 @@ bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
   DDReal pi, quarter_pi, chi, c, s;
   DDPI(pi);
   DDMULD(pi, 0.25, quarter_pi);
-  DDSUB(x, half_nu_pi, chi);
-  DDSUB(chi, quarter_pi, chi);
-  DDCSSNR(chi, c, s);
+  if (x.hi < kHankelAngleSumFrom) {
+    DDSUB(x, half_nu_pi, chi);
+    DDSUB(chi, quarter_pi, chi);
+    DDCSSNR(chi, c, s);
+  } else {
+    // chi = x - theta formed in double-double would keep only |x| 2^-106 of
+    // absolute accuracy: cos and sin of x itself (reduced exactly by the
+    // circular routine), then the angle-sum formulas with theta.
+    DDReal theta, cx, sx, ct, st, t1, t2;
+    DDADD(half_nu_pi, quarter_pi, theta);
+    DDCSSNR(x, cx, sx);
+    DDCSSNR(theta, ct, st);
+    DDMUL(cx, ct, t1);
+    DDMUL(sx, st, t2);
+    DDADD(t1, t2, c);
+    DDMUL(sx, ct, t1);
+    DDMUL(cx, st, t2);
+    DDSUB(t1, t2, s);
+  }
   DDReal px, r, t1, t2, comb;
   DDMUL(pi, x, px);
   DDDIV(DDReal(2.0), px, r);

@@ -69,6 +69,10 @@ struct TermWatch {
 ///   P = sum (-1)^k a_{2k}(nu) / x^{2k},  Q = sum (-1)^k a_{2k+1}(nu) / x^{2k+1},
 ///   chi = x - (nu/2) pi - pi/4,
 ///   J = sqrt(2/(pi x)) (P cos chi - Q sin chi),  Y = sqrt(2/(pi x)) (P sin chi + Q cos chi).
+/// From this x on Hankel's phase x - (nu/2 + 1/4) pi is not formed as one
+/// double-double (whose absolute error, x 2^-106, would pass 2^16 units of
+/// the envelope); cos and sin of x and of (nu/2 + 1/4) pi are combined instead.
+inline constexpr double kHankelAngleSumFrom = 0x1p18;
 /// False (out unwritten) where the expansion does not reach working precision (see TermWatch).
 bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool want_y, const char* loop_msg,
             DDReal& out);
