@@ -184,9 +184,7 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
       bessel_j_sums(x, n, js, false);
       r = js.jn;
     } else if (below_switch(rr)) {
-      if (n <= kBesselSeriesMaxOrder) {
-        integer_order_series(n, x, true, msg::kBesselJnrLoop1, r);
-      } else {
+      if (n > kBesselSeriesMaxOrder || !integer_order_series(n, x, true, msg::kBesselJnrLoop1, r)) {
         r = j_integer_fallback(n, x, msg::kBesselJnrOrder);
       }
     } else {
@@ -298,8 +296,8 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       r = bessel_j_real_miller(v, x);
     }
   } else if (below_switch(rr)) {
-    if (av <= kBesselSeriesMaxOrder) {
-      real_order_series(v, x, rr, true, msg::kBesselJrLoop1, r);
+    if (av <= kBesselSeriesMaxOrder && real_order_series(v, x, rr, true, msg::kBesselJrLoop1, r)) {
+      // the power series
     } else if (v.hi < 0.0) {
       DDReal a;
       DDNEG(v, a);
@@ -405,8 +403,9 @@ void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
       if (!underflows(static_cast<double>(an), x.hi, true)) detail::fail(msg::kBesselInrOrder);
       r = DDReal(0.0);
     }
-  } else if (const int n = static_cast<int>(an); below_switch(rr) && n <= kBesselSeriesMaxOrder) {
-    integer_order_series(n, x, false, msg::kBesselInrLoop1, r);
+  } else if (const int n = static_cast<int>(an);
+             below_switch(rr) && n <= kBesselSeriesMaxOrder && integer_order_series(n, x, false, msg::kBesselInrLoop1, r)) {
+    // the power series
   } else {
     const double dn = static_cast<double>(n);
     if (below_switch(rr) || !ik_asymptotic(DDReal((dn * dn) * 4.0), x, false, msg::kBesselInrLoop2, r)) {
@@ -505,8 +504,9 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       if (v.hi < 0.0 || !underflows(av, x.hi, true)) detail::fail(msg::kBesselIrOrder);
       r = DDReal(0.0);
     }
-  } else if (below_switch(rr) && av <= kBesselSeriesMaxOrder) {
-    real_order_series(v, x, x, false, msg::kBesselIrLoop1, r);
+  } else if (below_switch(rr) && av <= kBesselSeriesMaxOrder &&
+             real_order_series(v, x, x, false, msg::kBesselIrLoop1, r)) {
+    // the power series
   } else if (!below_switch(rr) && ik_real(v, x, false, msg::kBesselIrLoop2, r)) {
     // the large-argument series reached working precision
   } else if (v.hi < 0.0) {

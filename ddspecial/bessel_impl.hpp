@@ -98,10 +98,13 @@ bool ik_asymptotic(const DDReal& mu, const DDReal& x, bool k_form, const char* l
 
 // ---- power series --------------------------------------------------------------
 
-/// sum_k (+-q)^k / (k! (n+k)!) (alternating for J), times (x/2)^n.
-void integer_order_series(int n, const DDReal& x, bool alternate, const char* loop_msg, DDReal& out);
-/// sum_k (+-q)^k / (k! Gamma(nu+k+1)) (alternating for J), times (base/2)^nu by DDPOWER.
-void real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bool alternate, const char* loop_msg,
+/// sum_k (+-q)^k / (k! (n+k)!) (alternating for J), times (x/2)^n.  False
+/// (out unwritten) where the sum left the binary64 range (its factorials
+/// overflow before its terms fall: I of orders near 100 near the switch).
+bool integer_order_series(int n, const DDReal& x, bool alternate, const char* loop_msg, DDReal& out);
+/// sum_k (+-q)^k / (k! Gamma(nu+k+1)) (alternating for J), times (base/2)^nu
+/// by DDPOWER (scaled beyond the exponential's range).  False as above.
+bool real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bool alternate, const char* loop_msg,
                        DDReal& out);
 /// The finite sum sum_{k=0..n-1} (n-k-1)! (+-q)^k / k! (alternating for K); 0 for n = 0.
 DDReal finite_sum(int n, const DDReal& q, bool alternate) noexcept;

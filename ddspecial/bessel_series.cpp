@@ -16,7 +16,7 @@ namespace dd::detail::bessel {
 // ---- power series shared by J and I ---------------------------------------------
 
 /// sum_k (+-q)^k / (k! (n+k)!) (alternating for J), times (x/2)^n.
-void integer_order_series(int n, const DDReal& x, bool alternate, const char* loop_msg, DDReal& out) {
+bool integer_order_series(int n, const DDReal& x, bool alternate, const char* loop_msg, DDReal& out) {
   const DDReal eps = detail::kSeriesEps;
   const DDReal q = quarter_square(x);
   DDReal f = factorial(n), g(1.0), t(1.0), s, gf;
@@ -31,16 +31,19 @@ void integer_order_series(int n, const DDReal& x, bool alternate, const char* lo
     DDMUL(g, f, gf);
     DDDIV(t, gf, u);
     DDADD(s, u, s);
+    if (!std::isfinite(s.hi)) return true;  // the factorials left the binary64 range
     return negligible(u, eps, s);
   });
+  if (!std::isfinite(s.hi)) return false;
   DDReal h, p;
   DDMULD(x, 0.5, h);
   DDNPWR(h, n, p);
   DDMUL(s, p, out);
+  return true;
 }
 
 /// sum_k (+-q)^k / (k! Gamma(nu+k+1)) (alternating for J), times (base/2)^nu by DDPOWER.
-void real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bool alternate, const char* loop_msg,
+bool real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bool alternate, const char* loop_msg,
                        DDReal& out) {
   const DDReal eps = detail::kSeriesEps;
   const DDReal q = quarter_square(x);
@@ -60,14 +63,16 @@ void real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bo
     DDMUL(g, big_g, gg);
     DDDIV(t, gg, u);
     DDADD(s, u, s);
+    if (!std::isfinite(s.hi)) return true;  // the gamma values left the binary64 range
     return negligible(u, eps, s);
   });
+  if (!std::isfinite(s.hi)) return false;
   DDReal h, p;
   DDMULD(base, 0.5, h);
   if (std::fabs(nu.hi * std::log(h.hi)) < detail::kExpLimit - 10.0) {
     DDPOWER(h, nu, p);
     DDMUL(s, p, out);
-    return;
+    return true;
   }
   // Beyond the exponential's range: (x/2)^nu = p 2^e, applied after the sum.
   DDReal l;
@@ -77,6 +82,7 @@ void real_order_series(const DDReal& nu, const DDReal& x, const DDReal& base, bo
   exp_scaled(l, p, e);
   DDMUL(s, p, out);
   out = scale2(out, e);
+  return true;
 }
 
 // ---- pieces shared by Y_n and K_n below the switch ---------------------------------

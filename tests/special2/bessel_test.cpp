@@ -296,9 +296,11 @@ TEST(bessel_accuracy, i_and_k_over_their_domains) {
   for (char fn : {'I', 'K'}) {
     parts.push_back({fn, true, 0, 1, 1e-280, 1e-5, 16});
     parts.push_back({fn, true, 0, 140, 1e-3, 47.86, 256});
+    parts.push_back({fn, true, 60, 140, 30, 47.86, 256, false, 8});  // factorials past the range below the switch
     parts.push_back({fn, true, 0, 60, 47.87, 690, 0x1p18});
     parts.push_back({fn, true, 141, 3000, 1, 690, 1024, false, 10});
     parts.push_back({fn, false, -140, 140, 1e-30, 47.86, 0x1p12});
+    parts.push_back({fn, false, 60, 140, 30, 47.86, 0x1p12, false, 8});
     parts.push_back({fn, false, -60, 60, 47.87, 690, 0x1p18});
     parts.push_back({fn, false, 140, 3000, 1, 690, 1024, false, 10});
   }
