@@ -1,7 +1,12 @@
-# Install rules: the headers (folder layout kept, dd.hpp at the include root),
-# the library, a CMake package (find_package(ddkit CONFIG) gives dd::dd with
-# its C++20 and -ffp-contract=off usage requirements), a pkg-config file
-# ddkit.pc, and the findrel program.
+# Install rules: the public headers under <prefix>/include/ddkit/ (folder
+# layout kept, dd.hpp at its top, so `#include "dd.hpp"` works the same in the
+# source tree and installed), the library, a CMake package
+# (find_package(ddkit CONFIG) gives dd::dd with its include folder, C++20 and
+# -ffp-contract=off), a pkg-config file ddkit.pc, and the findrel program.
+#
+# Public and private headers: every .hpp of the subsystem folders is public
+# and installed, except the private ones, which only the library's sources
+# include: those named *_impl.hpp, and the ones listed in DD_PRIVATE_HEADERS.
 #
 # On by default only when ddkit is the top-level project, so that a project
 # that brings ddkit in with add_subdirectory does not install it as well.
@@ -15,13 +20,19 @@ include(CMakePackageConfigHelpers)
 set(DD_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/ddkit" CACHE STRING
     "Where the CMake package files of ddkit are installed, relative to the prefix")
 
-install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+set(DD_PRIVATE_HEADERS ddspecial/series.hpp)
+set(DD_INSTALL_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}/ddkit")
+install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR})
 foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${dir}
-          FILES_MATCHING PATTERN "*.hpp" PATTERN "*_impl.hpp" EXCLUDE)
+  file(GLOB headers RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.hpp)
+  list(FILTER headers EXCLUDE REGEX "_impl\\.hpp$")
+  list(REMOVE_ITEM headers ${DD_PRIVATE_HEADERS})
+  foreach(h IN LISTS headers)
+    install(FILES ${PROJECT_SOURCE_DIR}/${h} DESTINATION ${DD_INSTALL_INCLUDEDIR}/${dir})
+  endforeach()
 endforeach()
 # Of the batch routines only the interface is public; the lanes are private.
-install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ddbatch)
+install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR}/ddbatch)
 
 install(TARGETS dd EXPORT ddkitTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

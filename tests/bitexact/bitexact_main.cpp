@@ -8,6 +8,7 @@
 //   unary("DDEXP", dd::DDEXP, gen::moderate);
 //   binary("DDPOWER", dd::DDPOWER, gen::positive, gen::moderate);
 // Overloaded names need a lambda in place of the function name.
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -27,6 +28,7 @@
 #include "ddspecial/ddspecial.hpp"
 #include "ddreal/stop.hpp"
 #include "pslq/pslq.hpp"
+#include "ddtyped/charconv.hpp"
 #include "ddtyped/real.hpp"
 #include "inputs.hpp"
 
@@ -231,7 +233,10 @@ void register_cases() {
     word(out, dd::DDDIGIN(s, n));
   });
   add("DDDIGOUT", [](Rng& r, std::string& out) {
-    const double a = std::trunc(std::ldexp(r.mantissa(), r.integer(0, 60))) * ((r.next() & 1) ? -1.0 : 1.0);
+    // One draw per statement, in the order GCC took them (operand order is unspecified).
+    const int e = r.integer(0, 60);
+    const double m = std::trunc(std::ldexp(r.mantissa(), e));
+    const double a = m * ((r.next() & 1) ? -1.0 : 1.0);
     const int n = r.integer(-1, 32);
     char b[32];
     dd::DDDIGOUT(a, n, b);
@@ -243,6 +248,7 @@ void register_cases() {
   field("DDEFORMAT near 1", dd::DDEFORMAT, gen::moderate, 34, 4);
   field("DDFFORMAT", dd::DDFFORMAT, gen::moderate, 20, 30);
   field("DDFFORMAT wide", dd::DDFFORMAT, gen::wide, 10, 40);
+
 
   // Whole relation searches at debug level 0 (silent): x(i) = beta^(i-1) for
   // beta = p^(1/3) - q^(1/3), the first being the test program's vector.
@@ -387,6 +393,35 @@ void register_cases() {
                      (a < b.hi) << 6 | (a.hi >= b) << 7 | (a == b.hi) << 8;
     return DDReal(static_cast<double>(bits));
   }, gen::wide, gen::wide);
+
+}
+
+// Decimal input, and exact text both ways: the shortest text of a pair and
+// the pair read back.  Registered after all others, so that the inputs of the
+// cases before them (which follow from each case's position) stay as they were.
+void register_text_cases() {
+  add("DDINPC", [](Rng& r, std::string& out) {
+    char s[dd::kInputField];
+    std::fill(s, s + dd::kInputField, ' ');
+    const int n = r.integer(1, 40);
+    for (int i = 0; i < n; ++i) s[i] = static_cast<char>('0' + r.integer(0, 9));
+    const std::string e = 'e' + std::to_string(r.integer(-330, 310));
+    std::copy(e.begin(), e.end(), s + n);
+    DDReal a;
+    dd::DDINPC(s, a);
+    text(out, s, n + static_cast<int>(e.size()));
+    words(out, a);
+  });
+  add("to_chars, from_chars", [](Rng& r, std::string& out) {
+    const DDReal a = gen::wide(r);
+    char b[1200];
+    const auto w = dd::to_chars(b, b + sizeof b, a);
+    DDReal c;
+    dd::from_chars(b, w.ptr, c);
+    words(out, a);
+    text(out, b, static_cast<int>(w.ptr - b));
+    words(out, c);
+  }, 500);
 }
 
 }  // namespace
@@ -395,6 +430,7 @@ int main() {
   // A routine that stops is recorded with its message, and the run goes on.
   const dd::stop_guard guard;
   register_cases();
+  register_text_cases();
   long long lines = 0;
   std::string line;
   for (std::size_t c = 0; c < cases().size(); ++c) {
