@@ -171,7 +171,8 @@ void detail::cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s) {
 // reduction modulo pi/2 and the sine's Taylor series (cos_sin_accurate).
 void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) { detail::cssnr_beside(a, x, y, nullptr); }
 
-void detail::cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side) {
+void detail::cssnr_beside(const DDReal& a_in, DDReal& x, DDReal& y, ExpSteps* side) {
+  const DDReal a = a_in;  // x or y may share storage with the argument
   if (a.hi == 0.0) {
     x = DDReal(1.0, 0.0);
     y = DDReal(0.0, 0.0);

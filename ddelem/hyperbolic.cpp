@@ -96,8 +96,9 @@ void DDCOSHSINH(const DDReal& a, DDReal& x, DDReal& y) {
     DDABS(a, na);
     detail::exp_parts(na, mant, nz);
     const DDReal h = detail::scale_pow2(mant, nz - 1);
+    const bool negative = a.hi < 0.0;  // read before x, which may be a, is written
     x = h;
-    y = a.hi < 0.0 ? DDReal(-h.hi, -h.lo) : h;
+    y = negative ? DDReal(-h.hi, -h.lo) : h;
     return;
   }
   DDReal t, u, p, m, c, s;

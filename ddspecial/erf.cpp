@@ -17,6 +17,9 @@ constexpr double kTermLimit = 1.0e300;
 
 using detail::negligible;
 
+/// From here on erfc z rounds to zero in binary64.
+constexpr double kErfcZeroFrom = 27.3;
+
 constexpr int kConvergent = 1;
 constexpr int kAsymptotic = 2;
 
@@ -173,6 +176,10 @@ void erfc_taylor(const DDReal& z, DDReal& y) {
 }  // namespace
 
 void DDERFR(const DDReal& z, DDReal& y) {
+  if (detail::is_nan(z)) {
+    y = detail::kNaNWords;
+    return;
+  }
   const DDReal x = z;
   int ic1, ic2, ic3;
   DDCOMPARE(x, DDReal(9.0), ic1);
@@ -213,7 +220,17 @@ void DDERFR(const DDReal& z, DDReal& y) {
 }
 
 void DDERFCR(const DDReal& z, DDReal& y) {
+  if (detail::is_nan(z)) {
+    y = detail::kNaNWords;
+    return;
+  }
   const DDReal x = z;
+  if (x.hi >= kErfcZeroFrom) {
+    // erfc z < 2^-1075 (half the least subnormal) from z = 27.2261 on; z * z
+    // would overflow from about 1.34e154 on and turn the series into NaN.
+    y = DDReal(0.0, 0.0);
+    return;
+  }
   int ic2, ic3;
   DDCOMPARE(x, DDReal(-9.0), ic2);
   DDCOMPARE(x, DDReal(9.0), ic3);

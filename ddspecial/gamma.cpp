@@ -63,6 +63,9 @@ DDReal finish_scaled(const DDReal& a, int e) {
 /// with some 2^17 units of 2^-104 of error that way, and the error grows
 /// without bound as t nears an integer.
 constexpr double kSineDirectFrom = 0.25;
+/// The reduced argument of a negative t is taken as t + n when the literal
+/// 1 - phi differs from it by more than this fraction of it (2^17 units).
+constexpr double kReducedArgTolerance = 0x1p-87;
 /// Denominators formed ahead of the series steps, per block.
 constexpr int kGammaDenBlock = 16;
 
@@ -176,6 +179,8 @@ void gamma_unit(const DDReal& tn, const DDReal& eps, DDReal& g) {
   DDMUL(q, e, g);
 }
 
+detail::Scaled gamma_value(const DDReal& t);
+
 }  // namespace
 
 namespace detail {
@@ -200,7 +205,10 @@ void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side) {
 }  // namespace detail
 
 void DDGAMMAR(const DDReal& t, DDReal& z) {
-  const DDReal eps = detail::kSeriesEps;
+  if (detail::is_nan(t)) {
+    z = detail::kNaNWords;
+    return;
+  }
   const double d = t.hi;
   // The size test comes first so that huge arguments get this routine's
   // message rather than the rounding routine's.
@@ -215,14 +223,24 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     z = DDReal(HUGE_VAL, 0.0);
     return;
   }
+  const detail::Scaled v = gamma_value(t);
+  z = finish_scaled(v.m, static_cast<int>(v.e));
+}
+
+namespace {
+
+/// Gamma(t) = m 2^e for an accepted t: the routine's reduction and series,
+/// before the final scaling.
+detail::Scaled gamma_value(const DDReal& t) {
+  const DDReal eps = detail::kSeriesEps;
+  const double d = t.hi;
   if (std::fabs(d) < kGammarTinyArg) {
     // 1/t - gamma, formed at a scale where 1/t can be split.
     DDReal ts = scale2(t, kScaleStep), r, g;
     DDDIV(DDReal(1.0, 0.0), ts, r);
     DDEULER(g);
     DDSUB(r, scale2(g, -kScaleStep), r);
-    z = finish_scaled(r, kScaleStep);
-    return;
+    return detail::Scaled{r, kScaleStep};
   }
 
   DDReal ip, fr;
@@ -238,8 +256,7 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
         scale += kScaleStep;
       }
     }
-    z = finish_scaled(f, scale);
-    return;
+    return detail::Scaled{f, scale};
   }
 
   DDReal tn;
@@ -265,6 +282,15 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     DDINFR(omt, ip, phi);
     const int n = static_cast<int>(ip.hi);
     DDSUB(DDReal(1.0, 0.0), phi, tn);
+    // 1 - t is rounded to the 106 bits of a double-double, an absolute error
+    // of up to |t| 2^-106 that tn = 1 - phi inherits; Gamma(tn) ~ 1/tn turns
+    // it into a relative error of that size over tn (2^32 units of 2^-104 at
+    // t = -8 + 1.7e-10 with a full low word).  t + n is exact there, and
+    // replaces tn where the difference would show.
+    DDReal tx, dtn;
+    DDADD(t, DDReal(static_cast<double>(n), 0.0), tx);
+    DDSUB(tn, tx, dtn);
+    if (std::fabs(dtn.hi) > kReducedArgTolerance * tx.hi) tn = tx;
     for (int i = 0; i <= n - 1; ++i) {
       DDReal ti;
       DDADD(t, DDReal(static_cast<double>(i), 0.0), ti);
@@ -300,8 +326,22 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
   } else {
     gamma_unit(tn, eps, g);
   }
+  DDReal z;
   DDMUL(f, g, z);
-  z = finish_scaled(z, scale);
+  return detail::Scaled{z, scale};
 }
+
+}  // namespace
+
+namespace detail {
+
+Scaled gamma_scaled(const DDReal& t) {
+  if (is_nan(t)) return Scaled{kNaNWords, 0};
+  if (DDSIGN(t) == 0 || std::fabs(t.hi) > kGammarMaxArg) fail(msg::kGammarDomain, {kGammarMaxArg});
+  const Scaled v = gamma_value(t);
+  return normalise(v.m, v.e);
+}
+
+}  // namespace detail
 
 }  // namespace dd

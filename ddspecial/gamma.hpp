@@ -3,6 +3,7 @@
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
+#include "ddspecial/scaled.hpp"
 
 namespace dd {
 
@@ -24,6 +25,9 @@ namespace detail {
 void small_angle_sine(const DDReal& x, DDReal& s);
 /// The same, advancing side (when not null) by one step per term.
 void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side);
+/// Gamma(t) as a scaled value, for arguments whose gamma leaves the binary64
+/// range (up to the routine's limit 1e8; stops as DDGAMMAR does otherwise).
+Scaled gamma_scaled(const DDReal& t);
 }  // namespace detail
 
 }  // namespace dd

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
@@ -43,7 +44,97 @@ constexpr double kCancelFactor = 4.0;
 /// Sines below this size are recomputed from the reduced angle.
 constexpr double kSineRecomputeBelow = 0.25;
 
+/// Above this order the expansion's incomplete gamma functions leave the
+/// exponential's range (from IS = 121 on, first for a near 1).
+constexpr int kHurwitzExpansionMaxOrder = 120;
+/// Below 2^-969 the power |v|^IS of v = a or 1 - a (in the expansion) or
+/// a^ISS (in the direct series) has a subnormal low word, and the sums that
+/// divide by it lose digits gradually: 2^4 units of 2^-104 at 2^-970, 2^15
+/// at 2^-987, 2^30 at 2^-1001 (measured).  Below this bound the scaled sums
+/// take over.
+constexpr double kPowerLog2Min = -988.0;
+/// The scaled direct series is used while it needs at most this many terms.
+constexpr double kScaledDirectTerms = 400.0;
+/// The even-Bernoulli table DDHURWITZZETAN uses for its scaled sums.
+constexpr int kOwnTableSize = 60;
+
 using detail::negligible;
+using detail::Scaled;
+
+/// Terms of the direct series sum_n (a + n)^-s before one falls to 2^-106 of
+/// the partial sum: the first n with (a + n)^-s <= 2^-106 zeta(s, a), where
+/// zeta(s, a) a^s = a / (s - 1) + 1/2 + s / (12 a) + ... (the partial sum is
+/// the whole to far better than the 2^-20 that matters here).
+double direct_terms(double s, double a) {
+  const double lead = std::log2(a / (s - 1.0) + 0.5 + s / (12.0 * a));
+  return a * (std::exp2(std::max(1.0, 106.0 - lead) / s) - 1.0);
+}
+
+/// True when |term| <= 2^-106 |sum|.
+bool negligible_scaled(const Scaled& term, const Scaled& sum) {
+  const std::int64_t d = term.e - sum.e;
+  if (d < -120) return true;
+  if (d > 0) return false;
+  return negligible(detail::ldexp_words(term.m, static_cast<int>(d)), detail::kSeriesEps, sum.m);
+}
+
+/// N / (s - 1) + 1/2 + sum_k B(2k) s (s+1) ... (s+2k-2) / ((2k)! N^(2k-1)): the
+/// Euler-Maclaurin tail sum_{n>=0} (N + n)^-s divided by N^-s.  The
+/// correction terms stop at 2^-106 of the whole.
+DDReal euler_maclaurin_bracket(int s, const DDReal& n, int nb2, const DDReal* table, const char* loop_end) {
+  const double ds = static_cast<double>(s);
+  DDReal br, x, x2, p, corr(0.0, 0.0);
+  DDDIVD(n, ds - 1.0, br);
+  DDADD(br, DDReal(0.5, 0.0), br);
+  DDDIV(DDReal(1.0, 0.0), n, x);
+  DDMUL(x, x, x2);
+  DDMULD(x, ds * 0.5, p);  // s / (2 N)
+  bool done = false;
+  for (int k = 1; k <= nb2 && !done; ++k) {
+    if (k > 1) {
+      DDMULD(p, ds + static_cast<double>(2 * k - 3), p);
+      DDMULD(p, ds + static_cast<double>(2 * k - 2), p);
+      DDDIVD(p, static_cast<double>(2 * k - 1) * static_cast<double>(2 * k), p);
+      DDMUL(p, x2, p);
+    }
+    DDReal term, whole;
+    DDMUL(table[k - 1], p, term);
+    DDADD(corr, term, corr);
+    DDADD(br, corr, whole);
+    done = negligible(term, detail::kSeriesEps, whole);
+  }
+  if (!done) detail::fail(loop_end);
+  DDADD(br, corr, br);
+  return br;
+}
+
+const DDReal* own_bernoulli_table() {
+  static const std::vector<DDReal> t = [] {
+    std::vector<DDReal> v(kOwnTableSize);
+    DDBERNER(kOwnTableSize, v.data());
+    return v;
+  }();
+  return t.data();
+}
+
+}  // namespace
+
+namespace detail {
+
+bool hurwitz_expansion_fits(int is, const DDReal& a) {
+  DDReal oma;
+  DDSUB(DDReal(1.0, 0.0), a, oma);
+  const double v = std::min(a.hi, oma.hi);
+  return is <= kHurwitzExpansionMaxOrder && static_cast<double>(is) * std::log2(v) >= kPowerLog2Min;
+}
+
+Scaled hurwitz_unit_scaled(int is, const DDReal& a) {
+  return hurwitz_scaled(is, a, kOwnTableSize, own_bernoulli_table(), msg::kHurwitzLoopEnd);
+}
+
+}  // namespace detail
+
+namespace {
 
 /// pi x^2.
 void pi_sq(const DDReal& pi, const DDReal& x, DDReal& r) {
@@ -199,7 +290,51 @@ void sine_of_turns(const DDReal& a, int k, DDReal& sn) {
 
 }  // namespace
 
+namespace detail {
+
+bool hurwitz_be_sums_fit(int iss, const DDReal& a) {
+  const double s = static_cast<double>(iss);
+  if (s * std::log2(a.hi) < kPowerLog2Min) return false;
+  if (iss > kHurwitzDirectAbove) {
+    const double n = direct_terms(s, a.hi);
+    return n < kHurwitzMaxSteps - 100 && s * std::log2(a.hi + n) < std::log2(detail::kSplitLimit) - 1.0;
+  }
+  return (s + 3.0) * std::log2(std::max(a.hi, kHurwitzRefitShiftTo)) < 990.0;
+}
+
+Scaled hurwitz_scaled(int s, const DDReal& a, int nb2, const DDReal* table, const char* loop_end) {
+  const double ds = static_cast<double>(s);
+  Scaled sum;
+  auto add_power = [&](double i) {
+    DDReal v;
+    DDADD(a, DDReal(i, 0.0), v);
+    const Scaled t = pow_scaled(v, -static_cast<std::int64_t>(s));
+    sum = add(sum, t);
+    return t;
+  };
+  if (direct_terms(ds, a.hi) <= kScaledDirectTerms) {
+    run_series(kHurwitzMaxSteps, loop_end, [&](int k) {
+      const Scaled t = add_power(static_cast<double>(k - 1));
+      return negligible_scaled(t, sum);
+    });
+    return sum;
+  }
+  const double target = std::max(kHurwitzShiftTo, 0.64 * (ds + 60.0));
+  const int m = a.hi < target ? static_cast<int>(std::ceil(target - a.hi)) : 0;
+  for (int i = 0; i < m; ++i) add_power(static_cast<double>(i));
+  DDReal n;
+  DDADD(a, DDReal(static_cast<double>(m), 0.0), n);
+  const DDReal br = euler_maclaurin_bracket(s, n, nb2, table, loop_end);
+  return add(sum, mul(to_scaled(br), pow_scaled(n, -static_cast<std::int64_t>(s))));
+}
+
+}  // namespace detail
+
 void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
+  if (detail::is_nan(AA)) {
+    z = detail::kNaNWords;
+    return;
+  }
   if (IS <= 0) detail::fail(msg::kHurwitzIsNotPositive);
   if (IS == 1) detail::fail(msg::kHurwitzIsOne);
   int c0, c1;
@@ -207,6 +342,10 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
   DDCOMPARE(AA, DDReal(1.0, 0.0), c1);
   if (c0 <= 0 || c1 >= 0) detail::fail(msg::kHurwitzRange);
   const DDReal a = AA;
+  if (!detail::hurwitz_expansion_fits(IS, a)) {
+    z = detail::to_dd(detail::hurwitz_unit_scaled(IS, a));
+    return;
+  }
 
   const DDReal eps = detail::kSeriesEps;
   const DDReal s(static_cast<double>(IS), 0.0);
@@ -296,12 +435,20 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
 
 void DDHURWITZZETANBE(int NB2, const DDReal* table, int ISS, const DDReal& AA, DDReal& z) {
   detail::check_bernoulli_table(NB2, table, kHurwitzTableMinimum, msg::kHurwitzBeTable);
+  if (detail::is_nan(AA)) {
+    z = detail::kNaNWords;
+    return;
+  }
   if (ISS <= 0) detail::fail(msg::kHurwitzBeIssNotPositive);
   if (ISS == 1) detail::fail(msg::kHurwitzBeIssOne);
   if (DDSIGN(AA) < 0) detail::fail(msg::kHurwitzBeNegative);
   if (DDSIGN(AA) == 0) detail::fail(msg::kHurwitzBeZero);
   const DDReal a = AA;
   const DDReal eps = detail::kSeriesEps;
+  if (!detail::hurwitz_be_sums_fit(ISS, a)) {
+    z = detail::to_dd(detail::hurwitz_scaled(ISS, a, NB2, table, msg::kHurwitzBeLoop2));
+    return;
+  }
 
   if (ISS > kHurwitzDirectAbove) {
     DDReal sum(0.0, 0.0);

@@ -14,8 +14,7 @@ inline constexpr char kPolygammaBeTable[] =
     "('*** DDPOLYGAMMABE: Array of even Bernoulli coefficients must be initialized'/"
     " 'with at least',i8,' entries by calling DDBERNE or DDBERER.')";
 inline constexpr char kPolygammaBeNn[] = "('*** DDPOLYGAMMABE: NN <= 0')";
-inline constexpr char kPolygammaBeNnLarge[] =
-    "('*** DDPOLYGAMMABE: NN must be at most',i4,'; NN! leaves the range of the arithmetic.')";
+inline constexpr char kPolygammaBeNnLarge[] = "('*** DDPOLYGAMMABE: NN must be at most',i5,'.')";
 inline constexpr char kPolygammaBeNegative[] = "('*** DDPOLYGAMMABE: X < 0')";
 inline constexpr char kDigammaBeNotPositive[] = "('*** DDDIGAMMABE: Argument is less than or equal to 0')";
 inline constexpr char kDigammaBeTable[] =

@@ -21,6 +21,7 @@ inline constexpr char kPolylogNegTable[] =
 inline constexpr char kPolylogNegZeroOrder[] =
     "('*** DDPOLYLOGNEG: NN must not be zero; for order 0 call ddpolylogpos or polylog_pos.')";
 inline constexpr char kPolylogNegAtOne[] = "('*** DDPOLYLOGNEG: X must not be one (pole).')";
+inline constexpr char kPolylogNegLoopEnd[] = "('*** DDPOLYLOGNEG: Loop end error')";
 }  // namespace msg
 
 /// Most terms of the DDPOLYLOGPOS series.

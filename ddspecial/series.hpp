@@ -3,12 +3,19 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <string_view>
 
 #include "ddreal/kernels.hpp"
 #include "ddreal/outfmt.hpp"
 
 namespace dd::detail {
+
+/// NaN in both words: the result of every routine given a NaN argument.
+inline constexpr DDReal kNaNWords{std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+
+/// True when either word of a is NaN.
+inline bool is_nan(const DDReal& a) noexcept { return std::isnan(a.hi) || std::isnan(a.lo); }
 
 /// The relative stop tolerance of the series: 2^-106, exactly the value
 /// DDNPWR gives for 2 to the power -106.

@@ -18,6 +18,7 @@
 #include "ddreal/rounding.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
+#include "ddspecial/scaled.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -37,7 +38,12 @@ constexpr double kNearPole = 0.25;
 /// zeta(IS) overflows from about IS = -280 on; below this the functional
 /// equation is not even attempted.
 constexpr int kZetaintrOverflowBelow = -1000;
+/// ln(2 pi), for the range tests of (2 pi)^t.
+constexpr double kLogTwoPi = 1.8378770664093453;
+/// Above this t = 1 - s, zeta(s) of a non-integer s is beyond the binary64 range.
+constexpr double kZetaReflectionOverflowT = 400.0;
 
+using detail::kExpLimit;
 using detail::negligible;
 
 /// Bases whose logarithms are kept: every term of the alternating series,
@@ -63,22 +69,42 @@ void base_power(double i, const DDReal& t, DDReal& r) {
   }
 }
 
-/// i^t, real or integer exponent.
+/// i^t, real or integer exponent; in_range(i) tells whether the routine's
+/// own power stays inside the range of the exponential (real t) or of the
+/// kernels' splitting (integer t), and inverse(i) gives i^-t otherwise.
 struct RealPower {
   const DDReal& t;
   void operator()(double i, DDReal& r) const { base_power(i, t, r); }
+  bool in_range(double i) const { return t.hi * std::log(i) < kExpLimit; }
+  DDReal inverse(double i) const {
+    DDReal x;
+    DDMUL(t, detail::log_near_one(DDReal(i, 0.0)), x);
+    DDNEG(x, x);
+    return detail::to_dd(detail::exp_scaled(x));
+  }
 };
 struct IntPower {
   int t;
   void operator()(double i, DDReal& r) const { DDNPWR(DDReal(i, 0.0), t, r); }
+  bool in_range(double i) const { return static_cast<double>(t) * std::log2(i) < std::log2(detail::kSplitLimit); }
+  DDReal inverse(double i) const { return detail::to_dd(detail::pow_scaled(DDReal(i, 0.0), -t)); }
 };
 
-/// sum_{i>=1} i^-t, stopped at the first term <= 2^-106 of the sum.
+/// sum_{i>=1} i^-t, stopped at the first term <= 2^-106 of the sum.  A power
+/// past the range of the routine's own power (2^433.5 for a real t, 2^996
+/// for an integer one) is formed scaled: its term is far below 2^-106 and
+/// ends the series.
 template <class Power>
 void direct_series(const Power& power, const DDReal& eps, const char* limit_msg, DDReal& z) {
   DDReal sum(1.0, 0.0);
   for (int i = 2; i <= kZetaMaxTerms; ++i) {
     DDReal p, term;
+    if (!power.in_range(static_cast<double>(i))) {
+      term = power.inverse(static_cast<double>(i));
+      DDADD(sum, term, sum);
+      z = sum;
+      return;
+    }
     power(static_cast<double>(i), p);
     DDDIV(DDReal(1.0, 0.0), p, term);
     DDADD(sum, term, sum);
@@ -156,12 +182,46 @@ void functional_equation(const DDReal& zt, const DDReal& gt, const DDReal& pit, 
   z = r;
 }
 
+/// The functional equation with Gamma(t) and (2 pi)^t as scaled values, for
+/// t where (2 pi)^t leaves the exponential's range (t > 163.2) or the
+/// kernels' (integer t > 375).  Past t = 400 the result is beyond the
+/// binary64 range for every non-integer s (|cos(pi t / 2)| is at least about
+/// t 2^-106 there): a signed infinity.
+void functional_equation_scaled(const DDReal& zt, const DDReal& t, const DDReal& pit, DDReal& z) {
+  DDReal half, cs, sn;
+  DDMULD(pit, 0.5, half);
+  DDCSSNR(half, cs, sn);
+  if (t.hi > kZetaReflectionOverflowT) {
+    z = DDReal(cs.hi == 0.0 ? 0.0 : std::copysign(HUGE_VAL, cs.hi), 0.0);
+    return;
+  }
+  // (2 pi)^t = (2 pi)^n e^(f ln 2 pi) with t = n + f: the logarithm's error
+  // then enters times f < 1 rather than times t.
+  DDReal pi, tp, l, x, whole, frac;
+  DDPI(pi);
+  DDMULD(pi, 2.0, tp);
+  DDLOG(tp, l);
+  DDINFR(t, whole, frac);
+  DDMUL(frac, l, x);
+  const detail::Scaled tpt =
+      detail::mul(detail::pow_scaled(tp, static_cast<std::int64_t>(whole.hi)), detail::exp_scaled(x));
+  detail::Scaled r = detail::mul(detail::to_scaled(zt), detail::gamma_scaled(t));
+  r = detail::mul(r, detail::to_scaled(cs));
+  r = detail::div(r, tpt);
+  r.e += 1;
+  z = detail::to_dd(r);
+}
+
 void functional_equation_real(const DDReal& zt, const DDReal& t, DDReal& z) {
   DDReal gt, pi, pit, tp, tpt;
-  DDGAMMAR(t, gt);
   DDPI(pi);
   DDMUL(pi, t, pit);
   DDMULD(pi, 2.0, tp);
+  if (t.hi * kLogTwoPi >= kExpLimit) {
+    functional_equation_scaled(zt, t, pit, z);
+    return;
+  }
+  DDGAMMAR(t, gt);
   DDPOWER(tp, t, tpt);
   functional_equation(zt, gt, pit, tpt, 0, z);
 }
@@ -260,6 +320,14 @@ void DDZETAINTR(int IS, DDReal& z) {
   }
   if (IS > 0) {
     z = zt;
+    return;
+  }
+  if (static_cast<double>(t) * kLogTwoPi / std::log(2.0) >= std::log2(detail::kSplitLimit)) {
+    // (2 pi)^t itself leaves the range the kernels can split (t > 375).
+    DDReal pi, pit;
+    DDPI(pi);
+    DDMULD(pi, static_cast<double>(t), pit);
+    functional_equation_scaled(zt, DDReal(static_cast<double>(t), 0.0), pit, z);
     return;
   }
   // Gamma(t) = (t-1)!; from 170! on it leaves the range in which the kernels

@@ -3,7 +3,9 @@
 // included), then a field width nb, a digit count nd and stream flags taken
 // from the following bytes and bounded to sensible sizes.  Each routine may
 // fill its field completely or stop with one of the package's messages; the
-// stream operator must write without stopping.
+// stream operator must write without stopping.  to_chars must fill the
+// buffer it is given or report that it is too small, and the shortest text
+// of the pair must read back as its normalised words.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "ddio/output.hpp"
 #include "ddtyped/text.hpp"
 #include "fuzz_stop.hpp"
+#include "fuzz_text.hpp"
 
 namespace {
 
@@ -26,20 +29,13 @@ namespace {
 constexpr int kMaxWidth = 400;
 constexpr int kMaxDigits = 200;
 
-constexpr std::string_view kAllowed[] = {
-    "*** DDEFORMAT: uninitialized or inadequately sized arrays",
-    "*** DDFFORMAT: uninitialized or inadequately sized arrays",
-    "*** DDFFORMAT: Syntax error in output of ddeformat",
-    "*** DDINFR: Argument is too large.",
-    "*** DDNINT: Argument is too large.",
-};
-
-void expect_allowed(const dd::fuzz::Stopped& s) {
-  for (const std::string_view m : kAllowed) {
-    if (s.what() == m) return;
-  }
-  std::fprintf(stderr, "unexpected stop message: %s\n", s.what());
-  std::abort();
+// The messages the routines may stop with.
+void expect_allowed(const dd::stop_error& s) {
+  dd::fuzz::expect_message(s, {"*** DDEFORMAT: uninitialized or inadequately sized arrays",
+                               "*** DDFFORMAT: uninitialized or inadequately sized arrays",
+                               "*** DDFFORMAT: Syntax error in output of ddeformat",
+                               "*** DDINFR: Argument is too large.",
+                               "*** DDNINT: Argument is too large."});
 }
 
 // The field must be written in full: every byte printable.
@@ -53,11 +49,11 @@ void check_field(const char* b, int nb) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
-  dd::fuzz::install_stop_handler();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const dd::stop_guard guard;
   if (size < 16) return 0;
   dd::DDReal a;
   std::memcpy(&a.hi, data, 8);
@@ -74,14 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     dd::DDEFORMAT(a, nb, nd, b.get());
     check_field(b.get(), nb);
-  } catch (const dd::fuzz::Stopped& s) {
+  } catch (const dd::stop_error& s) {
     expect_allowed(s);
   }
   std::memset(b.get(), 1, static_cast<std::size_t>(nb));
   try {
     dd::DDFFORMAT(a, nb, nd, b.get());
     check_field(b.get(), nb);
-  } catch (const dd::fuzz::Stopped& s) {
+  } catch (const dd::stop_error& s) {
     expect_allowed(s);
   }
 
@@ -96,10 +92,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     os.precision(precision);
     os.width((flags >> 6) * 20);
     os << a << dd::DDComplex{a, a};
-  } catch (const dd::fuzz::Stopped& s) {
+  } catch (const dd::stop_error& s) {
     // Only a value beyond the formatting range may stop the operator, with
     // the message of the routine it calls.
     expect_allowed(s);
   }
+
+  // to_chars into a buffer of nb bytes, in each format at the precision byte.
+  for (const auto fmt : {std::chars_format::general, std::chars_format::fixed, std::chars_format::scientific}) {
+    std::memset(b.get(), 1, static_cast<std::size_t>(nb));
+    const auto r = dd::to_chars(b.get(), b.get() + nb, a, fmt, precision);
+    if (r.ec == std::errc()) check_field(b.get(), static_cast<int>(r.ptr - b.get()));
+    else if (r.ec != std::errc::value_too_large || r.ptr != b.get() + nb) std::abort();
+  }
+  dd::DDReal v;
+  if (dd::fuzz::normalised(a, v)) dd::fuzz::expect_round_trip(v);
   return 0;
 }

@@ -202,7 +202,7 @@ std::vector<AccuracyBranch> branches() {
   const auto sine = [](const DDComplex& z, Ref& r) { ref_sin_cos(z, r, true); };
   const auto cosine = [](const DDComplex& z, Ref& r) { ref_sin_cos(z, r, false); };
   return {
-      unary("exp", "x in (-745, 690), y in [2^-1074, 2^60)", 1200, 400, f_exp, ref_exp, strip(-745.0, 690.0, logu(4.9e-324, 0x1p60))),
+      unary("exp", "x in (-745, 690), y in [2^-1074, 2^60)", 2500, 400, f_exp, ref_exp, strip(-745.0, 690.0, logu(4.9e-324, 0x1p60))),
       unary("exp", "y near multiples of pi/2", kKept, 200, f_exp, ref_exp,
             [](std::mt19937_64& g) {
               const DDComplex z = near_axis_zero(4000.0, 1.0, 2.0)(g);
@@ -212,7 +212,7 @@ std::vector<AccuracyBranch> branches() {
       unary("log", "parts in [1e-300, 1e300), both signs", kKept, 400, f_log, ref_log, wide(1e-300, 1e300)),
       unary("log", "near the unit circle, | |g| - 1 | < 2^-15", kKept, 300, f_log, ref_log, near_unit_circle(1e-40, 0x1p-15)),
       unary("log", "| |g| - 1 | in [2^-15, 1/4)", kKeptSum, 200, f_log, ref_log, near_unit_circle(0x1p-15, 0.25)),
-      unary("sqrt", "parts in [1e-300, 1e300), both signs", 660, 400, f_sqrt, ref_sqrt, wide(1e-300, 1e300)),
+      unary("sqrt", "parts in [1e-300, 1e300), both signs", 2600, 400, f_sqrt, ref_sqrt, wide(1e-300, 1e300)),
       unary("sin", "|x| < 2^16, |y| in [2^-60, 300)", kKeptProduct, 300, f_sin, sine, strip(-65536.0, 65536.0, logu(0x1p-60, 300.0))),
       unary("sin", "x near multiples of pi/2, |y| < 2^-9", kKeptProduct, 300, f_sin, sine, near_axis_zero(40000.0, 1e-30, 0x1p-9)),
       unary("sin", "300 <= |y| < 680 (e^|y| / 2)", 53000, 200, f_sin, sine, strip(-10.0, 10.0, [](std::mt19937_64& g) {

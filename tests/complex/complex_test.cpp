@@ -12,18 +12,21 @@
 #include "ddcomplex/ddcomplex.hpp"
 #include "ddtyped/complex.hpp"
 #include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 
 using dd::DDComplex;
 using dd::DDReal;
 using dd::test::Mp;
+using dd::test::uniform_dd;
 using cd = std::complex<double>;
 
-constexpr double kU104 = 0x1p-104;
+using dd::test::kU104;
 
-bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+bool same(double a, double b) { return dd::test::bits(a) == dd::test::bits(b); }
 
 ::testing::AssertionResult words(const DDComplex& g, double rh, double rl, double ih, double il) {
   if (same(g.re.hi, rh) && same(g.re.lo, rl) && same(g.im.hi, ih) && same(g.im.lo, il))
@@ -39,14 +42,11 @@ DDComplex C(double r, double i) { return DDComplex(DDReal(r), DDReal(i)); }
 const DDComplex kI = C(0.0, 1.0);
 const DDComplex kOne = C(1.0, 0.0);
 
-DDReal rnd(std::mt19937_64& g, double lo, double hi) {
-  std::uniform_real_distribution<double> u(lo, hi), v(-1.0, 1.0);
-  const double x = u(g);
-  DDReal r;
-  dd::detail::quick_two_sum(x, x * v(g) * 0x1p-54, r.hi, r.lo);
-  return r;
+/// One draw per statement, so that every compiler draws the same numbers.
+DDComplex rndc(std::mt19937_64& g, double lo, double hi) {
+  const DDReal im = uniform_dd(g, lo, hi);
+  return DDComplex(uniform_dd(g, lo, hi), im);
 }
-DDComplex rndc(std::mt19937_64& g, double lo, double hi) { return DDComplex(rnd(g, lo, hi), rnd(g, lo, hi)); }
 
 /// |got - want| / |want| for complex values, in units of 2^-104.
 struct MpC {

@@ -1,5 +1,7 @@
 #include "support/accuracy_table.hpp"
 
+#include "support/random_dd.hpp"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -9,15 +11,6 @@
 #include <cstdlib>
 
 namespace dd::test {
-
-namespace {
-DDReal with_random_lo(std::mt19937_64& g, double x) {
-  std::uniform_real_distribution<double> u(-1.0, 1.0);
-  DDReal r;
-  detail::quick_two_sum(x, x * u(g) * 0x1p-54, r.hi, r.lo);
-  return r;
-}
-}  // namespace
 
 double err_units(const DDReal& got, const Mp& want) {
   if (std::isnan(got.hi) || std::isnan(got.lo)) return mpfr_nan_p(want.get()) ? 0.0 : INFINITY;
@@ -37,16 +30,11 @@ std::string hex_words(const DDReal& a) {
 }
 
 DDReal log_uniform(std::mt19937_64& g, double lo, double hi, bool signed_) {
-  std::uniform_real_distribution<double> u(std::log(lo), std::log(hi));
-  double x = std::exp(u(g));
-  if (signed_ && (g() & 1) != 0) x = -x;
-  return with_random_lo(g, x);
+  const DDReal a = log_uniform_dd(g, lo, hi);
+  return signed_ && (g() & 1) != 0 ? DDReal(-a.hi, -a.lo) : a;
 }
 
-DDReal uniform(std::mt19937_64& g, double lo, double hi) {
-  std::uniform_real_distribution<double> u(lo, hi);
-  return with_random_lo(g, u(g));
-}
+DDReal uniform(std::mt19937_64& g, double lo, double hi) { return uniform_dd(g, lo, hi); }
 
 DDReal near_half_pi_multiple(double k, double off) {
   Mp x(512);

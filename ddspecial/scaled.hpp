@@ -1,0 +1,157 @@
+// Double-double values with a separate binary exponent, for the special
+// functions' intermediate results that leave the kernels' range.
+//
+// The kernels split a word into halves by multiplying it with 2^27 + 1, which
+// overflows above about 2^996; below 2^-969 the low word is subnormal and
+// loses bits.  A factorial times a power, or a power of a large base, leaves
+// that range long before the result it contributes to does.  Such factors are
+// carried here as m * 2^e, with m a normalised double-double whose high word
+// lies in [1, 2) and e a 64-bit exponent; every rescaling is by a power of
+// two and so exact, and the arithmetic on m is the kernels' own.
+#pragma once
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+#include "ddelem/ddelem.hpp"
+#include "ddreal/kernels.hpp"
+
+namespace dd::detail {
+
+struct Scaled {
+  DDReal m{0.0, 0.0};
+  std::int64_t e = 0;
+};
+
+/// a * 2^k for |k| small enough that neither word overflows; the low word may
+/// become subnormal (and lose bits) only when the value itself is that small.
+inline DDReal ldexp_words(const DDReal& a, int k) noexcept {
+  return DDReal(std::ldexp(a.hi, k), std::ldexp(a.lo, k));
+}
+
+/// a as m * 2^e with |m.hi| in [1, 2); zero, infinite and NaN words are kept
+/// as they are with e = 0.
+inline Scaled to_scaled(const DDReal& a) noexcept {
+  if (a.hi == 0.0 || !std::isfinite(a.hi)) return Scaled{a, 0};
+  const int k = std::ilogb(a.hi);
+  return Scaled{ldexp_words(a, -k), k};
+}
+
+inline Scaled normalise(const DDReal& m, std::int64_t e) noexcept {
+  Scaled s = to_scaled(m);
+  s.e += e;
+  return s;
+}
+
+inline Scaled mul(const Scaled& a, const Scaled& b) noexcept {
+  DDReal p;
+  DDMUL(a.m, b.m, p);
+  return normalise(p, a.e + b.e);
+}
+
+inline Scaled div(const Scaled& a, const Scaled& b) noexcept {
+  DDReal q;
+  DDDIV(a.m, b.m, q);
+  return normalise(q, a.e - b.e);
+}
+
+/// a + b, the smaller aligned to the larger's exponent (an operand more than
+/// 2^-1000 below the other is negligible and dropped).
+inline Scaled add(const Scaled& a, const Scaled& b) noexcept {
+  if (b.m.hi == 0.0) return a;
+  if (a.m.hi == 0.0) return b;
+  const Scaled& big = a.e >= b.e ? a : b;
+  const Scaled& small = a.e >= b.e ? b : a;
+  const std::int64_t d = big.e - small.e;
+  if (d > 1000) return big;
+  DDReal s;
+  DDADD(big.m, ldexp_words(small.m, -static_cast<int>(d)), s);
+  return normalise(s, big.e);
+}
+
+/// The value as a double-double: a signed infinity (low word zero) beyond the
+/// binary64 range, a zero or subnormal below it.
+inline DDReal to_dd(const Scaled& a) noexcept {
+  if (a.m.hi == 0.0 || !std::isfinite(a.m.hi)) return a.m;
+  if (a.e > 1100) return DDReal(std::copysign(HUGE_VAL, a.m.hi), 0.0);
+  if (a.e < -1200) return DDReal(std::copysign(0.0, a.m.hi), 0.0);
+  const int k = static_cast<int>(a.e);
+  const double hi = std::ldexp(a.m.hi, k);
+  if (!std::isfinite(hi)) return DDReal(hi, 0.0);
+  return DDReal(hi, std::ldexp(a.m.lo, k));
+}
+
+/// log2 of |a| to binary64 accuracy (for range decisions).
+inline double log2_abs(const Scaled& a) noexcept {
+  return std::log2(std::fabs(a.m.hi)) + static_cast<double>(a.e);
+}
+
+/// e^x as m * 2^e for any finite x with |x| < 2^40: x = k ln 2 + r with
+/// |r| <= ln 2 / 2 and e^r by DDEXP.  k ln 2 is formed from three words of
+/// ln 2, the products with the first two exactly, so r carries an absolute
+/// error near 2^-107 and e^x keeps the exponential's own accuracy.
+inline Scaled exp_scaled(const DDReal& x) {
+  constexpr double kLog2Third = 0x1.7b57a079a1934p-111;
+  const double kd = std::nearbyint(x.hi * kInvLog2);
+  DDReal p1, p2, r, er;
+  DDMULDD(kd, kLog2.hi, p1);
+  DDMULDD(kd, kLog2.lo, p2);
+  DDSUB(x, p1, r);
+  DDSUB(r, p2, r);
+  DDSUB(r, DDReal(kd * kLog2Third, 0.0), r);
+  DDEXP(r, er);
+  return normalise(er, static_cast<std::int64_t>(kd));
+}
+
+/// ln a for a > 0, to relative accuracy also next to 1: there, with
+/// u = a - 1 (exact), ln a = 2 atanh(u / (2 + u)) by its series.
+inline DDReal log_near_one(const DDReal& a) {
+  DDReal u;
+  DDSUB(a, DDReal(1.0, 0.0), u);
+  if (!(std::fabs(u.hi) < 0.125)) {
+    DDReal l;
+    DDLOG(a, l);
+    return l;
+  }
+  DDReal w, w2, d, term, sum;
+  DDADD(u, DDReal(2.0, 0.0), d);
+  DDDIV(u, d, w);
+  DDMUL(w, w, w2);
+  term = w;
+  sum = w;
+  for (int k = 3; k < 80; k += 2) {
+    DDMUL(term, w2, term);
+    DDReal t;
+    DDDIVD(term, static_cast<double>(k), t);
+    DDADD(sum, t, sum);
+    if (std::fabs(t.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
+  }
+  DDMULD(sum, 2.0, sum);
+  return sum;
+}
+
+/// a^n for a > 0 and any 64-bit n.  Up to |n| = 2^12 by binary exponentiation
+/// on the normalised mantissa (the kernels' products, rescaled after each);
+/// beyond, where each squaring would double the error already made, as
+/// e^(n ln a), whose error is about |n ln a| 2^-106 relative.
+inline Scaled pow_scaled(const DDReal& a, std::int64_t n) {
+  constexpr std::int64_t kSquaringLimit = 4096;
+  if (n > kSquaringLimit || n < -kSquaringLimit) {
+    DDReal y;
+    DDMULD(log_near_one(a), static_cast<double>(n), y);
+    if (std::fabs(y.hi) > 0x1p30) return Scaled{DDReal(1.0, 0.0), y.hi > 0.0 ? INT64_C(1) << 40 : -(INT64_C(1) << 40)};
+    return exp_scaled(y);
+  }
+  const bool invert = n < 0;
+  std::uint64_t k = invert ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+  Scaled r{DDReal(1.0, 0.0), 0}, t = to_scaled(a);
+  while (k != 0) {
+    if ((k & 1U) != 0) r = mul(r, t);
+    k >>= 1U;
+    if (k != 0) t = mul(t, t);
+  }
+  return invert ? div(Scaled{DDReal(1.0, 0.0), 0}, r) : r;
+}
+
+}  // namespace dd::detail
