@@ -51,24 +51,22 @@ const std::vector<DDReal>& a_near1() { static auto v = args(1.0 - 1e-3, 1.0 + 1e
 
 // ---- ddkit ----------------------------------------------------------------------
 
-void dd_exp(benchmark::State& st) {
-  const auto& a = a_exp();
-  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::exp(a[i]));
+template <DDReal (*F)(const DDReal&)>
+void dd_unary(benchmark::State& st, const std::vector<DDReal>& a) {
+  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(F(a[i]));
   per_call(st);
 }
-void dd_log(benchmark::State& st) {
-  const auto& a = a_pos();
-  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::log(a[i]));
-  per_call(st);
-}
+DDReal exp_of(const DDReal& a) { return dd::exp(a); }
+DDReal log_of(const DDReal& a) { return dd::log(a); }
+void dd_exp(benchmark::State& st) { dd_unary<exp_of>(st, a_exp()); }
+void dd_log(benchmark::State& st) { dd_unary<log_of>(st, a_pos()); }
 void dd_pow(benchmark::State& st) {
   const auto& a = a_pos();
   const auto& b = a_pow();
   for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::pow(a[i], b[i]));
   per_call(st);
 }
-void dd_cos_sin(benchmark::State& st) {
-  const auto& a = a_ang();
+void cos_sin_of(benchmark::State& st, const std::vector<DDReal>& a) {
   for (auto _ : st)
     for (int i = 0; i < kN; ++i) {
       DDReal c, s;
@@ -78,6 +76,7 @@ void dd_cos_sin(benchmark::State& st) {
     }
   per_call(st);
 }
+void dd_cos_sin(benchmark::State& st) { cos_sin_of(st, a_ang()); }
 void dd_atan2(benchmark::State& st) {
   const auto& a = a_ang();
   const auto& b = b_ang();
@@ -95,28 +94,10 @@ void dd_cosh_sinh(benchmark::State& st) {
     }
   per_call(st);
 }
-void cos_sin_of(benchmark::State& st, const std::vector<DDReal>& a) {
-  for (auto _ : st)
-    for (int i = 0; i < kN; ++i) {
-      DDReal c, s;
-      dd::cos_sin(a[i], c, s);
-      benchmark::DoNotOptimize(c);
-      benchmark::DoNotOptimize(s);
-    }
-  per_call(st);
-}
 void dd_cos_sin_small(benchmark::State& st) { cos_sin_of(st, a_small()); }
 void dd_cos_sin_huge(benchmark::State& st) { cos_sin_of(st, a_huge()); }
-void dd_exp_wide(benchmark::State& st) {
-  const auto& a = a_wide_exp();
-  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::exp(a[i]));
-  per_call(st);
-}
-void dd_log_near1(benchmark::State& st) {
-  const auto& a = a_near1();
-  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::log(a[i]));
-  per_call(st);
-}
+void dd_exp_wide(benchmark::State& st) { dd_unary<exp_of>(st, a_wide_exp()); }
+void dd_log_near1(benchmark::State& st) { dd_unary<log_of>(st, a_near1()); }
 std::vector<DDComplex> cargs(std::uint64_t seed) {
   const auto r = args(-10.0, 10.0, seed), i = args(-10.0, 10.0, seed + 100);
   std::vector<DDComplex> v(kN);
@@ -159,17 +140,6 @@ void q_pow(benchmark::State& st) {
   for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(powq(a[i], b[i]));
   per_call(st);
 }
-void q_sincos(benchmark::State& st) {
-  const auto a = quad(a_ang());
-  for (auto _ : st)
-    for (int i = 0; i < kN; ++i) {
-      __float128 s, c;
-      sincosq(a[i], &s, &c);
-      benchmark::DoNotOptimize(s);
-      benchmark::DoNotOptimize(c);
-    }
-  per_call(st);
-}
 void q_sincos_of(benchmark::State& st, const std::vector<DDReal>& src) {
   const auto a = quad(src);
   for (auto _ : st)
@@ -181,6 +151,7 @@ void q_sincos_of(benchmark::State& st, const std::vector<DDReal>& src) {
     }
   per_call(st);
 }
+void q_sincos(benchmark::State& st) { q_sincos_of(st, a_ang()); }
 void q_sincos_small(benchmark::State& st) { q_sincos_of(st, a_small()); }
 void q_sincos_huge(benchmark::State& st) { q_sincos_of(st, a_huge()); }
 void q_exp_wide(benchmark::State& st) { q_unary<expq>(st, a_wide_exp()); }
@@ -230,16 +201,12 @@ void m_pow(benchmark::State& st) {
   for (auto _ : st) for (int i = 0; i < kN; ++i) mpfr_pow(r.v[i], a.v[i], b.v[i], MPFR_RNDN);
   per_call(st);
 }
-void m_sincos(benchmark::State& st) {
-  MpVec a(a_ang()), s(kN), c(kN);
-  for (auto _ : st) for (int i = 0; i < kN; ++i) mpfr_sin_cos(s.v[i], c.v[i], a.v[i], MPFR_RNDN);
-  per_call(st);
-}
 void m_sincos_of(benchmark::State& st, const std::vector<DDReal>& src) {
   MpVec a(src), s(kN), c(kN);
   for (auto _ : st) for (int i = 0; i < kN; ++i) mpfr_sin_cos(s.v[i], c.v[i], a.v[i], MPFR_RNDN);
   per_call(st);
 }
+void m_sincos(benchmark::State& st) { m_sincos_of(st, a_ang()); }
 void m_sincos_small(benchmark::State& st) { m_sincos_of(st, a_small()); }
 void m_sincos_huge(benchmark::State& st) { m_sincos_of(st, a_huge()); }
 void m_exp_wide(benchmark::State& st) { m_unary<mpfr_exp>(st, a_wide_exp()); }

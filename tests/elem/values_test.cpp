@@ -184,6 +184,23 @@ TEST(cos_sin, exact_values_and_signs) {
   EXPECT_TRUE(same_words(s, -1e-300, 0.0));
 }
 
+// Results may share storage with the argument, also on the accurate paths.
+TEST(cos_sin, in_place) {
+  for (const DDReal& a : {DDReal(1.25e-7), DDReal(3.141592653589793), DDReal(1e30), DDReal(-400.5)}) {
+    DDReal c, s, x = a, y = a;
+    dd::DDCSSNR(a, c, s);
+    dd::DDCSSNR(x, x, s);
+    EXPECT_TRUE(same_words(x, c)) << a.hi;
+    dd::DDCSSNR(y, c, y);
+    EXPECT_TRUE(same_words(y, s)) << a.hi;
+    if (std::fabs(a.hi) > 691.0) continue;
+    dd::DDCOSHSINH(a, c, s);
+    x = a;
+    dd::DDCOSHSINH(x, x, y);
+    EXPECT_TRUE(same_words(x, c) && same_words(y, s)) << a.hi;
+  }
+}
+
 TEST(cos_sin, every_finite_argument_is_reduced) {
   // No size limit: from 1e60 up to the largest binary64 the reduction is
   // exact; infinities have no cosine.
