@@ -285,7 +285,8 @@ void register_cases() {
     std::vector<DDReal> x(n);
     DDReal sum(0.0), t;
     for (int i = 0; i + 1 < n; ++i) {
-      dd::detail::quick_two_sum(0.5 + r.mantissa() * 0.5, r.mantissa() * 0x1p-54, x[i].hi, x[i].lo);
+      const double hi = 0.5 + r.mantissa() * 0.5;
+      dd::detail::quick_two_sum(hi, r.mantissa() * 0x1p-54, x[i].hi, x[i].lo);
       dd::DDMULD(x[i], static_cast<double>(r.integer(-3, 3)), t);
       dd::DDADD(sum, t, sum);
     }
