@@ -49,10 +49,9 @@ constexpr double kSineRecomputeBelow = 0.25;
 constexpr int kHurwitzExpansionMaxOrder = 120;
 /// Below 2^-969 the power |v|^IS of v = a or 1 - a (in the expansion) or
 /// a^ISS (in the direct series) has a subnormal low word, and the sums that
-/// divide by it lose digits gradually: 2^4 units of 2^-104 at 2^-970, 2^15
-/// at 2^-987, 2^30 at 2^-1001 (measured).  Below this bound the scaled sums
-/// take over.
-constexpr double kPowerLog2Min = -988.0;
+/// divide by it lose digits gradually; below kLowWordLossLimit the scaled
+/// sums take over.
+const double kPowerLog2Min = std::log2(detail::kLowWordLossLimit);
 /// The scaled direct series is used while it needs at most this many terms.
 constexpr double kScaledDirectTerms = 400.0;
 /// The even-Bernoulli table DDHURWITZZETAN uses for its scaled sums.

@@ -12,8 +12,6 @@ inline constexpr char kIncgammarDomain[] =
 inline constexpr char kIncgammarLoop1[] = "('*** DDINCGAMMAR: Loop end error 1')";
 inline constexpr char kIncgammarLoop3[] = "('*** DDINCGAMMAR: Loop end error 3')";
 inline constexpr char kIncgammarLoop4[] = "('*** DDINCGAMMAR: Loop end error 4')";
-inline constexpr char kIncgammarTooLarge[] =
-    "('*** DDINCGAMMAR: For s = 0 the result is too large when z <=',f7.0)";
 inline constexpr char kExpintZero[] = "('*** DDEXPINT: argument is zero')";
 }  // namespace msg
 

@@ -232,7 +232,6 @@ TEST(incomplete_gamma, refusals) {
   EXPECT_DD_STOP(dd::DDINCGAMMAR(DDReal(1.0), DDReal(0.0), g), domain);
   EXPECT_DD_STOP(dd::DDINCGAMMAR(DDReal(0.5), DDReal(-1.0), g), domain);
   EXPECT_DD_STOP(dd::DDEXPINT(DDReal(0.0), g), "*** DDEXPINT: argument is zero");
-  EXPECT_DD_STOP(dd::DDEXPINT(DDReal(700.0), g), "*** DDINCGAMMAR: For s = 0 the result is too large when z <=  -690.");
   dd::DDINCGAMMAR(DDReal(0.0), DDReal(-5.0), g);  // accepted
   EXPECT_TRUE(std::isfinite(g.hi));
 }
