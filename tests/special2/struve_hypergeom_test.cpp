@@ -136,10 +136,11 @@ TEST(hypergeom, refusals) {
   // 2F1(1, 1; 2; x) at x = 0.99999 needs more than 10^6 terms.
   EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(2, 1, a.data(), b.data(), DDReal(0.99999), r),
                  "*** DDHYPERGEOMPFQ: Loop end error   1000000");
-  // 3F1 diverges for every x != 0: its terms overflow.
+  // 3F1 diverges for every x != 0, 2F1 for |x| > 1 (unless the series ends).
   std::vector<DDReal> a3(3, DDReal(1.0));
-  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(3, 1, a3.data(), b.data(), DDReal(0.5), r),
-                 "*** DDHYPERGEOMPFQ: Series diverges (term     194 overflows).");
+  const char* diverges = "*** DDHYPERGEOMPFQ: The series diverges for NP > NQ + 1, and for NP = NQ + 1 with |XX| > 1.";
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(3, 1, a3.data(), b.data(), DDReal(1e-3), r), diverges);
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(2, 1, a.data(), b.data(), DDReal(-1.5), r), diverges);
 }
 
 }  // namespace
