@@ -27,11 +27,20 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // s is scaled by 10^290 or 10^-290 as often as needed to bring the rest of
 // the exponent within the direct range, then by 10^rest.  s >= 1 scaled
 // toward the result never passes beyond it, so an intermediate leaves the
-// binary64 range only when the result does.
+// binary64 range only when the result does.  Upward the products run on
+// s * 2^-kHeadroom and the result is scaled back: a product splits its
+// operands, which overflows above kSplitLimit although the result may lie
+// anywhere up to the largest binary64 value.  Scaling by a power of two is
+// exact and commutes with every operation here (nothing comes near the
+// subnormal range), so the words are those of the unscaled products wherever
+// these stayed below the limit.
 DDReal scale_far(const DDReal& s, int n) {
+  constexpr int kHeadroom = 64;
+  const bool up = n > 0;
   DDReal v = s;
   DDReal step;
-  if (n > 0) {
+  if (up) {
+    v = DDReal(std::ldexp(s.hi, -kHeadroom), std::ldexp(s.lo, -kHeadroom));
     DDNPWR(DDReal(10.0, 0.0), kDirectPower, step);
     while (n > kDirectPower) {
       DDMUL(v, step, v);
@@ -47,6 +56,7 @@ DDReal scale_far(const DDReal& s, int n) {
   DDReal t;
   DDNPWR(DDReal(10.0, 0.0), n, t);
   DDMUL(v, t, v);
+  if (up) v = DDReal(std::ldexp(v.hi, kHeadroom), std::ldexp(v.lo, kHeadroom));
   return v;
 }
 
@@ -159,34 +169,35 @@ void DDINPC(const char* a, DDReal& b) {
 }
 
 void DDINP(int iu, DDReal& a) {
-  std::FILE* f = detail::unit_stream(iu, unit_mode::read);
-  if (f == nullptr) {
-    detail::fail(msg::kInpNotBound, {iu});
-  }
   // One record: everything up to the next line end.  Only its first 120
   // characters are kept, so a very long line costs no memory.
   char field[kInputField];
   int kept = 0;
   bool any = false;
   bool cr_last = false;  // the last character read was a carriage return
-  int c;
-  while ((c = std::getc(f)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (kept < kInputField) {
-      field[kept++] = static_cast<char>(c);
-      cr_last = c == '\r';
-    } else {
-      cr_last = false;
+  {
+    const detail::unit_hold hold(iu, unit_mode::read);
+    std::FILE* f = hold.stream();
+    if (f == nullptr) detail::fail(msg::kInpNotBound, {iu});
+    int c;
+    while ((c = std::getc(f)) != EOF) {
+      any = true;
+      if (c == '\n') break;
+      if (kept < kInputField) {
+        field[kept++] = static_cast<char>(c);
+        cr_last = c == '\r';
+      } else {
+        cr_last = false;
+      }
     }
-  }
-  if (c == EOF && std::ferror(f) != 0) {
-    std::clearerr(f);
-    detail::fail(msg::kInpReadError, {iu});
-  }
-  if (!any) {
-    std::clearerr(f);
-    detail::fail(msg::kInpEof);
+    if (c == EOF && std::ferror(f) != 0) {
+      std::clearerr(f);
+      detail::fail(msg::kInpReadError, {iu});
+    }
+    if (!any) {
+      std::clearerr(f);
+      detail::fail(msg::kInpEof);
+    }
   }
   if (cr_last) --kept;
   for (int i = kept; i < kInputField; ++i) field[i] = ' ';

@@ -33,11 +33,11 @@ bool same_bits(const dd::DDReal& a, const dd::DDReal& b) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The package's messages go to standard output; keep the fuzzer's log readable.
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
-  dd::fuzz::install_stop_handler();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const dd::stop_guard guard;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
   char field[dd::kInputField];
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     dd::DDINPC(field, b);
     accepted = true;
-  } catch (const dd::fuzz::Stopped& s) {
+  } catch (const dd::stop_error& s) {
     dd::fuzz::expect_message(s, {kSyntax});
   }
 
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     c = dd::to_ddreal(text);
     converted = true;
-  } catch (const dd::fuzz::Stopped& s) {
+  } catch (const dd::stop_error& s) {
     dd::fuzz::expect_message(s, {kSyntax});
   }
   if (accepted != converted || (accepted && !same_bits(b, c) && !(b.hi != b.hi && c.hi != c.hi))) std::abort();
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dd::DDComplex z;
     for (int k = 0; k < 64 && (inz >> z); ++k) {
     }
-  } catch (const dd::fuzz::Stopped& s) {
+  } catch (const dd::stop_error& s) {
     std::fprintf(stderr, "operator>> stopped: %s\n", s.what());
     std::abort();
   }

@@ -17,8 +17,8 @@
 //     divide by zero; the relation is then simply e(n) = (0, ..., 0, 1), which
 //     is returned without a search;
 //   - a stop of the package inside the search (for instance DDNINT on an
-//     overflowing multiplier) is caught and returned as search_failed; the
-//     caller's stop handler is restored in every case;
+//     overflowing multiplier) is thrown under a stop_guard on the calling
+//     thread, caught, and returned as search_failed;
 //   - the residual, the norm, the digits to which the relation holds and the
 //     comparison with a chance relation.
 #include "pslq/find_relation.hpp"
@@ -52,24 +52,6 @@ constexpr double kMaxLog10NormBound = 31.0;
 // The chance warning fires when n log10(norm) comes within this many digits of
 // the threshold's digits.
 constexpr double kChanceMargin = 3.0;
-
-struct SearchStop {
-  std::string message;
-};
-
-[[noreturn]] void throw_search_stop(const std::string& message) { throw SearchStop{message}; }
-
-// Installs the throwing handler for the duration of the search; restores the caller's.
-class StopGuard {
- public:
-  StopGuard() : previous_(set_stop_handler(&throw_search_stop)) {}
-  ~StopGuard() { set_stop_handler(previous_); }
-  StopGuard(const StopGuard&) = delete;
-  StopGuard& operator=(const StopGuard&) = delete;
-
- private:
-  stop_handler previous_;
-};
 
 bool finite(const DDReal& a) { return std::isfinite(a.hi) && std::isfinite(a.lo); }
 
@@ -245,12 +227,12 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   int ifound = 0;
   pslq::Exit outcome = pslq::Exit::precision_exhausted;
   try {
-    StopGuard guard;
+    const stop_guard guard;
     PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
            outcome);
-  } catch (const SearchStop& stop) {
+  } catch (const stop_error& stop) {
     r.status = relation_status::search_failed;
-    r.message = "the search stopped: " + (stop.message.empty() ? std::string("DDABORT") : stop.message);
+    r.message = std::string("the search stopped: ") + stop.what();
     return r;
   }
 

@@ -77,9 +77,9 @@ struct relation_result {
 
 /// Searches for integers a(1..n), not all zero, with a(1)x(1) + ... + a(n)x(n) = 0
 /// to the threshold, using PSLQM1(opt.debug, n, opt.log10_norm_bound, opt.threshold, x, ...).
-/// A stop of the package inside the search is turned into search_failed: the
-/// search runs under a throwing stop handler, and the caller's handler is
-/// restored afterwards (like the rest of the package, not for concurrent use).
+/// A stop of the package inside the search is turned into search_failed (the
+/// search runs under a stop_guard; nothing is printed).  Calls on different
+/// threads are independent and give the results of sequential calls.
 relation_result find_relation(std::span<const DDReal> x, const relation_options& opt = {});
 
 /// Minimal polynomial of x of degree at most degree (1 <= degree < kMaxRelationSize):

@@ -466,13 +466,11 @@ void register_cases() {
   }, gen::wide, gen::wide);
 }
 
-void throw_on_stop(const std::string& message) { throw std::runtime_error(message); }
-
 }  // namespace
 
 int main() {
   // A routine that stops is recorded with its message, and the run goes on.
-  dd::set_stop_handler(&throw_on_stop);
+  const dd::stop_guard guard;
   register_cases();
   long long lines = 0;
   std::string line;
@@ -483,7 +481,7 @@ int main() {
       line = k.name + ' ' + std::to_string(i) + ':';
       try {
         k.run(rng, line);
-      } catch (const std::runtime_error& e) {
+      } catch (const dd::stop_error& e) {
         line += " stop: ";
         line += e.what();
       }

@@ -12,18 +12,21 @@
 #include "ddcomplex/ddcomplex.hpp"
 #include "ddtyped/complex.hpp"
 #include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 
 using dd::DDComplex;
 using dd::DDReal;
 using dd::test::Mp;
+using dd::test::uniform_dd;
 using cd = std::complex<double>;
 
-constexpr double kU104 = 0x1p-104;
+using dd::test::kU104;
 
-bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+bool same(double a, double b) { return dd::test::bits(a) == dd::test::bits(b); }
 
 ::testing::AssertionResult words(const DDComplex& g, double rh, double rl, double ih, double il) {
   if (same(g.re.hi, rh) && same(g.re.lo, rl) && same(g.im.hi, ih) && same(g.im.lo, il))
@@ -39,14 +42,7 @@ DDComplex C(double r, double i) { return DDComplex(DDReal(r), DDReal(i)); }
 const DDComplex kI = C(0.0, 1.0);
 const DDComplex kOne = C(1.0, 0.0);
 
-DDReal rnd(std::mt19937_64& g, double lo, double hi) {
-  std::uniform_real_distribution<double> u(lo, hi), v(-1.0, 1.0);
-  const double x = u(g);
-  DDReal r;
-  dd::detail::quick_two_sum(x, x * v(g) * 0x1p-54, r.hi, r.lo);
-  return r;
-}
-DDComplex rndc(std::mt19937_64& g, double lo, double hi) { return DDComplex(rnd(g, lo, hi), rnd(g, lo, hi)); }
+DDComplex rndc(std::mt19937_64& g, double lo, double hi) { return DDComplex(uniform_dd(g, lo, hi), uniform_dd(g, lo, hi)); }
 
 /// |got - want| / |want| for complex values, in units of 2^-104.
 struct MpC {
@@ -357,7 +353,7 @@ TEST(complex_typed, functions) {
   double e_exp = 0, e_log = 0, e_sin = 0, e_cos = 0, e_pow = 0, e_powr = 0, e_rpow = 0;
   for (int k = 0; k < 300; ++k) {
     const DDComplex a = rndc(g, -3.0, 3.0), w = rndc(g, -2.0, 2.0);
-    const DDReal r = rnd(g, 0.1, 4.0);
+    const DDReal r = uniform_dd(g, 0.1, 4.0);
     // Identities checked in the complex sense, against MPFR only where a
     // function is needed: log(exp(a)) = a (for |im| < pi), exp of the
     // log gives back a, sin^2 + cos^2 = 1.

@@ -19,9 +19,9 @@
 #include <functional>
 #include <string>
 
-#include "core_util.hpp"
 #include "ddtyped/real.hpp"
 #include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 
 namespace {
 

@@ -5,10 +5,11 @@
 #include <climits>
 #include <cmath>
 
-#include "core_util.hpp"
 #include "ddtyped/real.hpp"
 #include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 

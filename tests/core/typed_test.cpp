@@ -5,9 +5,10 @@
 #include <cmath>
 #include <limits>
 
-#include "core_util.hpp"
 #include "ddtyped/real.hpp"
+#include "support/random_dd.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 

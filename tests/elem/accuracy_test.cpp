@@ -9,7 +9,10 @@
 #include <functional>
 #include <random>
 
-#include "elem_util.hpp"
+#include "ddelem/ddelem.hpp"
+#include "ddtyped/real.hpp"
+#include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 
 namespace {
 

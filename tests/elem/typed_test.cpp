@@ -5,8 +5,11 @@
 #include <cmath>
 
 #include "ddtyped/elementary.hpp"
-#include "elem_util.hpp"
+#include "ddelem/ddelem.hpp"
+#include "ddtyped/real.hpp"
+#include "support/mpfr_ref.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 

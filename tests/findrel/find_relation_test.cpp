@@ -7,9 +7,11 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "findrel_util.hpp"
+#include "ddreal/power.hpp"
 #include "pslq/find_relation.hpp"
 #include "support/stop_capture.hpp"
 
@@ -117,11 +119,21 @@ TEST(find_relation, zero_last_number_is_a_relation_by_itself) {
   }
 }
 
-TEST(find_relation, caller_stop_handler_is_kept) {
-  dd::test::StopCapture capture;
-  const auto before = dd::get_stop_handler();
+// The search's stops are caught on the caller's thread only: the process-wide
+// handler and the caller's own guard are left as they were.
+TEST(find_relation, caller_stop_handling_is_kept) {
+  const dd::stop_handler mine = [](const std::string&) {};
+  const dd::stop_handler before = dd::set_stop_handler(mine);
   (void)dd::find_relation(alpha_vector());
-  EXPECT_EQ(dd::get_stop_handler(), before);
+  EXPECT_EQ(dd::get_stop_handler(), mine);
+  EXPECT_FALSE(dd::stop_throws());
+  {
+    dd::stop_guard guard;
+    (void)dd::find_relation(alpha_vector());
+    EXPECT_TRUE(dd::stop_throws());
+  }
+  EXPECT_FALSE(dd::stop_throws());
+  dd::set_stop_handler(before);
 }
 
 // Numbers with no relation of small norm: the search either gives up or
@@ -220,6 +232,38 @@ TEST(integer_text, exact_for_integers_up_to_2_to_the_105) {
   EXPECT_EQ(dd::integer_text(DDReal(0x1p53, -1.0)), "9007199254740991");
   EXPECT_EQ(dd::integer_text(DDReal(-0.0)), "0");
   EXPECT_EQ(dd::integer_text(DDReal(0.5)).find('e') != std::string::npos, true);
+}
+
+}  // namespace
+
+namespace {
+
+bool same_result(const dd::relation_result& a, const dd::relation_result& b) {
+  return a.status == b.status && a.message == b.message && a.relation.size() == b.relation.size() &&
+         std::memcmp(a.relation.data(), b.relation.data(), a.relation.size() * sizeof(DDReal)) == 0 &&
+         std::memcmp(&a.residual, &b.residual, sizeof(DDReal)) == 0;
+}
+
+// Eight searches at once on different numbers give what they give one after
+// another, bit for bit.
+TEST(find_relation, concurrent_searches_match_sequential_ones) {
+  constexpr int kThreads = 8;
+  std::vector<DDReal> x(kThreads);
+  std::vector<dd::relation_result> sequential(kThreads), concurrent(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
+    DDReal root;
+    dd::DDNRT(DDReal(t + 2.0), 3, root);
+    dd::DDADD(root, DDReal(0.5 * t), x[t]);
+    sequential[t] = dd::find_minimal_polynomial(x[t], 6);
+  }
+  std::vector<std::thread> pool;
+  for (int t = 0; t < kThreads; ++t)
+    pool.emplace_back([&, t] { concurrent[t] = dd::find_minimal_polynomial(x[t], 6); });
+  for (auto& th : pool) th.join();
+  for (int t = 0; t < kThreads; ++t) {
+    EXPECT_EQ(sequential[t].status, relation_status::found) << t << ": " << sequential[t].message;
+    EXPECT_TRUE(same_result(concurrent[t], sequential[t])) << t << ": " << concurrent[t].message;
+  }
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 
 #include <mpfr.h>
 
-#include <cstring>
 #include <string>
 
 #include "dd.hpp"
 #include "support/mpfr_ref.hpp"
+#include "support/words.hpp"
 
 namespace dd::test {
 
@@ -17,7 +17,5 @@ inline double rel_error_to_decimal(const DDReal& got, const std::string& text) {
   mpfr_set_str(want.get(), text.c_str(), 10, MPFR_RNDN);
   return rel_error(got, want);
 }
-
-inline bool same_bits(const DDReal& a, const DDReal& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace dd::test

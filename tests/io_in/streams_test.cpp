@@ -14,7 +14,7 @@ namespace {
 
 using dd::DDComplex;
 using dd::DDReal;
-using dd::test::same_bits;
+using dd::test::same_words;
 using namespace dd::literals;
 
 template <class T, class Manip>
@@ -82,9 +82,9 @@ TEST(stream_input, tokens_with_the_decimal_syntax) {
   std::istringstream in("  1.5\n-2.5d2\t1.5e3.0 7");
   DDReal a, b, c, d;
   in >> a >> b;
-  EXPECT_TRUE(same_bits(a, DDReal(1.5, 0.0)));
-  EXPECT_TRUE(same_bits(b, DDReal(-250.0, 0.0)));
-  dd::test::StopCapture no_stop;  // a syntax error must not stop
+  EXPECT_TRUE(same_words(a, DDReal(1.5, 0.0)));
+  EXPECT_TRUE(same_words(b, DDReal(-250.0, 0.0)));
+  dd::stop_guard no_stop;  // a syntax error must not stop
   EXPECT_FALSE(in >> c);
   EXPECT_EQ(c.hi, 0.0);
   EXPECT_FALSE(in.eof());
@@ -105,12 +105,12 @@ TEST(stream_input, tokens_with_the_decimal_syntax) {
 }
 
 TEST(stream_input, complex_forms) {
-  dd::test::StopCapture no_stop;
+  dd::stop_guard no_stop;
   std::istringstream in("(1.5,-2) (3) 4 (1,x) (1,2");
   DDComplex z1, z2, z3, z4;
   in >> z1 >> z2 >> z3;
   ASSERT_TRUE(in);
-  EXPECT_TRUE(same_bits(z1.re, DDReal(1.5, 0.0)) && same_bits(z1.im, DDReal(-2.0, 0.0)));
+  EXPECT_TRUE(same_words(z1.re, DDReal(1.5, 0.0)) && same_words(z1.im, DDReal(-2.0, 0.0)));
   EXPECT_TRUE(z2.re == 3.0 && z2.im == 0.0);
   EXPECT_TRUE(z3.re == 4.0 && z3.im == 0.0);
   EXPECT_FALSE(in >> z4);
@@ -125,14 +125,14 @@ TEST(stream_input, complex_forms) {
 }
 
 TEST(literal, converts_the_decimal_text) {
-  EXPECT_TRUE(same_bits(1.1_dd, dd::to_ddreal("1.1")));
-  EXPECT_FALSE(same_bits(1.1_dd, DDReal(1.1)));
+  EXPECT_TRUE(same_words(1.1_dd, dd::to_ddreal("1.1")));
+  EXPECT_FALSE(same_words(1.1_dd, DDReal(1.1)));
   EXPECT_LT(dd::test::rel_error_to_decimal(0.1_dd, "0.1"), 0x1p-104);
-  EXPECT_TRUE(same_bits(1'000.25_dd, DDReal(1000.25, 0.0)));
-  EXPECT_TRUE(same_bits(12_dd, DDReal(12.0, 0.0)));
-  EXPECT_TRUE(same_bits(0_dd, DDReal(0.0, 0.0)));
-  EXPECT_TRUE(same_bits(.5e+3_dd, DDReal(500.0, 0.0)));
-  EXPECT_TRUE(same_bits(-1.1_dd, -dd::to_ddreal("1.1")));
+  EXPECT_TRUE(same_words(1'000.25_dd, DDReal(1000.25, 0.0)));
+  EXPECT_TRUE(same_words(12_dd, DDReal(12.0, 0.0)));
+  EXPECT_TRUE(same_words(0_dd, DDReal(0.0, 0.0)));
+  EXPECT_TRUE(same_words(.5e+3_dd, DDReal(500.0, 0.0)));
+  EXPECT_TRUE(same_words(-1.1_dd, -dd::to_ddreal("1.1")));
   // Forms whose C++ meaning is not their decimal text are refused at compile time.
   static_assert(dd::detail::literal_fault(std::array{'0', 'x', '1', '0'}) != nullptr);
   static_assert(dd::detail::literal_fault(std::array{'0', '1', '7'}) != nullptr);
@@ -148,7 +148,7 @@ TEST(numeric_limits, describe_the_format) {
   // max() is a normalised pair: hi + lo rounds to hi.
   EXPECT_EQ(L::max().hi + L::max().lo, L::max().hi);
   EXPECT_LT(L::max().lo, std::ldexp(1.0, 970));
-  EXPECT_TRUE(same_bits(L::lowest(), -L::max()));
+  EXPECT_TRUE(same_words(L::lowest(), -L::max()));
   EXPECT_EQ(L::epsilon().hi, std::ldexp(1.0, -104));
   EXPECT_GT(1.0_dd + L::epsilon(), 1.0_dd);
 }

@@ -2,10 +2,12 @@
 // value, in argument order, from files the tests write themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "io_in_util.hpp"
@@ -15,7 +17,7 @@ namespace {
 
 using dd::DDComplex;
 using dd::DDReal;
-using dd::test::same_bits;
+using dd::test::same_words;
 
 constexpr int kUnit = 17;
 
@@ -51,18 +53,55 @@ TEST_F(unit_files, one_record_per_read_until_end_of_file) {
   dd::DDINP(kUnit, c);  // only the first 120 characters of a long record
   dd::DDINP(kUnit, d);  // an empty record is zero
   dd::DDINP(kUnit, e);  // the last record needs no newline
-  EXPECT_TRUE(same_bits(a, DDReal(1.5, 0.0)));
-  EXPECT_TRUE(same_bits(b, DDReal(-22.5, 0.0)));
-  EXPECT_TRUE(same_bits(c, DDReal(3.0, 0.0)));
+  EXPECT_TRUE(same_words(a, DDReal(1.5, 0.0)));
+  EXPECT_TRUE(same_words(b, DDReal(-22.5, 0.0)));
+  EXPECT_TRUE(same_words(c, DDReal(3.0, 0.0)));
   EXPECT_EQ(d.hi, 0.0);
-  EXPECT_TRUE(same_bits(e, DDReal(4.0, 0.0)));
+  EXPECT_TRUE(same_words(e, DDReal(4.0, 0.0)));
   EXPECT_DD_STOP(dd::DDINP(kUnit, a), "*** DDINP: End-of-file encountered.");
 }
 
-TEST_F(unit_files, syntax_error_in_a_record_stops) {
-  write_file("1.5 e3\n");
+TEST_F(unit_files, syntax_error_in_a_record_stops_and_the_unit_reads_on) {
+  write_file("1.5 e3\n2.5\n");
   DDReal a;
   EXPECT_DD_STOP(dd::DDINP(kUnit, a), "*** DDINPC: Syntax error in literal string.");
+  dd::DDINP(kUnit, a);
+  EXPECT_EQ(a.hi, 2.5);
+}
+
+// Threads sharing a unit get whole records: each value read once, each line written whole.
+TEST_F(unit_files, threads_share_a_unit_record_by_record) {
+  constexpr int kThreads = 4, kEach = 200;
+  std::string text;
+  for (int k = 0; k < kThreads * kEach; ++k) text += std::to_string(k) + "\n";
+  write_file(text);
+  std::vector<std::vector<int>> got(kThreads);
+  std::vector<std::thread> pool;
+  for (int t = 0; t < kThreads; ++t)
+    pool.emplace_back([&got, t] {
+      for (int k = 0; k < kEach; ++k) {
+        DDReal a;
+        dd::DDINP(kUnit, a);
+        got[t].push_back(static_cast<int>(a.hi));
+      }
+    });
+  for (auto& th : pool) th.join();
+  std::vector<int> all;
+  for (const auto& g : got) all.insert(all.end(), g.begin(), g.end());
+  std::sort(all.begin(), all.end());
+  for (int k = 0; k < kThreads * kEach; ++k) ASSERT_EQ(all[k], k);
+
+  pool.clear();
+  ASSERT_TRUE(dd::bind_unit(kUnit, path_.string(), dd::unit_mode::write));
+  for (int t = 0; t < kThreads; ++t)
+    pool.emplace_back([t] {
+      for (int k = 0; k < kEach; ++k) dd::dd_write(kUnit, 45, 35, DDReal(t + 1.0) / 3.0);
+    });
+  for (auto& th : pool) th.join();
+  dd::unbind_unit(kUnit);
+  const std::vector<std::string> rec = lines();
+  ASSERT_EQ(rec.size(), static_cast<std::size_t>(kThreads * kEach));
+  for (const std::string& r : rec) ASSERT_TRUE(r.size() == 45 && r[1] == '.' && r[36] == 'e') << r;
 }
 
 TEST_F(unit_files, units_not_bound_for_reading_stop) {

@@ -1,11 +1,10 @@
 // Helpers for the decimal output tests.
 #pragma once
 
-#include <bit>
-#include <cstdint>
 #include <string>
 
 #include "ddio/output.hpp"
+#include "support/words.hpp"
 
 namespace dd::test {
 
@@ -29,10 +28,6 @@ inline std::string left(const std::string& text, int nb) {
 /// text preceded by blanks to nb characters.
 inline std::string right(const std::string& text, int nb) {
   return std::string(static_cast<std::size_t>(nb) - text.size(), ' ') + text;
-}
-
-inline DDReal from_bits(std::uint64_t hi, std::uint64_t lo) {
-  return DDReal(std::bit_cast<double>(hi), std::bit_cast<double>(lo));
 }
 
 }  // namespace dd::test

@@ -20,45 +20,18 @@
 #include <vector>
 
 #include "dd.hpp"
+#include "support/bernoulli.hpp"
 #include "support/mpfr_ref.hpp"
+#include "support/random_dd.hpp"
 
 namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
+using dd::test::mp_bernoulli;
+using dd::test::uniform_dd;
 
 constexpr mpfr_prec_t kPrec = 256;
-constexpr double kUnit = 0x1p-104;
-
-const std::vector<DDReal>& table() {
-  static const std::vector<DDReal> t = [] {
-    std::vector<DDReal> v(60);
-    dd::DDBERNER(60, v.data());
-    return v;
-  }();
-  return t;
-}
-
-/// A double-double with hi uniform in [lo, hi) and a random low word.
-DDReal random_dd(std::mt19937_64& rng, double lo, double hi) {
-  std::uniform_real_distribution<double> u(lo, hi), w(-1.0, 1.0);
-  const double h = u(rng);
-  return DDReal(h, h * w(rng) * 0x1p-54);
-}
-
-/// B(2k) in MPFR.
-void mp_bernoulli(int k, Mp& out) {
-  Mp z(kPrec), f(kPrec), tp(kPrec);
-  mpfr_zeta_ui(z, 2 * k, MPFR_RNDN);
-  mpfr_fac_ui(f, 2 * k, MPFR_RNDN);
-  mpfr_const_pi(tp, MPFR_RNDN);
-  mpfr_mul_ui(tp, tp, 2, MPFR_RNDN);
-  mpfr_pow_ui(tp, tp, 2 * k, MPFR_RNDN);
-  mpfr_mul(out, z, f, MPFR_RNDN);
-  mpfr_mul_ui(out, out, 2, MPFR_RNDN);
-  mpfr_div(out, out, tp, MPFR_RNDN);
-  if (k % 2 == 0) mpfr_neg(out, out, MPFR_RNDN);
-}
 
 /// Hurwitz zeta(s, a) in MPFR: 60 terms summed, then Euler-Maclaurin from
 /// N = a + 60 with 40 Bernoulli terms (the last is below 10^-70 relative).
@@ -143,7 +116,7 @@ double measure(const Branch& b, std::string& worst_at) {
       mpfr_div(d, d, sc, MPFR_RNDN);
       e = std::fabs(mpfr_get_d(d, MPFR_RNDN));
     }
-    e /= kUnit;
+    e /= dd::test::kU104;
     if (!(e <= worst)) {
       worst = e;
       char buf[160];
@@ -156,17 +129,17 @@ double measure(const Branch& b, std::string& worst_at) {
 }
 
 auto uniform(double lo, double hi) {
-  return [lo, hi](std::mt19937_64& rng, std::vector<DDReal>& x, int&) { x = {random_dd(rng, lo, hi)}; };
+  return [lo, hi](std::mt19937_64& rng, std::vector<DDReal>& x, int&) { x = {uniform_dd(rng, lo, hi)}; };
 }
 auto uniform2(double slo, double shi, double zlo, double zhi) {
   return [=](std::mt19937_64& rng, std::vector<DDReal>& x, int&) {
-    x = {random_dd(rng, slo, shi), random_dd(rng, zlo, zhi)};
+    x = {uniform_dd(rng, slo, shi), uniform_dd(rng, zlo, zhi)};
   };
 }
 auto int_and(int nlo, int nhi, double lo, double hi) {
   return [=](std::mt19937_64& rng, std::vector<DDReal>& x, int& n) {
     n = std::uniform_int_distribution<int>(nlo, nhi)(rng);
-    x = {random_dd(rng, lo, hi)};
+    x = {uniform_dd(rng, lo, hi)};
   };
 }
 auto int_only(int nlo, int nhi, int step) {
@@ -217,14 +190,14 @@ std::vector<Branch> branches() {
   auto expint = [](V x, int, DDReal& r) { dd::DDEXPINT(x[0], r); };
   auto zetar = [](V x, int, DDReal& r) { dd::DDZETAR(x[0], r); };
   auto zetaint = [](V, int n, DDReal& r) { dd::DDZETAINTR(n, r); };
-  auto zetabe = [](V x, int, DDReal& r) { dd::DDZETABE(60, table().data(), x[0], r); };
+  auto zetabe = [](V x, int, DDReal& r) { dd::DDZETABE(60, dd::test::bernoulli_table().data(), x[0], r); };
   auto hurwitz = [](V x, int n, DDReal& r) { dd::DDHURWITZZETAN(n, x[0], r); };
-  auto hurwitz_be = [](V x, int n, DDReal& r) { dd::DDHURWITZZETANBE(44, table().data(), n, x[0], r); };
+  auto hurwitz_be = [](V x, int n, DDReal& r) { dd::DDHURWITZZETANBE(44, dd::test::bernoulli_table().data(), n, x[0], r); };
   auto mp_hz = [](V x, int n, Mp& r) { mp_hurwitz(n, x[0], r); };
-  auto digamma = [](V x, int, DDReal& r) { dd::DDDIGAMMABE(44, table().data(), x[0], r); };
+  auto digamma = [](V x, int, DDReal& r) { dd::DDDIGAMMABE(44, dd::test::bernoulli_table().data(), x[0], r); };
   auto mp_digamma = [](V x, int, Mp& r) { mpfr_digamma(r, Mp(x[0], kPrec), MPFR_RNDN); };
   auto polyg = [](V x, int n, DDReal& r) { dd::DDPOLYGAMMA(n, x[0], r); };
-  auto polyg_be = [](V x, int n, DDReal& r) { dd::DDPOLYGAMMABE(44, table().data(), n, x[0], r); };
+  auto polyg_be = [](V x, int n, DDReal& r) { dd::DDPOLYGAMMABE(44, dd::test::bernoulli_table().data(), n, x[0], r); };
   auto mp_pg = [](V x, int n, Mp& r) { mp_polygamma(n, x[0], r); };
   auto gamma_int = [](std::mt19937_64& rng, std::vector<DDReal>& x, int&) {
     x = {DDReal(static_cast<double>(std::uniform_int_distribution<int>(1, 171)(rng)))};

@@ -5,27 +5,14 @@
 #include <vector>
 
 #include "dd.hpp"
-#include "support/mpfr_ref.hpp"
+#include "support/bernoulli.hpp"
 #include "support/stop_capture.hpp"
 
 namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
-
-// B(2k) = (-1)^(k+1) 2 (2k)! zeta(2k) / (2 pi)^(2k), evaluated in MPFR.
-void mp_bernoulli(int k, Mp& out) {
-  Mp z(400), f(400), tp(400);
-  mpfr_zeta_ui(z, 2 * k, MPFR_RNDN);
-  mpfr_fac_ui(f, 2 * k, MPFR_RNDN);
-  mpfr_const_pi(tp, MPFR_RNDN);
-  mpfr_mul_ui(tp, tp, 2, MPFR_RNDN);
-  mpfr_pow_ui(tp, tp, 2 * k, MPFR_RNDN);
-  mpfr_mul(out, z, f, MPFR_RNDN);
-  mpfr_mul_ui(out, out, 2, MPFR_RNDN);
-  mpfr_div(out, out, tp, MPFR_RNDN);
-  if (k % 2 == 0) mpfr_neg(out, out, MPFR_RNDN);
-}
+using dd::test::mp_bernoulli;
 
 TEST(bernoulli, first_entries_are_the_known_rationals) {
   std::vector<DDReal> t(3);

@@ -7,30 +7,19 @@
 #include <vector>
 
 #include "dd.hpp"
+#include "support/bernoulli.hpp"
 #include "support/mpfr_ref.hpp"
 #include "support/stop_capture.hpp"
+#include "support/words.hpp"
 
 namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
 
-constexpr double kUnit = 0x1p-104;
+using dd::test::rel_ulps;
 
-const std::vector<DDReal>& bern(int n = 60) {
-  static const std::vector<DDReal> t = [] {
-    std::vector<DDReal> v(60);
-    dd::DDBERNER(60, v.data());
-    return v;
-  }();
-  (void)n;
-  return t;
-}
-
-/// Relative error of got against the value MPFR gives at 256 bits, in units of 2^-104.
-double err(const DDReal& got, const Mp& want) { return dd::test::rel_error(got, want) / kUnit; }
-
-double err_d(const DDReal& got, const DDReal& want) { return err(got, Mp(want)); }
+double err_d(const DDReal& got, const DDReal& want) { return rel_ulps(got, Mp(want)); }
 
 DDReal pi() {
   DDReal p;
@@ -38,21 +27,16 @@ DDReal pi() {
   return p;
 }
 
-void expect_bits(const DDReal& a, const DDReal& b) {
-  EXPECT_EQ(a.hi, b.hi);
-  EXPECT_EQ(a.lo, b.lo);
-}
-
 // ---- gamma -------------------------------------------------------------------
 
 TEST(gamma, integers_are_exact_factorials) {
   DDReal r;
   dd::DDGAMMAR(DDReal(1.0), r);
-  expect_bits(r, DDReal(1.0, 0.0));
+  EXPECT_SAME(r, DDReal(1.0, 0.0));
   dd::DDGAMMAR(DDReal(2.0), r);
-  expect_bits(r, DDReal(1.0, 0.0));
+  EXPECT_SAME(r, DDReal(1.0, 0.0));
   dd::DDGAMMAR(DDReal(5.0), r);
-  expect_bits(r, DDReal(24.0, 0.0));
+  EXPECT_SAME(r, DDReal(24.0, 0.0));
 }
 
 TEST(gamma, half_integers_from_root_pi) {
@@ -74,7 +58,7 @@ TEST(gamma, right_up_to_the_binary64_limit_then_infinite) {
     dd::DDGAMMAR(DDReal(t), r);
     Mp want;
     mpfr_gamma(want, Mp(DDReal(t)), MPFR_RNDN);
-    EXPECT_LT(err(r, want), 100.0) << t;
+    EXPECT_LT(rel_ulps(r, want), 100.0) << t;
   }
   for (double t : {171.63, 171.9, 180.5, 99999999.5}) {
     DDReal r;
@@ -89,10 +73,10 @@ TEST(gamma, tiny_and_underflowing_arguments_are_not_nan) {
   dd::DDGAMMAR(DDReal(1e-300), r);
   Mp want;
   mpfr_gamma(want, Mp(DDReal(1e-300)), MPFR_RNDN);
-  EXPECT_LT(err(r, want), 4.0);
+  EXPECT_LT(rel_ulps(r, want), 4.0);
   dd::DDGAMMAR(DDReal(-1e-300), r);
   mpfr_gamma(want, Mp(DDReal(-1e-300)), MPFR_RNDN);
-  EXPECT_LT(err(r, want), 4.0);
+  EXPECT_LT(rel_ulps(r, want), 4.0);
   dd::DDGAMMAR(DDReal(1e-310), r);
   EXPECT_EQ(r.hi, HUGE_VAL);
   dd::DDGAMMAR(DDReal(-1e-310), r);
@@ -112,7 +96,7 @@ TEST(gamma, tiny_and_underflowing_arguments_are_not_nan) {
     Mp exact(t, 2200), g(2200);  // the whole of hi + lo
     mpfr_gamma(g, exact, MPFR_RNDN);
     mpfr_set(want, g, MPFR_RNDN);
-    EXPECT_LT(err(r, want), 80.0) << t.hi << " + " << t.lo;
+    EXPECT_LT(rel_ulps(r, want), 80.0) << t.hi << " + " << t.lo;
   }
   dd::DDGAMMAR(DDReal(-3.0, 0x1p-1070), r);  // about -2^1070 / 6
   EXPECT_EQ(r.hi, -HUGE_VAL);
@@ -137,7 +121,7 @@ TEST(incomplete_gamma, s_one_is_the_exponential_bit_for_bit) {
     DDReal g, e;
     dd::DDINCGAMMAR(DDReal(1.0), DDReal(z), g);
     dd::DDEXP(DDReal(-z), e);
-    expect_bits(g, e);
+    EXPECT_SAME(g, e);
   }
 }
 
@@ -149,7 +133,7 @@ TEST(incomplete_gamma, exponential_integral_values) {
   EXPECT_NEAR(E1.hi, 0.2193839343955203, 1e-16);
   DDReal g, want, em1;
   dd::DDINCGAMMAR(DDReal(0.0), DDReal(1.0), g);
-  EXPECT_LT(err(g, e1), 8.0);
+  EXPECT_LT(rel_ulps(g, e1), 8.0);
   // Gamma(-1, 1) = e^-1 - E1(1); Gamma(-2, 1) = E1(1)/2 (the polynomial 1 - z vanishes).
   dd::DDINCGAMMAR(DDReal(-1.0), DDReal(1.0), g);
   dd::DDEXP(DDReal(-1.0), em1);
@@ -163,7 +147,7 @@ TEST(incomplete_gamma, exponential_integral_values) {
   Mp ei1;
   mpfr_eint(ei1, Mp(DDReal(1.0)), MPFR_RNDN);
   EXPECT_NEAR(ei.hi, 1.895117816355937, 1e-15);
-  EXPECT_LT(err(ei, ei1), 16.0);
+  EXPECT_LT(rel_ulps(ei, ei1), 16.0);
   dd::DDEXPINT(DDReal(-1.0), ei);
   dd::DDINCGAMMAR(DDReal(0.0), DDReal(1.0), g);
   EXPECT_EQ(ei.hi, -g.hi);
@@ -180,7 +164,7 @@ TEST(incomplete_gamma, across_the_asymptotic_switch_and_large_ei) {
       dd::DDINCGAMMAR(DDReal(s), DDReal(z), g);
       Mp want;
       mpfr_gamma_inc(want, Mp(DDReal(s)), Mp(DDReal(z)), MPFR_RNDN);
-      EXPECT_LT(err(g, want), 300.0) << s << " " << z;
+      EXPECT_LT(rel_ulps(g, want), 300.0) << s << " " << z;
     }
   }
   for (double x : {88.29, 88.3, 100.0, 299.0, 301.0, 500.0, 689.0, -88.3, -300.5, -600.0}) {
@@ -188,7 +172,7 @@ TEST(incomplete_gamma, across_the_asymptotic_switch_and_large_ei) {
     dd::DDEXPINT(DDReal(x), y);
     Mp want;
     mpfr_eint(want, Mp(DDReal(x)), MPFR_RNDN);
-    EXPECT_LT(err(y, want), 400.0) << x;
+    EXPECT_LT(rel_ulps(y, want), 400.0) << x;
   }
 }
 
@@ -201,7 +185,7 @@ TEST(incomplete_gamma, large_z_below_the_switch_keeps_its_digits) {
       dd::DDINCGAMMAR(DDReal(s), DDReal(z), g);
       Mp want;
       mpfr_gamma_inc(want, Mp(DDReal(s)), Mp(DDReal(z)), MPFR_RNDN);
-      EXPECT_LT(err(g, want), 300.0) << s << " " << z;
+      EXPECT_LT(rel_ulps(g, want), 300.0) << s << " " << z;
     }
   }
 }
@@ -218,7 +202,7 @@ TEST(incomplete_gamma, large_negative_integer_orders) {
       if (mpfr_get_exp(want) < -1074) {  // below the binary64 range
         EXPECT_EQ(g.hi, 0.0) << m << " " << z;
       } else {
-        EXPECT_LT(err(g, want), 300.0) << m << " " << z;
+        EXPECT_LT(rel_ulps(g, want), 300.0) << m << " " << z;
       }
     }
   }
@@ -239,7 +223,7 @@ TEST(incomplete_gamma, refusals) {
 // ---- Riemann zeta ------------------------------------------------------------
 
 TEST(zeta, values_at_integers_from_all_three) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   DDReal z, want;
   dd::DDZETAINTR(2, z);
   dd::DDMUL(pi(), pi(), want);
@@ -251,9 +235,9 @@ TEST(zeta, values_at_integers_from_all_three) {
     Mp w;
     mpfr_zeta_ui(w, n, MPFR_RNDN);
     dd::DDZETAINTR(n, z);
-    EXPECT_LT(err(z, w), 8.0) << n;
+    EXPECT_LT(rel_ulps(z, w), 8.0) << n;
     dd::DDZETABE(47, b.data(), DDReal(n), z);
-    EXPECT_LT(err(z, w), 40.0) << n;
+    EXPECT_LT(rel_ulps(z, w), 40.0) << n;
   }
   struct Case {
     int s;
@@ -274,21 +258,21 @@ TEST(zeta, values_at_integers_from_all_three) {
       EXPECT_LT(err_d(r1, w), 40.0) << c.s;
       EXPECT_LT(err_d(r3, w), 400.0) << c.s;
     }
-    expect_bits(r1, r2);  // an integer-valued s goes to the integer routine
+    EXPECT_SAME(r1, r2);  // an integer-valued s goes to the integer routine
   }
 }
 
 // Both sides of each method switch, and negative arguments after either method.
 TEST(zeta, across_the_method_switches) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   for (double s : {17.25, 17.26, 17.66, 17.67, -16.25, -16.26, -20.5, 14.5, 15.9, -14.0 - 0.75}) {
     Mp w;
     mpfr_zeta(w, Mp(DDReal(s)), MPFR_RNDN);
     DDReal z;
     dd::DDZETAR(DDReal(s), z);
-    EXPECT_LT(err(z, w), 600.0) << s;
+    EXPECT_LT(rel_ulps(z, w), 600.0) << s;
     dd::DDZETABE(47, b.data(), DDReal(s), z);  // 14.3 < t < 17.666 needs the whole-sum stop
-    EXPECT_LT(err(z, w), 600.0) << s;
+    EXPECT_LT(rel_ulps(z, w), 600.0) << s;
   }
   // Near the pole the factor 1 - 2^(1-s) is summed, not differenced.
   for (double s : {1.0 + 1e-10, 1.0 - 1e-12, 0.999, 1.2}) {
@@ -296,14 +280,14 @@ TEST(zeta, across_the_method_switches) {
     mpfr_zeta(w, Mp(DDReal(s)), MPFR_RNDN);
     DDReal z;
     dd::DDZETAR(DDReal(s), z);
-    EXPECT_LT(err(z, w), 60.0) << s;
+    EXPECT_LT(rel_ulps(z, w), 60.0) << s;
   }
   // The functional equation with (T-1)! past 170!.
   Mp w;
   mpfr_zeta(w, Mp(DDReal(-171.0)), MPFR_RNDN);
   DDReal z;
   dd::DDZETAINTR(-171, z);
-  EXPECT_LT(err(z, w), 40.0);
+  EXPECT_LT(rel_ulps(z, w), 40.0);
   // Past the binary64 range: signed infinities, with the sign of zeta(-n),
   // -(-1)^((n+1)/2) B(n+1)/(n+1) for odd n.
   dd::DDZETAINTR(-301, z);
@@ -321,11 +305,11 @@ TEST(zeta, across_the_method_switches) {
   dd::DDZETAR(DDReal(-1e15 - 3), z);
   EXPECT_EQ(z.hi, HUGE_VAL);
   dd::DDZETAR(DDReal(1e20), z);
-  expect_bits(z, DDReal(1.0, 0.0));
+  EXPECT_SAME(z, DDReal(1.0, 0.0));
 }
 
 TEST(zeta, refusals) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   DDReal z;
   EXPECT_DD_STOP(dd::DDZETAR(DDReal(1.0), z), "*** DDZETAR: argument is 1");
   EXPECT_DD_STOP(dd::DDZETAINTR(1, z), "*** DDZETAINTR: argument is 1");
@@ -342,7 +326,7 @@ TEST(zeta, refusals) {
 // ---- Hurwitz zeta, polygamma, digamma --------------------------------------------
 
 TEST(hurwitz_zeta, half_and_one) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   DDReal z2, z3, w;
   dd::DDZETAINTR(2, z2);
   dd::DDZETAINTR(3, z3);
@@ -375,7 +359,7 @@ TEST(hurwitz_zeta, half_and_one) {
 }
 
 TEST(hurwitz_zeta, refusals) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   DDReal r;
   EXPECT_DD_STOP(dd::DDHURWITZZETAN(0, DDReal(0.5), r), "*** DDHURWITZZETAN: IS less than or equal to 0:");
   EXPECT_DD_STOP(dd::DDHURWITZZETAN(1, DDReal(0.5), r), "*** DDHURWITZZETAN: IS = 1 is the pole of the function");
@@ -393,7 +377,7 @@ TEST(hurwitz_zeta, refusals) {
 }
 
 TEST(polygamma, known_values) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   DDReal r, g, l2, w;
   dd::DDEULER(g);
   dd::DDDIGAMMABE(44, b.data(), DDReal(1.0), r);
@@ -410,7 +394,7 @@ TEST(polygamma, known_values) {
     Mp want;
     mpfr_digamma(want, Mp(DDReal(x)), MPFR_RNDN);
     dd::DDDIGAMMABE(44, b.data(), DDReal(x), r);
-    EXPECT_LT(err(r, want), 8.0) << x;
+    EXPECT_LT(rel_ulps(r, want), 8.0) << x;
   }
   // psi'(0.5) = pi^2/2, psi''(0.5) = -14 zeta(3), psi'(1) = pi^2/6.
   DDReal p2, z3;
@@ -437,12 +421,12 @@ TEST(polygamma, known_values) {
     mpfr_mul(want, want, f, MPFR_RNDN);
     if (n % 2 == 0) mpfr_neg(want, want, MPFR_RNDN);
     dd::DDPOLYGAMMABE(44, b.data(), n, DDReal(1.0), r);
-    EXPECT_LT(err(r, want), 8.0) << n;
+    EXPECT_LT(rel_ulps(r, want), 8.0) << n;
   }
 }
 
 TEST(polygamma, refusals) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   DDReal r;
   EXPECT_DD_STOP(dd::DDPOLYGAMMA(0, DDReal(0.5), r), "*** DDPOLYGAMMA: NN <= 0");
   EXPECT_DD_STOP(dd::DDPOLYGAMMA(1, DDReal(1.0), r), "*** DDPOLYGAMMA: X must be in the range (0, 1)");
@@ -474,12 +458,12 @@ namespace {
 // A result may share storage with an input: every routine reads its inputs
 // before it writes the result.
 TEST(special_functions, result_may_share_storage_with_an_input) {
-  const auto& b = bern();
+  const auto& b = dd::test::bernoulli_table();
   auto same = [](auto f, DDReal x) {
     DDReal separate, shared = x;
     f(x, separate);
     f(shared, shared);
-    expect_bits(separate, shared);
+    EXPECT_SAME(separate, shared);
   };
   same([](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }, DDReal(3.7));
   same([](const DDReal& x, DDReal& r) { dd::DDINCGAMMAR(DDReal(1.5), x, r); }, DDReal(30.0));

@@ -7,7 +7,7 @@ namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
-using dd::test::units;
+using dd::test::rel_ulps;
 
 /// |got - want| in units of 2^-104 of max(|want|, floor): J and Y are measured
 /// against their envelope sqrt(2/(pi x)) so that their zeros do not count.
@@ -43,16 +43,16 @@ TEST(bessel, values_at_one) {
   Mp want, mone(one);
   mpfr_j0(want, mone, MPFR_RNDN);
   dd::DDBESSELJNR(0, one, y);
-  EXPECT_LT(units(y, want), 4.0);
+  EXPECT_LT(rel_ulps(y, want), 4.0);
   mpfr_j1(want, mone, MPFR_RNDN);
   dd::DDBESSELJNR(1, one, y);
-  EXPECT_LT(units(y, want), 4.0);
+  EXPECT_LT(rel_ulps(y, want), 4.0);
   mpfr_y0(want, mone, MPFR_RNDN);
   dd::DDBESSELYNR(0, one, y);
-  EXPECT_LT(units(y, want), 64.0);
+  EXPECT_LT(rel_ulps(y, want), 64.0);
   mpfr_y1(want, mone, MPFR_RNDN);
   dd::DDBESSELYNR(1, one, y);
-  EXPECT_LT(units(y, want), 64.0);
+  EXPECT_LT(rel_ulps(y, want), 64.0);
   dd::DDBESSELINR(0, one, y);
   EXPECT_NEAR(y.hi, 1.266065877752008335598, 1e-16);
   dd::DDBESSELINR(1, one, y);
@@ -115,7 +115,7 @@ TEST(bessel, half_integer_orders_in_closed_form) {
       mpfr_sinh(t, mx, MPFR_RNDN);
       mpfr_mul(want, r, t, MPFR_RNDN);
       dd::DDBESSELIR(half, x, y);
-      EXPECT_LT(units(y, want), 0x1p14) << "I_1/2 " << xv;
+      EXPECT_LT(rel_ulps(y, want), 0x1p14) << "I_1/2 " << xv;
     }
     if (xv > 660.0) continue;  // K's low word would be subnormal
     // K_1/2 = sqrt(pi/(2x)) e^-x = (pi/2) sqrt(2/(pi x)) e^-x
@@ -126,7 +126,7 @@ TEST(bessel, half_integer_orders_in_closed_form) {
     mpfr_mul(want, want, t, MPFR_RNDN);
     mpfr_div_ui(want, want, 2, MPFR_RNDN);
     dd::DDBESSELKR(half, x, y);
-    EXPECT_LT(units(y, want), 0x1p7) << "K_1/2 " << xv;
+    EXPECT_LT(rel_ulps(y, want), 0x1p7) << "K_1/2 " << xv;
   }
 }
 
@@ -164,7 +164,7 @@ TEST(bessel, integer_orders_against_mpfr) {
       wy = std::max(wy, units_of(y, want, envelope(x)));
       dd::test::mp_bessel_series(want, Mp(DDReal(n), 600), mx, 1);
       dd::DDBESSELINR(n, x, i0);
-      wi = std::max(wi, units(i0, want));
+      wi = std::max(wi, rel_ulps(i0, want));
       // K_n through the Wronskian I_n K_{n+1} + I_{n+1} K_n = 1/x.
       dd::DDBESSELINR(n + 1, x, i1);
       dd::DDBESSELKNR(n, x, y);
@@ -203,10 +203,10 @@ TEST(bessel, real_orders_against_mpfr) {
       wj = std::max(wj, units_of(y, want, envelope(x)));
       dd::test::mp_bessel_series(want, mv, mx, 1);
       dd::DDBESSELIR(v, x, y);
-      wi = std::max(wi, units(y, want));
+      wi = std::max(wi, rel_ulps(y, want));
       mp_bessel_k(want, v, x);
       dd::DDBESSELKR(v, x, y);
-      wk = std::max(wk, units(y, want));
+      wk = std::max(wk, rel_ulps(y, want));
     }
     EXPECT_LT(wj, b.j) << "J_v on [" << b.lo << ", " << b.hi << ")";
     EXPECT_LT(wi, b.i) << "I_v on [" << b.lo << ", " << b.hi << ")";

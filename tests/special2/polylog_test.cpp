@@ -9,7 +9,7 @@ namespace {
 
 using dd::DDReal;
 using dd::test::Mp;
-using dd::test::units;
+using dd::test::rel_ulps;
 
 TEST(polylog, closed_forms_of_low_orders) {
   DDReal y;
@@ -29,7 +29,7 @@ TEST(polylog, closed_forms_of_low_orders) {
   mpfr_div_ui(l, l, 2, MPFR_RNDN);
   mpfr_sub(w, w, l, MPFR_RNDN);
   dd::DDPOLYLOGPOS(2, DDReal(0.5), y);
-  EXPECT_LT(units(y, w), 4.0);
+  EXPECT_LT(rel_ulps(y, w), 4.0);
 }
 
 TEST(polylog, li2_against_mpfr_and_series_for_higher_orders) {
@@ -41,7 +41,7 @@ TEST(polylog, li2_against_mpfr_and_series_for_higher_orders) {
     DDReal y;
     mpfr_li2(want, mx, MPFR_RNDN);
     dd::DDPOLYLOGPOS(2, x, y);
-    worst2 = std::max(worst2, units(y, want));
+    worst2 = std::max(worst2, rel_ulps(y, want));
     const int n = 3 + i % 6;
     Mp first(x);
     dd::test::mp_series(want, first, [&](long k, mpfr_ptr r) {
@@ -52,7 +52,7 @@ TEST(polylog, li2_against_mpfr_and_series_for_higher_orders) {
       mpfr_mul(r, r, mx, MPFR_RNDN);
     });
     dd::DDPOLYLOGPOS(n, x, y);
-    worst_n = std::max(worst_n, units(y, want));
+    worst_n = std::max(worst_n, rel_ulps(y, want));
   }
   RecordProperty("li2_max_units", std::to_string(worst2));
   RecordProperty("lin_max_units", std::to_string(worst_n));
@@ -69,12 +69,12 @@ TEST(polylog, next_to_plus_and_minus_one) {
     DDReal y;
     mpfr_li2(want, mx, MPFR_RNDN);
     dd::DDPOLYLOGPOS(2, x, y);
-    EXPECT_LT(units(y, want), 8.0) << xv;
+    EXPECT_LT(rel_ulps(y, want), 8.0) << xv;
     mpfr_ui_sub(want, 1, mx, MPFR_RNDN);
     mpfr_log(want, want, MPFR_RNDN);
     mpfr_neg(want, want, MPFR_RNDN);
     dd::DDPOLYLOGPOS(1, x, y);
-    EXPECT_LT(units(y, want), 32.0) << xv;
+    EXPECT_LT(rel_ulps(y, want), 32.0) << xv;
   }
   for (double xv : {0.99995, -0.99995}) {  // Li_3 by its series in MPFR (about 1.6e6 terms)
     const DDReal x(xv);
@@ -89,7 +89,7 @@ TEST(polylog, next_to_plus_and_minus_one) {
     });
     DDReal y;
     dd::DDPOLYLOGPOS(3, x, y);
-    EXPECT_LT(units(y, want), 16.0) << xv;
+    EXPECT_LT(rel_ulps(y, want), 16.0) << xv;
   }
 }
 
@@ -129,7 +129,7 @@ TEST(polylog, negative_orders_in_closed_form) {
     mpfr_pow_ui(want, om, 2, MPFR_RNDN);
     mpfr_div(want, mx, want, MPFR_RNDN);
     dd::DDPOLYLOGNEG(-1, t1.data(), xd, y);
-    EXPECT_LT(units(y, want), 8.0) << x;
+    EXPECT_LT(rel_ulps(y, want), 8.0) << x;
     // Li_-3 = x (1 + 4x + x^2) / (1-x)^4
     Mp p;
     mpfr_mul_ui(p, mx, 4, MPFR_RNDN);
@@ -141,7 +141,7 @@ TEST(polylog, negative_orders_in_closed_form) {
     mpfr_pow_ui(want, om, 4, MPFR_RNDN);
     mpfr_div(want, p, want, MPFR_RNDN);
     dd::DDPOLYLOGNEG(3, t3.data(), xd, y);
-    EXPECT_LT(units(y, want), 16.0) << x;
+    EXPECT_LT(rel_ulps(y, want), 16.0) << x;
   }
 }
 

@@ -1,6 +1,6 @@
 // Shared helpers of the special-function tests: random operands with a fixed
-// seed (DD_TEST_SEED overrides it), errors in units of 2^-104 relative, and
-// MPFR-built references for functions MPFR lacks.
+// seed (DD_TEST_SEED overrides it) and MPFR-built references for functions
+// MPFR lacks.
 #pragma once
 
 #include <mpfr.h>
@@ -28,9 +28,6 @@ inline DDReal random_dd(std::mt19937_64& g, double lo, double hi) {
   DDADD(DDReal(h), DDReal(w(g) * std::ldexp(std::fabs(h), -53)), r);
   return r;
 }
-
-/// Relative error in units of 2^-104.
-inline double units(const DDReal& got, const Mp& want) { return rel_error(got, want) * 0x1p104; }
 
 /// want = sum_{k>=0} t_k with t_0 = first and t_k = t_{k-1} * ratio(k), summed until
 /// a term is below 2^-(prec+20) of the sum (at least min_terms terms).

@@ -19,4 +19,11 @@ DDReal to_ddreal(const Mp& x) {
   return DDReal(hi, mpfr_get_d(rest.get(), MPFR_RNDN));
 }
 
+double abs_ulps(const DDReal& got, const Mp& want) {
+  Mp g(got, mpfr_get_prec(want.get()));
+  Mp d(mpfr_get_prec(want.get()));
+  mpfr_sub(d.get(), g.get(), want.get(), MPFR_RNDN);
+  return std::fabs(mpfr_get_d(d.get(), MPFR_RNDN)) / kU104;
+}
+
 }  // namespace dd::test

@@ -37,4 +37,13 @@ double rel_error(const DDReal& got, const Mp& want);
 /// The nearest DDReal to an MPFR value (hi rounded to nearest, lo the rounded rest).
 DDReal to_ddreal(const Mp& x);
 
+/// One unit of 2^-104, the scale in which errors are stated.
+inline constexpr double kU104 = 0x1p-104;
+
+/// |got - want| / |want| in units of 2^-104.
+inline double rel_ulps(const DDReal& got, const Mp& want) { return rel_error(got, want) / kU104; }
+
+/// |got - want| in units of 2^-104.
+double abs_ulps(const DDReal& got, const Mp& want);
+
 }  // namespace dd::test
