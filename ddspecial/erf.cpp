@@ -48,8 +48,9 @@ bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit
   DDReal prev_term, prev_sum;
   bool have_prev = false;
   double rho_d = 1.0e10;
-  int k = 0;
-  for (;;) {
+  bool out_of_range = false;
+  // Step j sums term j - 1; past term kErfMaxTerms the series has failed.
+  detail::run_series(kErfMaxTerms + 1, limit_msg, [&](int j) {
     DDReal term;
     DDDIV(u, v, term);
     DDADD(sum, term, sum);
@@ -66,23 +67,25 @@ bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit
       int ic1, ic2;
       DDCOMPARE(r, eps, ic1);
       DDCOMPARE(r, rho, ic2);
-      if (ic1 <= 0 || ic2 >= 0) break;
+      if (ic1 <= 0 || ic2 >= 0) return true;
     }
     rho_d = rd;
     prev_term = term;
     prev_sum = sum;
     have_prev = true;
-    ++k;
-    if (k == kErfMaxTerms + 1) detail::fail(limit_msg, {branch, kErfMaxTerms});
+    const int k = j;  // the index of the next term
+    if (k > kErfMaxTerms) return false;  // the series has failed
     if (branch == kConvergent) {
       DDMUL(f, u, u);
       DDMULD(v, static_cast<double>(2 * k + 1), v);
-      if (std::fabs(u.hi) > kTermLimit || std::fabs(v.hi) > kTermLimit) return false;
-    } else {
-      DDMULD(u, -static_cast<double>(2 * k - 1), u);
-      DDMUL(v, f, v);
+      out_of_range = std::fabs(u.hi) > kTermLimit || std::fabs(v.hi) > kTermLimit;
+      return out_of_range;
     }
-  }
+    DDMULD(u, -static_cast<double>(2 * k - 1), u);
+    DDMUL(v, f, v);
+    return false;
+  }, {branch, kErfMaxTerms});
+  if (out_of_range) return false;
   s = sum;
   return true;
 }

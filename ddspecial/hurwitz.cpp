@@ -88,8 +88,7 @@ DDReal euler_maclaurin_bracket(int s, const DDReal& n, int nb2, const DDReal* ta
   DDDIV(DDReal(1.0, 0.0), n, x);
   DDMUL(x, x, x2);
   DDMULD(x, ds * 0.5, p);  // s / (2 N)
-  bool done = false;
-  for (int k = 1; k <= nb2 && !done; ++k) {
+  detail::run_series(nb2, loop_end, [&](int k) {
     if (k > 1) {
       DDMULD(p, ds + static_cast<double>(2 * k - 3), p);
       DDMULD(p, ds + static_cast<double>(2 * k - 2), p);
@@ -100,9 +99,8 @@ DDReal euler_maclaurin_bracket(int s, const DDReal& n, int nb2, const DDReal* ta
     DDMUL(table[k - 1], p, term);
     DDADD(corr, term, corr);
     DDADD(br, corr, whole);
-    done = negligible(term, detail::kSeriesEps, whole);
-  }
-  if (!done) detail::fail(loop_end);
+    return negligible(term, detail::kSeriesEps, whole);
+  });
   DDADD(br, corr, br);
   return br;
 }
@@ -146,14 +144,14 @@ void pi_sq(const DDReal& pi, const DDReal& x, DDReal& r) {
 /// for h > 0 an integer or half an odd integer, from x^h e^-x / Gamma(h + 1) sum_k x^k / ((h+1)...(h+k)); g = Gamma(h).
 void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const DDReal& eps, DDReal& p) {
   DDReal term(1.0, 0.0), sum(1.0, 0.0);
-  for (int k = 1; k <= kHurwitzMaxSteps; ++k) {
+  detail::run_series(kHurwitzMaxSteps, msg::kHurwitzLoopEnd, [&](int k) {
     DDReal hk;
     DDADD(h, DDReal(static_cast<double>(k), 0.0), hk);
     DDMUL(term, x, term);
     DDDIV(term, hk, term);
     DDADD(sum, term, sum);
-    if (negligible(term, eps, sum)) break;
-  }
+    return negligible(term, eps, sum);
+  });
   // h is an integer or half an odd integer: x^h as an integer power times
   // sqrt(x), exact to a few units where exp(h log x) would lose |h log x| units.
   DDReal xh, ex, hg;
@@ -451,18 +449,17 @@ void DDHURWITZZETANBE(int NB2, const DDReal* table, int ISS, const DDReal& AA, D
 
   if (ISS > kHurwitzDirectAbove) {
     DDReal sum(0.0, 0.0);
-    for (int i = 0; i <= kHurwitzMaxSteps; ++i) {
+    // Step j adds the term of i = j - 1.
+    detail::run_series(kHurwitzMaxSteps + 1, msg::kHurwitzBeLoop1, [&](int j) {
       DDReal v, p, term;
-      DDADD(a, DDReal(static_cast<double>(i), 0.0), v);
+      DDADD(a, DDReal(static_cast<double>(j - 1), 0.0), v);
       DDNPWR(v, ISS, p);
       DDDIV(DDReal(1.0, 0.0), p, term);
       DDADD(sum, term, sum);
-      if (negligible(term, eps, sum)) {
-        z = sum;
-        return;
-      }
-    }
-    detail::fail(msg::kHurwitzBeLoop1);
+      return negligible(term, eps, sum);
+    });
+    z = sum;
+    return;
   }
 
   DDReal r;

@@ -176,8 +176,7 @@ void incgamma_cf(const DDReal& s, const DDReal& z, DDReal& g) {
   if (std::fabs(b.hi) < kTiny) b = DDReal(kTiny, 0.0);
   c = DDReal(1.0 / kTiny, 0.0);
   DDDIV(DDReal(1.0, 0.0), b, d);
-  int depth = 0;
-  for (int i = 1; i <= kIncgammarMaxCfSteps; ++i) {
+  const int depth = detail::run_series(kIncgammarMaxCfSteps, msg::kIncgammarLoop4, [&](int i) {
     const double di = static_cast<double>(i);
     DDReal an, t;
     DDSUB(DDReal(di, 0.0), s, an);
@@ -196,12 +195,8 @@ void incgamma_cf(const DDReal& s, const DDReal& z, DDReal& g) {
     DDABS(t, t);
     int ic;
     DDCOMPARE(t, tol, ic);
-    if (ic <= 0) {
-      depth = i;
-      break;
-    }
-  }
-  if (depth == 0) detail::fail(msg::kIncgammarLoop4);
+    return ic <= 0;
+  });
 
   const int from = depth + depth / 4 + 4;
   DDReal t(0.0, 0.0);
@@ -226,33 +221,46 @@ void incgamma_cf(const DDReal& s, const DDReal& z, DDReal& g) {
   }
 }
 
+/// sum_{k>=0} t_k with t_0 = first and t_k = t_(k-1) z / (s + k), stopped at
+/// the first term within 2^-106 of the sum: the series of the lower function.
+DDReal lower_sum(const DDReal& s, const DDReal& z, const DDReal& eps, const DDReal& first) {
+  DDReal term = first, sum = first;
+  detail::run_series(kIncgammarMaxTerms, msg::kIncgammarLoop1, [&](int k) {
+    DDReal sk;
+    DDADD(s, DDReal(static_cast<double>(k), 0.0), sk);
+    DDMUL(term, z, term);
+    DDDIV(term, sk, term);
+    DDADD(sum, term, sum);
+    return negligible(term, eps, sum);
+  });
+  return sum;
+}
+
 /// Asymptotic branch, |z| >= 88.298.
 void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DDReal& g) {
   DDReal sum(1.0, 0.0), term(1.0, 0.0);
   double prev_mag = 1.0;
-  bool done = false;
-  for (int k = 1; k <= kIncgammarMaxTerms; ++k) {
+  bool diverges = false;
+  detail::run_series(kIncgammarMaxTerms, msg::kIncgammarLoop3, [&](int k) {
     const double dk = static_cast<double>(k);
     DDReal f;
     DDSUB(s, DDReal(dk, 0.0), f);
     DDMUL(term, f, term);
     DDDIV(term, z, term);
     DDADD(sum, term, sum);
-    if (negligible(term, eps, sum)) {
-      done = true;
-      break;
-    }
+    if (negligible(term, eps, sum)) return true;
     // Past k > s every factor |s - k| / z only grows: once a term is larger
     // than the one before, the series has passed its smallest term without
     // reaching the working precision and can only diverge.
     const double mag = std::fabs(term.hi);
-    if (f.hi < 0.0 && mag > prev_mag && z.hi > 0.0) {
-      incgamma_cf(s, z, g);
-      return;
-    }
+    diverges = f.hi < 0.0 && mag > prev_mag && z.hi > 0.0;
     prev_mag = mag;
+    return diverges;
+  });
+  if (diverges) {
+    incgamma_cf(s, z, g);
+    return;
   }
-  if (!done) detail::fail(msg::kIncgammarLoop3);
 
   DDReal sm1, zp;
   DDSUB(s, DDReal(1.0, 0.0), sm1);
@@ -316,17 +324,9 @@ void incgamma_wide(const DDReal& s, const DDReal& z, const DDReal& eps, DDReal& 
     incgamma_cf(s, z, g);
     return;
   }
-  DDReal term, sum;
+  DDReal term;
   DDDIV(DDReal(1.0, 0.0), s, term);
-  sum = term;
-  detail::run_series(kIncgammarMaxTerms, msg::kIncgammarLoop1, [&](int k) {
-    DDReal sk;
-    DDADD(s, DDReal(static_cast<double>(k), 0.0), sk);
-    DDMUL(term, z, term);
-    DDDIV(term, sk, term);
-    DDADD(sum, term, sum);
-    return negligible(term, eps, sum);
-  });
+  const DDReal sum = lower_sum(s, z, eps, term);
   Scaled lower = detail::mul(power_times_exp_scaled(z, s), detail::to_scaled(sum));
   DDNEG(lower.m, lower.m);
   g = detail::to_dd(detail::add(detail::gamma_scaled(s), lower));
@@ -396,8 +396,9 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
       return;
     }
     DDReal sum = z, u = z, h(1.0, 0.0);
-    bool done = false;
-    for (int k = 2; k <= kIncgammarMaxTerms + 1; ++k) {
+    // Step j adds term j + 1.
+    detail::run_series(kIncgammarMaxTerms, msg::kIncgammarLoop1, [&](int j) {
+      const int k = j + 1;
       const double dk = static_cast<double>(k);
       if (k % 2 == 1) {
         DDReal r;
@@ -409,12 +410,8 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
       DDReal term;
       DDMUL(u, h, term);
       DDADD(sum, term, sum);
-      if (negligible(term, eps, sum)) {
-        done = true;
-        break;
-      }
-    }
-    if (!done) detail::fail(msg::kIncgammarLoop1);
+      return negligible(term, eps, sum);
+    });
     DDReal gam, az, lz, hz, ez, part, e;
     DDEULER(gam);
     DDNEG(gam, e);
@@ -493,20 +490,7 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   DDReal term, sum;
   DDMUL(s, gs, term);
   DDDIV(DDReal(1.0, 0.0), term, term);
-  sum = term;
-  bool done = false;
-  for (int k = 1; k <= kIncgammarMaxTerms; ++k) {
-    DDReal sk;
-    DDADD(s, DDReal(static_cast<double>(k), 0.0), sk);
-    DDMUL(term, z, term);
-    DDDIV(term, sk, term);
-    DDADD(sum, term, sum);
-    if (negligible(term, eps, sum)) {
-      done = true;
-      break;
-    }
-  }
-  if (!done) detail::fail(msg::kIncgammarLoop1);
+  sum = lower_sum(s, z, eps, term);
   DDReal zs, ex, c, omc;
   DDPOWER(z, s, zs);
   DDEXP(z, ex);

@@ -253,18 +253,16 @@ void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   const DDReal xx = x;
   DDReal s = xx;
   DDReal t = xx;
-  for (int k = 2; k <= kPolylogPosMaxTerms; ++k) {
+  // Step j adds the term of k = j + 1.
+  detail::run_series(kPolylogPosMaxTerms - 1, msg::kPolylogPosLoopEnd, [&](int j) {
     DDMUL(xx, t, t);
     DDReal kn, term;
-    DDNPWR(DDReal(static_cast<double>(k)), n, kn);
+    DDNPWR(DDReal(static_cast<double>(j + 1)), n, kn);
     DDDIV(t, kn, term);
     DDADD(s, term, s);
-    if (negligible(term, eps, s)) {
-      y = s;
-      return;
-    }
-  }
-  detail::fail(msg::kPolylogPosLoopEnd);
+    return negligible(term, eps, s);
+  });
+  y = s;
 }
 
 void DDPOLYLOGINI(int nn, DDReal* table) {

@@ -97,23 +97,21 @@ struct IntPower {
 template <class Power>
 void direct_series(const Power& power, const DDReal& eps, const char* limit_msg, DDReal& z) {
   DDReal sum(1.0, 0.0);
-  for (int i = 2; i <= kZetaMaxTerms; ++i) {
+  // Step j adds the term of i = j + 1.
+  detail::run_series(kZetaMaxTerms - 1, limit_msg, [&](int j) {
+    const double i = static_cast<double>(j + 1);
     DDReal p, term;
-    if (!power.in_range(static_cast<double>(i))) {
-      term = power.inverse(static_cast<double>(i));
+    if (!power.in_range(i)) {
+      term = power.inverse(i);
       DDADD(sum, term, sum);
-      z = sum;
-      return;
+      return true;
     }
-    power(static_cast<double>(i), p);
+    power(i, p);
     DDDIV(DDReal(1.0, 0.0), p, term);
     DDADD(sum, term, sum);
-    if (negligible(term, eps, sum)) {
-      z = sum;
-      return;
-    }
-  }
-  detail::fail(limit_msg, {1, kZetaMaxTerms});
+    return negligible(term, eps, sum);
+  }, {1, kZetaMaxTerms});
+  z = sum;
 }
 
 /// Borwein's series with n = 33; den = 1 - 2^(1-t).
@@ -403,7 +401,9 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
     detail::SeriesFallback fallback{std::fabs(a.hi)};
     const int last = std::min(NB2, kZetaMaxTerms);
     bool done = false;
-    for (int k = 2; k <= last; ++k) {
+    // Step j adds the term of k = j + 1.
+    detail::run_series(last - 1, msg::kZetabeIterLimit, [&](int jj) {
+      const int k = jj + 1;
       const double j = static_cast<double>(2 * k - 2);
       DDReal f1, f2, term, den;
       DDADD(t, DDReal(j, 0.0), f1);
@@ -416,16 +416,11 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
       DDMULD(q, static_cast<double>(2 * k), den);
       DDDIV(term, den, term);
       DDADD(rsum, term, rsum);
-      if (negligible(term, eps, rsum)) {
-        done = true;
-        break;
-      }
+      if (negligible(term, eps, rsum)) return done = true;
       fallback.note(term, rsum);
-    }
-    if (!done) {
-      if (!fallback.have) detail::fail(msg::kZetabeIterLimit, {2, last});
-      rsum = fallback.sum;
-    }
+      return k == last && fallback.have;
+    }, {2, last});
+    if (!done) rsum = fallback.sum;
     DDADD(a, rsum, zt);
   }
   if (DDSIGN(s) < 0) {
