@@ -20,11 +20,11 @@
 namespace dd::detail {
 
 /// Below 2^-969 a factor's low word is subnormal and loses bits gradually;
-/// a product or quotient formed with it has lost about 2^4 units of 2^-104
-/// at 2^-970, 2^15 at 2^-987 and 2^30 at 2^-1001 (measured on the Hurwitz
-/// sums).  Sequences whose factors stay above this bound are kept as they
-/// are; below it they are formed scaled.
-inline constexpr double kLowWordLossLimit = 0x1p-988;
+/// a sum or quotient formed with it had lost 2^4 units of 2^-104 at 2^-974,
+/// 2^10 at 2^-980, 2^15 at 2^-986 and 2^18 at 2^-988 (measured on the
+/// Hurwitz sums).  Sequences whose factors stay above this bound are kept as
+/// they are; below it they are formed scaled.
+inline constexpr double kLowWordLossLimit = 0x1p-985;
 
 struct Scaled {
   DDReal m{0.0, 0.0};
