@@ -364,6 +364,12 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
     return;
   }
   if (DDSIGN(z) == 0 || (DDSIGN(z) < 0 && DDSIGN(s) != 0)) detail::fail(msg::kIncgammarDomain);
+  if (std::isinf(z.hi) || std::isinf(s.hi)) {
+    // Gamma(s, +inf) = 0; Gamma(0, -inf) = -Ei(inf) = -inf.  An infinite
+    // order has no limit to give.
+    g = std::isinf(s.hi) ? detail::kNaNWords : DDReal(z.hi > 0.0 ? 0.0 : -HUGE_VAL, 0.0);
+    return;
+  }
   const DDReal eps = detail::kSeriesEps;
   const double d = z.hi;
   if (std::fabs(d) >= kAsymptoticFrom) {
@@ -505,6 +511,10 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
 }
 
 void DDEXPINT(const DDReal& x, DDReal& y) {
+  if (detail::is_nan(x)) {
+    y = detail::kNaNWords;
+    return;
+  }
   if (DDSIGN(x) == 0) detail::fail(msg::kExpintZero);
   DDReal mx, g;
   DDNEG(x, mx);

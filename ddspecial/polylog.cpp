@@ -224,6 +224,10 @@ detail::Scaled polylog_neg_wide(int n, const DDReal& x, const char* loop_end) {
 
 void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   if (n < 0) detail::fail(msg::kPolylogPosNegative);
+  if (detail::is_nan(x)) {
+    y = detail::kNaNWords;
+    return;
+  }
   const DDReal eps = detail::kSeriesEps;
   DDReal ax;
   DDABS(x, ax);

@@ -227,6 +227,11 @@ void functional_equation_real(const DDReal& zt, const DDReal& t, DDReal& z) {
 }  // namespace
 
 void DDZETAR(const DDReal& s, DDReal& z) {
+  // zeta(+inf) = 1; towards -inf zeta oscillates without bound.
+  if (detail::is_nan(s) || std::isinf(s.hi)) {
+    z = s.hi == HUGE_VAL ? DDReal(1.0, 0.0) : detail::kNaNWords;
+    return;
+  }
   int ic;
   DDCOMPARE(s, DDReal(1.0, 0.0), ic);
   if (ic == 0) detail::fail(msg::kZetarOne);
@@ -349,6 +354,10 @@ void DDZETAINTR(int IS, DDReal& z) {
 
 void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
   detail::check_bernoulli_table(NB2, table, kZetaTableMinimum, msg::kZetabeTable);
+  if (detail::is_nan(s) || std::isinf(s.hi)) {
+    z = s.hi == HUGE_VAL ? DDReal(1.0, 0.0) : detail::kNaNWords;
+    return;
+  }
   int ic;
   DDCOMPARE(s, DDReal(1.0, 0.0), ic);
   if (ic == 0) detail::fail(msg::kZetabeOne);

@@ -31,56 +31,14 @@ using dd::test::int_only;
 using dd::test::log_uniform;
 using dd::test::Make;
 using dd::test::Mp;
-using dd::test::mp_bernoulli;
+using dd::test::mp_hurwitz;
+using dd::test::mp_polygamma;
 using dd::test::near_integers;
 using dd::test::pair;
 using dd::test::uniform;
 using dd::test::uniform_dd;
 
 constexpr mpfr_prec_t kPrec = dd::test::kAccuracyPrec;
-
-/// Hurwitz zeta(s, a) in MPFR: 60 terms summed, then Euler-Maclaurin from
-/// N = a + 60 with 40 Bernoulli terms (the last is below 10^-70 relative).
-void mp_hurwitz(int s, const DDReal& a, Mp& out) {
-  Mp am(a, kPrec), x(kPrec), t(kPrec), n(kPrec), rising(kPrec), fact(kPrec), b(kPrec);
-  mpfr_set_zero(out, 1);
-  for (int i = 0; i < 60; ++i) {
-    mpfr_add_ui(x, am, i, MPFR_RNDN);
-    mpfr_pow_si(t, x, -s, MPFR_RNDN);
-    mpfr_add(out, out, t, MPFR_RNDN);
-  }
-  mpfr_add_ui(n, am, 60, MPFR_RNDN);
-  mpfr_pow_si(t, n, 1 - s, MPFR_RNDN);
-  mpfr_div_ui(t, t, s - 1, MPFR_RNDN);
-  mpfr_add(out, out, t, MPFR_RNDN);
-  mpfr_pow_si(t, n, -s, MPFR_RNDN);
-  mpfr_div_ui(t, t, 2, MPFR_RNDN);
-  mpfr_add(out, out, t, MPFR_RNDN);
-  mpfr_set_ui(rising, s, MPFR_RNDN);  // s (s+1) ... (s+2k-2)
-  mpfr_set_ui(fact, 2, MPFR_RNDN);    // (2k)!
-  for (int k = 1; k <= 40; ++k) {
-    if (k > 1) {
-      mpfr_mul_ui(rising, rising, s + 2 * k - 3, MPFR_RNDN);
-      mpfr_mul_ui(rising, rising, s + 2 * k - 2, MPFR_RNDN);
-      mpfr_mul_ui(fact, fact, (2 * k - 1) * (2 * k), MPFR_RNDN);
-    }
-    mp_bernoulli(k, b);
-    mpfr_pow_si(t, n, -(s + 2 * k - 1), MPFR_RNDN);
-    mpfr_mul(t, t, b, MPFR_RNDN);
-    mpfr_mul(t, t, rising, MPFR_RNDN);
-    mpfr_div(t, t, fact, MPFR_RNDN);
-    mpfr_add(out, out, t, MPFR_RNDN);
-  }
-}
-
-/// (-1)^(n+1) n! zeta(n+1, x).
-void mp_polygamma(int n, const DDReal& x, Mp& out) {
-  mp_hurwitz(n + 1, x, out);
-  Mp f(kPrec);
-  mpfr_fac_ui(f, n, MPFR_RNDN);
-  mpfr_mul(out, out, f, MPFR_RNDN);
-  if (n % 2 == 0) mpfr_neg(out, out, MPFR_RNDN);
-}
 
 /// Two arguments uniform in their intervals.
 Make uniform2(double slo, double shi, double zlo, double zhi) { return pair(uniform(slo, shi), uniform(zlo, zhi)); }
