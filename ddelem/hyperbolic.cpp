@@ -16,6 +16,9 @@ namespace {
 /// symmetry asinh a = -asinh(-a) is used instead.
 constexpr double kAsinhCancel = -0x1p26;
 
+/// The smallest binary64 above 997 ln 2: from here e^|a| / 2 passes 2^996.
+constexpr double kCoshMax = 0x1.5988abac120e9p+9;
+
 /// ln(a + sqrt(a*a + s)) for a >= 0 and s = +1 (asinh) or -1 (acosh); a
 /// square root of a non-positive hi word is taken as zero.  Near 2^512, where
 /// a*a leaves the kernels' range, the result is ln a + ln 2 (the neglected
@@ -42,12 +45,23 @@ inline void log_of_sum(const DDReal& a, double s, DDReal& b) {
 }  // namespace
 
 // cosh a = (e^a + e^-a)/2, sinh a = (e^a - e^-a)/2 from one exponential and
-// its reciprocal.  For small |a| the sinh has an absolute error of about
-// 1e-32, not a relative one.  Arguments whose hi word is 300 or more in
-// magnitude stop with DDEXP's overflow message (showing the argument): e^300
-// is refused by DDEXP, and for a at or below -300 so is the reciprocal.
+// its reciprocal.  From |a.hi| = 300 on, where e^-|a| is below 2^-866 of
+// e^|a|, both are e^|a| / 2 (with the sign of a for the sinh), formed from the
+// exponential's mantissa and exponent so that they reach the splitting limit
+// 2^996 (|a| up to 997 ln 2, about 691.07); beyond it DDEXP's overflow
+// message, showing the argument, stops.
 void DDCOSHSINH(const DDReal& a, DDReal& x, DDReal& y) {
-  if (a.hi <= -detail::kExpLimit) detail::fail(msg::kExpTooLarge, {a.hi});
+  if (std::fabs(a.hi) >= detail::kExpLimit) {
+    if (!(std::fabs(a.hi) < kCoshMax)) detail::fail(msg::kExpTooLarge, {a.hi});
+    DDReal mant, na;
+    int nz = 0;
+    DDABS(a, na);
+    detail::exp_parts(na, mant, nz);
+    const DDReal h = detail::scale_pow2(mant, nz - 1);
+    x = h;
+    y = a.hi < 0.0 ? DDReal(-h.hi, -h.lo) : h;
+    return;
+  }
   DDReal t, u, p, m, c, s;
   DDEXP(a, t);
   DDDIV(DDReal(1.0, 0.0), t, u);

@@ -9,6 +9,7 @@
 // and a DDReal with a binary64 complex in either order.
 #pragma once
 
+#include <cmath>
 #include <complex>
 
 #include "ddcomplex/ddcomplex.hpp"
@@ -190,10 +191,19 @@ inline SinCosParts sin_cos_parts(const DDComplex& g) {
   DDSUB(e1, e2, r.m);
   return r;
 }
+
+
+/// sin g (sine true) or cos g for |y| >= 300, where cosh y = |sinh y| =
+/// e^|y| / 2: the exponential's mantissa times the cosine or sine of x,
+/// scaled by its power of two.  Stops with the exponential's message when a
+/// part passes the splitting limit.
+DDComplex sin_cos_wide_imag(const DDComplex& g, bool sine);
 }  // namespace detail
 
-/// sin(x + iy) = sin x cosh y + i cos x sinh y.
+/// sin(x + iy) = sin x cosh y + i cos x sinh y; from |y| = 300 on the
+/// hyperbolic factors come from e^|y|.
 inline DDComplex sin(const DDComplex& g) {
+  if (std::fabs(g.im.hi) >= detail::kExpLimit) return detail::sin_cos_wide_imag(g, true);
   const detail::SinCosParts s = detail::sin_cos_parts(g);
   DDReal hp, hm;
   DDComplex v;
@@ -204,8 +214,9 @@ inline DDComplex sin(const DDComplex& g) {
   return v;
 }
 
-/// cos(x + iy) = cos x cosh y - i sin x sinh y.
+/// cos(x + iy) = cos x cosh y - i sin x sinh y, as for sin.
 inline DDComplex cos(const DDComplex& g) {
+  if (std::fabs(g.im.hi) >= detail::kExpLimit) return detail::sin_cos_wide_imag(g, false);
   const detail::SinCosParts s = detail::sin_cos_parts(g);
   DDReal hp, hm;
   DDComplex v;

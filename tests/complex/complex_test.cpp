@@ -349,6 +349,23 @@ TEST(complex_typed, functions) {
   EXPECT_DD_STOP(C(1.0, 2.0) / 0.0, "*** DDCDIV: Divisor is zero.");
   EXPECT_DD_STOP(dd::pow(C(0.0, 0.0), -1), "*** DDCPWR: Argument is zero and N is negative or zero.");
 
+  // From |Im| = 300 on, cosh and sinh come from e^|y| / 2: sin(1 + 300i) and
+  // cos(-2 - 650i) against MPFR, and the stop where a part passes 2^996.
+  for (const DDComplex& z : {C(1.0, 300.0), C(-2.0, -650.0), C(1e-250, 680.0)}) {
+    MpC ws, wc;
+    Mp x(z.re), y(z.im), sx, cx, sy, cy;
+    mpfr_sin_cos(sx, cx, x, MPFR_RNDN);
+    mpfr_sinh_cosh(sy, cy, y, MPFR_RNDN);
+    mpfr_mul(ws.re, sx, cy, MPFR_RNDN);
+    mpfr_mul(ws.im, cx, sy, MPFR_RNDN);
+    mpfr_mul(wc.re, cx, cy, MPFR_RNDN);
+    mpfr_mul(wc.im, sx, sy, MPFR_RNDN);
+    mpfr_neg(wc.im, wc.im, MPFR_RNDN);
+    EXPECT_LE(cerr(dd::sin(z), ws), 400.0) << z.im.hi;
+    EXPECT_LE(cerr(dd::cos(z), wc), 400.0) << z.im.hi;
+  }
+  EXPECT_DD_STOP(dd::sin(C(1.0, 700.0)), "*** DDEXP: Argument is too large  700.000000");
+
   std::mt19937_64 g(32);
   double e_exp = 0, e_log = 0, e_sin = 0, e_cos = 0, e_pow = 0, e_powr = 0, e_rpow = 0;
   for (int k = 0; k < 300; ++k) {
