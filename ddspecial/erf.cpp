@@ -5,6 +5,7 @@
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
+#include "ddspecial/scaled.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -19,6 +20,8 @@ using detail::negligible;
 
 /// From here on erfc z rounds to zero in binary64.
 constexpr double kErfcZeroFrom = 27.3;
+/// From this z^2 on sqrt(pi) e^{z^2} passes the kernels' splitting limit.
+constexpr double kErfcScaleFrom = 689.0;
 
 constexpr int kConvergent = 1;
 constexpr int kAsymptotic = 2;
@@ -248,15 +251,20 @@ void DDERFCR(const DDReal& z, DDReal& y) {
   DDReal z2, s, e, t;
   DDMUL(x, x, z2);
   if (ic3 >= 0) {
-    // z >= 9: the asymptotic series; e^{z^2} leaves the exponential's range
-    // at z^2 = 300, where erfc z < 1e-131.
-    if (z2.hi >= detail::kExpLimit) {
-      y = DDReal(0.0);
-      return;
-    }
+    // z >= 9: the asymptotic series over sqrt(pi) e^{z^2}, while that stays
+    // below the kernels' splitting limit (z^2 < 689, z < 26.25); beyond, down
+    // to where erfc rounds to zero, times e^{-z^2} formed scaled.
     erf_series(x, z2, kAsymptotic, msg::kErfcIterLimit, s);
-    erf_scale(z2, e);
-    DDDIV(s, e, y);
+    if (z2.hi < kErfcScaleFrom) {
+      erf_scale(z2, e);
+      DDDIV(s, e, y);
+    } else {
+      DDReal mz2, pi, rp;
+      DDNEG(z2, mz2);
+      DDPI(pi);
+      DDSQRT(pi, rp);
+      y = detail::to_dd(detail::div(detail::mul(detail::to_scaled(s), detail::exp_scaled(mz2)), detail::to_scaled(rp)));
+    }
     return;
   }
   if (x.hi > kErfcTaylorFrom) {

@@ -44,9 +44,10 @@ constexpr double kCancelFactor = 4.0;
 /// Sines below this size are recomputed from the reduced angle.
 constexpr double kSineRecomputeBelow = 0.25;
 
-/// Above this order the expansion's incomplete gamma functions leave the
-/// exponential's range (from IS = 121 on, first for a near 1).
-constexpr int kHurwitzExpansionMaxOrder = 120;
+/// Above this order the expansion's incomplete gamma functions leave their
+/// range (from about IS = 296 on, with the exponential over its whole range;
+/// up to here it was right to 2^10.2 units on a grid of a).
+constexpr int kHurwitzExpansionMaxOrder = 280;
 /// Below 2^-969 the power |v|^IS of v = a or 1 - a (in the expansion) or
 /// a^ISS (in the direct series) has a subnormal low word, and the sums that
 /// divide by it lose digits gradually; below kLowWordLossLimit the scaled

@@ -38,7 +38,7 @@ namespace detail {
 /// direct series ends well within its term limit.  Elsewhere the routine
 /// sums with scaled powers (hurwitz_scaled).
 bool hurwitz_be_sums_fit(int iss, const DDReal& a);
-/// The same for DDHURWITZZETAN's expansion, 0 < a < 1: orders up to 120
+/// The same for DDHURWITZZETAN's expansion, 0 < a < 1: orders up to 280
 /// whose powers a^IS and (1 - a)^IS keep a normal low word.
 bool hurwitz_expansion_fits(int is, const DDReal& a);
 /// zeta(is, a) for 0 < a < 1 where the expansion does not fit, as a scaled value.

@@ -66,6 +66,11 @@ constexpr double kPowerLog2Max = 960.0;
 constexpr double kGammaNormalMax = 171.0;
 constexpr double kGammaNormalMin = -170.0;
 
+/// True when the power routine's e^(b ln a), with b ln a about x, stays
+/// inside the range of full precision (e^-671 is 2^-969, e^690 the
+/// splitting limit), with a margin for the estimate.
+bool power_fits(double x) { return x > -660.0 && x < 680.0; }
+
 /// True when |a| lies where a double-double keeps its full precision.
 bool in_full_range(const DDReal& a) {
   const double x = std::fabs(a.hi);
@@ -266,7 +271,7 @@ void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DD
   DDSUB(s, DDReal(1.0, 0.0), sm1);
   if (z.hi > 0.0) {
     if (z.hi < kExpLimit) {
-      if (std::fabs(sm1.hi * std::log(z.hi)) < kExpLimit - 10.0) {
+      if (power_fits(sm1.hi * std::log(z.hi))) {
         DDReal e;
         DDPOWER(z, sm1, zp);
         DDEXP(z, e);
@@ -479,17 +484,19 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   }
 
   // Any other s: Gamma(s) - lower incomplete gamma.  Where Gamma(s) or z^s
-  // leaves its range (s beyond 171.6 or below -170, or |s log z| near 300,
-  // where the power routine stops or flushes to zero), the same sum is
-  // formed with scaled values.
+  // leaves its range (s beyond 171 or below -170, or s log z beyond about
+  // -660 or 680, where the power routine stops or loses its low word), the
+  // same sum is formed with scaled values.
   if (s.hi > kGammaNormalMax || s.hi < kGammaNormalMin ||
-      std::fabs(s.hi * std::log(d)) >= kExpLimit - 10.0) {
+      !power_fits(s.hi * std::log(d))) {
     incgamma_wide(s, z, eps, g);
     return;
   }
   DDReal gs;
   DDGAMMAR(s, gs);
-  if (!in_full_range(gs)) {
+  // The lower function over Gamma(s), z^s e^-z / (s Gamma(s)) times a sum near
+  // 1, must stay in range too (it passes 1e300 for s = -77, z = 7e-4).
+  if (!in_full_range(gs) || !power_fits(s.hi * std::log(d) - d - std::log(std::fabs(s.hi * gs.hi)))) {
     incgamma_wide(s, z, eps, g);
     return;
   }

@@ -188,7 +188,7 @@ std::vector<Branch> branches() {
        mp_inc_gamma},
       {"DDINCGAMMAR", "s in (-5, 10), z in (88.298, 600)", 320, 200, uniform2(-5.0, 10.0, 88.3, 600.0), incg,
        mp_inc_gamma},
-      {"DDINCGAMMAR", "s in (-170, -17), z from where z^s/|s| is 2^950 up to 1", 3072, 200,
+      {"DDINCGAMMAR", "s in (-170, -17), z from where z^s/|s| is 2^950 up to 1", 6144, 200,
        negative_order_small_z(-170.0, -17.0, false), incg, mp_inc_gamma},
       {"DDINCGAMMAR", "s in {-17..-160}, z from where z^s/|s| is 2^950 up to 1", 64, 100,
        negative_order_small_z(-160.0, -17.0, true), incg, mp_inc_gamma},
@@ -278,9 +278,9 @@ Notes on the branches:
   z^n exp(f log z - z).  Past z = 300 (x = 300 for Ei), where the exponential
   leaves its range, e^-z comes from (e^(-z/4))^4 while that stays above
   2^-985, scaled beyond; for s = 0 and z <= -88.298 (Ei of x >= 88.298) the
-  power of the negative z is 1/z.  Where Gamma(s) or z^s leaves its range
-  (|s log z| near 300, s above 171 or below -170) the series uses scaled
-  values.  The branches near z = 685 reach 2^13.7 units: e^-z from
+  power of the negative z is 1/z.  Where Gamma(s), z^s or their quotient
+  leaves the range of full precision (s log z beyond about -660 or 680, s
+  above 171 or below -170) the series uses scaled values.  The branches near z = 685 reach 2^13.7 units: e^-z from
   (e^(-z/4))^4 has lost that much to its subnormal low word just above
   2^-985; the literal series at s = -64, z = 0.55 is off by 2^11.
 - DDZETAR: within 1/4 of the pole, 1 - 2^(1-t) is summed as -(e^u - 1),
@@ -288,15 +288,16 @@ Notes on the branches:
   |1 - t|: 2^14 units at t = 0.999, without bound towards the pole).  For s
   in (0, 0.75) the literal error comes from the power 2^(1-s) (about 40
   units at s = 0.5) and the alternating sum.  A direct-series power past the
-  exponential's range ends the series scaled; past t = 163 the functional
-  equation takes Gamma(t) and (2 pi)^t = (2 pi)^n e^(f log 2 pi) scaled.
+  kernels' splitting limit ends the series scaled; past t = 167.5, where
+  Gamma(t) passes that limit, the functional equation takes Gamma(t) and
+  (2 pi)^t = (2 pi)^n e^(f log 2 pi) scaled.
 - Negative zeta arguments: the error is measured against the size of zeta(s)
   without the factor cos(pi t / 2), whose zeros at the negative even integers
   no method resolves to a relative precision.
 - DDHURWITZZETAN: near a = 1 the k = 1 difference P1 - P2 is taken from the
   lower incomplete gamma functions, and sines of 2 pi k a below 1/4 from the
   reduced angle (the literal routine lost about seven digits, 2^45 units at
-  IS = 8, a = 0.986).  Above order 120, and where a^IS or (1 - a)^IS falls
+  IS = 8, a = 0.986).  Above order 280, and where a^IS or (1 - a)^IS falls
   below 2^-985, the sum is the direct series or Euler-Maclaurin summation
   with scaled powers (the expansion stopped or lost all digits there); just
   above that bound the literal expansion stands, with up to 2^12.7 units.
