@@ -17,6 +17,9 @@ namespace dd {
 namespace {
 using detail::negligible;
 
+/// For x > 0 the defining series replaces the sum over the poles once
+/// |ln x| passes this (fewer than n/2 + 40 terms).
+constexpr double kPolylogNegSeriesFrom = 2.0;
 /// Most terms of the sum over the poles (a few dozen for n >= 20).
 constexpr int kPolylogNegPoleTerms = 100000;
 /// The closed form is kept while its error estimate, 2^-106 of the sum of
@@ -105,12 +108,13 @@ DDReal log_near_one(const DDReal& x, const DDReal& eps) {
 // kernels' range long before the value does (the table's entries pass 1e300
 // from n = 167 on).  Where the closed form's own error estimate exceeds 2^-86
 // of that natural size, or a word leaves the range, the value comes from
-//   - the sum over the poles (|ln |x|| <= n):
+//   - the sum over the poles (|ln x| <= 2 for x > 0, |ln |x|| <= n for x < 0):
 //       Li_-n(e^mu) = n! sum_{j in Z} (2 pi i j - mu)^-(n+1)          (x > 0)
 //       Li_-n(-e^t) = 2 (-1)^(n+1) n! sum_{j>=0} Re (t - i pi (2j+1))^-(n+1)  (x < 0)
 //     whose terms fall like j^-(n+1) (a few dozen for n >= 20);
-//   - the defining series sum_k k^n x^k (|ln |x|| > n, where its terms fall
-//     from the first), with x replaced by 1/x for |x| > 1 through
+//   - the defining series sum_k k^n x^k elsewhere (its terms have one sign
+//     for x > 0, and fall from the first for x < 0), with x replaced by 1/x
+//     for |x| > 1 through
 //     Li_-n(x) = (-1)^(n+1) Li_-n(1/x);
 // both with scaled powers, so that only the result's own range matters.
 
@@ -152,7 +156,7 @@ detail::Scaled polylog_neg_poles(int n, const DDReal& x, const char* loop_end) {
   DDReal ax, pi;
   DDABS(x, ax);
   DDPI(pi);
-  const DDReal l = detail::log_near_one(ax);
+  const DDReal l = detail::log_accurate(ax);
   const bool positive = x.hi > 0.0;
   DDReal u = l;
   if (positive) DDNEG(l, u);  // -mu
@@ -193,25 +197,29 @@ detail::Scaled polylog_neg_poles(int n, const DDReal& x, const char* loop_end) {
   return detail::mul(f, sum);
 }
 
-/// Li_-n(y) = sum_k k^n y^k for 0 < |y| < 1 with |ln |y|| > n, where the
-/// terms fall from the first.
+/// Li_-n(y) = sum_k k^n y^k for 0 < |y| < 1: y > 0 with |ln y| > 2, or
+/// y < 0 with |ln |y|| > n, where the terms fall from the first.
 detail::Scaled polylog_neg_series(int n, const DDReal& y, const char* loop_end) {
-  detail::Scaled sum, yk{DDReal(1.0, 0.0), 0};
-  const detail::Scaled ys = detail::to_scaled(y);
+  detail::Scaled sum;
+  const double peak = static_cast<double>(n) / std::fabs(std::log(std::fabs(y.hi)));  // the largest term's k
   detail::run_series(kPolylogPosMaxTerms, loop_end, [&](int k) {
-    yk = detail::mul(yk, ys);
-    const detail::Scaled term = detail::mul(detail::pow_scaled(DDReal(static_cast<double>(k), 0.0), n), yk);
+    const detail::Scaled term = detail::mul(detail::pow_scaled(DDReal(static_cast<double>(k), 0.0), n),
+                                            detail::pow_scaled(y, k));
     sum = detail::add(sum, term);
-    if (term.e > sum.e) return false;
+    if (term.e > sum.e || k < peak) return false;
     return negligible(detail::ldexp_words(term.m, static_cast<int>(std::max<std::int64_t>(term.e - sum.e, -200))),
                       detail::kSeriesEps, sum.m);
   });
   return sum;
 }
 
-/// Li_-n(x), x != 0, 1, without the Eulerian table.
+/// Li_-n(x), x != 0, 1, without the Eulerian table.  The defining series has
+/// terms of one sign for x > 0 and ends quickly once |ln x| passes 2; for
+/// x < 0 its terms grow and cancel unless |ln |x|| passes n.  The sum over
+/// the poles serves in between.
 detail::Scaled polylog_neg_wide(int n, const DDReal& x, const char* loop_end) {
-  if (std::fabs(std::log(std::fabs(x.hi))) <= static_cast<double>(n)) return polylog_neg_poles(n, x, loop_end);
+  const double l = std::fabs(std::log(std::fabs(x.hi)));
+  if (l <= (x.hi > 0.0 ? kPolylogNegSeriesFrom : static_cast<double>(n))) return polylog_neg_poles(n, x, loop_end);
   if (std::fabs(x.hi) < 1.0) return polylog_neg_series(n, x, loop_end);
   DDReal y;
   DDDIV(DDReal(1.0, 0.0), x, y);

@@ -79,7 +79,7 @@ struct RealPower {
   bool in_range(double i) const { return t.hi * std::log(i) < detail::kExpMax - 1.0; }
   DDReal inverse(double i) const {
     DDReal x;
-    DDMUL(t, detail::log_near_one(DDReal(i, 0.0)), x);
+    DDMUL(t, detail::log_accurate(DDReal(i, 0.0)), x);
     DDNEG(x, x);
     return detail::to_dd(detail::exp_scaled(x));
   }
