@@ -137,7 +137,16 @@ void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DD
     return;
   }
   // A series that does not end diverges for p > q + 1 (every x != 0) and for
-  // p = q + 1 with |x| > 1; its partial sums mean nothing.
+  // p = q + 1 with |x| > 1; its partial sums mean nothing.  2F1 at x <= -1
+  // is the sum of Pfaff's series, in x / (x - 1) in [1/2, 1).
+  DDReal t;
+  if (!terminating && np == 2 && nq == 1 && x.hi <= -1.0) {
+    if (pfaff(aa, bb[0], x, t)) {
+      yy = t;
+      return;
+    }
+    detail::fail(msg::kPfqCancels, {0});
+  }
   if (!terminating && x.hi != 0.0 && (np > nq + 1 || (np == nq + 1 && std::fabs(x.hi) > 1.0))) {
     detail::fail(msg::kPfqDivergent);
   }
@@ -149,7 +158,6 @@ void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DD
   }
   // The terms cancel: a transformation to a series of one sign where one is
   // known (x < 0 for 1F1 and 2F1), else a message rather than lost digits.
-  DDReal t;
   if (x.hi < 0.0 && ((np == 1 && nq == 1 && kummer(aa[0], bb[0], x, t)) || (np == 2 && nq == 1 && pfaff(aa, bb[0], x, t)))) {
     yy = t;
     return;

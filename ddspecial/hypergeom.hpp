@@ -34,14 +34,18 @@ inline constexpr char kPfqCancels[] =
 /// Refuses a denominator factor b_j + i that is exactly zero (b_j zero or a
 /// negative integer reached before the series ends), a series that cannot
 /// converge (np > nq + 1, or np = nq + 1 with |xx| > 1, unless a numerator
-/// parameter is zero or a negative integer and the series ends), and stops
+/// parameter is zero or a negative integer and the series ends; 2F1 at
+/// xx <= -1 is then summed after Pfaff's transformation, below), and stops
 /// with a message when a term overflows.  An alternating series loses the
 /// digits its terms have beyond its sum: where that would leave it wrong by
 /// more than 2^18 units of 2^-104, 1F1 and 2F1 at xx < 0 are summed after
 /// Kummer's transformation e^x 1F1(b - a; b; -x) or Pfaff's
 /// (1 - x)^-a 2F1(a, c - b; c; x / (x - 1)), whose terms have one sign; other
 /// series, and those transformations where they cancel too, stop with a
-/// message that says how many digits would have been right.
+/// message that says how many digits would have been right.  Pfaff's series
+/// in x / (x - 1) slows as x falls towards -infinity: some 10^5 terms and
+/// 2^11 units of accumulated rounding at x = -10^4, the term limit's message
+/// from about x = -10^5 on.
 void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DDReal& xx, DDReal& yy);
 
 }  // namespace dd
