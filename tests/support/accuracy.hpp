@@ -102,6 +102,13 @@ inline Make log_uniform(double lo, double hi, bool both_signs = false) {
     x = {v};
   };
 }
+/// The arguments of make with their signs flipped.
+inline Make negated(Make make) {
+  return [=](std::mt19937_64& rng, Args& x, int& n) {
+    make(rng, x, n);
+    for (DDReal& v : x) v = DDReal(-v.hi, -v.lo);
+  };
+}
 /// One argument n + d next to an integer n in [nlo, nhi], |d| log-uniform in
 /// [2^-emax, 2^-emin] with either sign and a full low word.
 inline Make near_integers(int nlo, int nhi, int emin, int emax) {
