@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 #include "ddelem/ddelem.hpp"
@@ -27,6 +28,8 @@ constexpr int kPolylogNegPoleTerms = 100000;
 /// natural size (2^18 units of 2^-104): its actual error was at most twice
 /// the estimate, and a fifth of it on the median, over 400 arguments.
 constexpr double kPolylogNegCancelLog2 = -86.0;
+/// Below this cancellation (sum of sizes over the sum) the check is not needed.
+constexpr double kPolylogNegCheckFrom = 0x1p18;
 
 /// Li_n(e^mu) for mu < 0 near 0 (|mu| < 2 pi) and n >= 1, by
 ///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
@@ -312,36 +315,43 @@ void DDPOLYLOGNEG(int nn, const DDReal* table, const DDReal& x, DDReal& y) {
   if (d.hi == 0.0) detail::fail(msg::kPolylogNegAtOne);
   DDReal s = xx;
   DDReal t = xx;
-  // Sizes met on the way: the largest factor (a power of x or a table entry,
-  // which the products must be able to split) and the sum of the terms'
-  // sizes times 2^-600 (for the error estimate, kept clear of overflow).
-  double big = std::fabs(xx.hi);
-  double abs_sum = std::fabs(xx.hi) * 0x1p-600;
-  for (long long k = 2; k <= n; ++k) {
-    DDMUL(xx, t, t);
-    DDReal at;
-    DDMUL(table[k - 1], t, at);
-    DDADD(s, at, s);
-    big = std::fmax(big, std::fmax(std::fabs(t.hi), std::fabs(table[k - 1].hi)));
-    abs_sum += std::fabs(at.hi) * 0x1p-600;
+  // For x < 0 the terms' sizes are summed beside them, for the error estimate.
+  double abs_sum = std::fabs(xx.hi);
+  auto sum_terms = [&](auto alternating) {
+    for (long long k = 2; k <= n; ++k) {
+      DDMUL(xx, t, t);
+      DDReal at;
+      DDMUL(table[k - 1], t, at);
+      DDADD(s, at, s);
+      if constexpr (decltype(alternating)::value) abs_sum += std::fabs(at.hi);
+    }
+  };
+  if (xx.hi < 0.0) {
+    sum_terms(std::true_type{});
+  } else {
+    sum_terms(std::false_type{});
   }
+  // The largest factor the products had to split: x or x^n, or the middle
+  // Eulerian number (the largest of its row).
+  const double big = std::fmax(std::fmax(std::fabs(xx.hi), std::fabs(t.hi)), std::fabs(table[n / 2].hi));
   DDReal den;
   DDNPWR(d, static_cast<int>(n + 1), den);
   // The closed form stands where every factor stayed inside the range the
   // kernels can split, the sums stayed finite, and, for x < 0, where its
   // rounding errors stay small against the function's natural size.
-  const double lden = std::log2(std::fabs(den.hi));
-  bool fits = big < detail::kSplitLimit && std::isfinite(s.hi) && std::isfinite(s.lo) &&
-              lden < std::log2(detail::kSplitLimit) && lden > std::log2(detail::kFullPrecisionMin) &&
-              std::isfinite(den.lo);
+  const double aden = std::fabs(den.hi);
+  bool fits = big < detail::kSplitLimit && std::isfinite(s.hi) && std::isfinite(s.lo) && aden < detail::kSplitLimit &&
+              aden >= detail::kFullPrecisionMin && std::isfinite(den.lo);
   // At x = -1 and even n the value is zero (the symmetric Eulerian numbers
   // cancel in pairs), which the rounded partial sums miss from n = 32 on.
   if (xx.hi == -1.0 && xx.lo == 0.0 && n % 2 == 0) {
     y = DDReal(0.0, 0.0);
     return;
   }
-  if (fits && xx.hi < 0.0 && abs_sum * 0x1p600 > std::fabs(s.hi)) {
-    const double err = std::log2(abs_sum) + 600.0 - 106.0 - lden;
+  // Cancelling less than 2^18-fold keeps the error below 2^18 units of the
+  // value itself; only beyond that is the natural size worked out.
+  if (fits && xx.hi < 0.0 && !(abs_sum <= kPolylogNegCheckFrom * std::fabs(s.hi))) {
+    const double err = std::log2(abs_sum) - 106.0 - std::log2(aden);
     fits = err <= polylog_neg_log2_scale(static_cast<int>(n), xx.hi) + kPolylogNegCancelLog2;
   }
   if (fits) {
