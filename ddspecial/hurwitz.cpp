@@ -295,7 +295,8 @@ bool hurwitz_be_sums_fit(int iss, const DDReal& a) {
   if (s * std::log2(a.hi) < kPowerLog2Min) return false;
   if (iss > kHurwitzDirectAbove) {
     const double n = direct_terms(s, a.hi);
-    return n < kHurwitzMaxSteps - 100 && s * std::log2(a.hi + n) < std::log2(detail::kSplitLimit) - 1.0;
+    // The series forms (a + i)^ISS for i up to n, and at least for i = 1.
+    return n < kHurwitzMaxSteps - 100 && s * std::log2(a.hi + std::max(n, 1.0)) < std::log2(detail::kSplitLimit) - 1.0;
   }
   return (s + 3.0) * std::log2(std::max(a.hi, kHurwitzRefitShiftTo)) < 990.0;
 }

@@ -65,6 +65,8 @@ constexpr double kPowerLog2Max = 960.0;
 /// (and for no larger s; below -170 it is under 2^-969 for most s).
 constexpr double kGammaNormalMax = 171.0;
 constexpr double kGammaNormalMin = -170.0;
+/// From here on Gamma(s) / 2 passes the largest binary64.
+constexpr double kGammaHalfOverflowS = 172.5;
 
 /// True when the power routine's e^(b ln a), with b ln a about x, stays
 /// inside the range of full precision (e^-671 is 2^-969, e^690 the
@@ -373,6 +375,14 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
     // Gamma(s, +inf) = 0; Gamma(0, -inf) = -Ei(inf) = -inf.  An infinite
     // order has no limit to give.
     g = std::isinf(s.hi) ? detail::kNaNWords : DDReal(z.hi > 0.0 ? 0.0 : -HUGE_VAL, 0.0);
+    return;
+  }
+  // For z below s - 1 (below the median of the gamma distribution)
+  // Gamma(s, z) exceeds Gamma(s) / 2, past the binary64 range from s = 172.5
+  // on (the asymptotic series would only grow there, the series would need
+  // Gamma(s) beyond the gamma routine's limit).
+  if (s.hi > kGammaHalfOverflowS && z.hi < s.hi - 1.0) {
+    g = DDReal(HUGE_VAL, 0.0);
     return;
   }
   const DDReal eps = detail::kSeriesEps;

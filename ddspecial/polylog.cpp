@@ -18,6 +18,8 @@ namespace dd {
 namespace {
 using detail::negligible;
 
+/// log2 of the kernels' splitting limit, with a margin.
+const double kPowerSplitLog2 = std::log2(detail::kSplitLimit) - 1.0;
 /// For x > 0 the defining series replaces the sum over the poles once
 /// |ln x| passes this (fewer than n/2 + 40 terms).
 constexpr double kPolylogNegSeriesFrom = 2.0;
@@ -270,8 +272,11 @@ void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   const DDReal xx = x;
   DDReal s = xx;
   DDReal t = xx;
-  // Step j adds the term of k = j + 1.
+  // Step j adds the term of k = j + 1.  Once k^N passes the kernels' splitting
+  // limit the term is below 2^-996 of |x| and the sum is complete.
+  const double k_split = std::exp2(kPowerSplitLog2 / static_cast<double>(n));
   detail::run_series(kPolylogPosMaxTerms - 1, msg::kPolylogPosLoopEnd, [&](int j) {
+    if (static_cast<double>(j + 1) >= k_split) return true;
     DDMUL(xx, t, t);
     DDReal kn, term;
     DDNPWR(DDReal(static_cast<double>(j + 1)), n, kn);

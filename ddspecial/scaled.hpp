@@ -145,7 +145,9 @@ inline Scaled pow_scaled(const DDReal& a, std::int64_t n) {
   if (n > kSquaringLimit || n < -kSquaringLimit) {
     DDReal y;
     DDMULD(log_accurate(a), static_cast<double>(n), y);
-    if (std::fabs(y.hi) > 0x1p30) return Scaled{DDReal(1.0, 0.0), y.hi > 0.0 ? INT64_C(1) << 40 : -(INT64_C(1) << 40)};
+    // Far beyond any range: only the exponent matters (it keeps such values
+    // ordered), e^y = 2^(y / ln 2).
+    if (std::fabs(y.hi) > 0x1p30) return Scaled{DDReal(1.0, 0.0), std::llround(y.hi * kInvLog2)};
     return exp_scaled(y);
   }
   const bool invert = n < 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -542,6 +543,16 @@ TEST(special_functions, pinned_faults_stay_mended) {
       {"Gamma(-50, 1e-10)", one([](DDReal& r) { dd::DDINCGAMMAR(DDReal(-50.0), DDReal(1e-10), r); }), {}, HUGE_VAL},
       {"psi^(166)(0.5)", one([](DDReal& r) { dd::DDPOLYGAMMA(166, DDReal(0.5), r); }), {}, -HUGE_VAL},
       {"zeta(1000, 3) by the table", one([&b](DDReal& r) { dd::DDHURWITZZETANBE(44, b.data(), 1000, DDReal(3.0), r); }), {}, 0.0},
+      // Orders near INT_MAX, and 32-bit scales that overflowed.
+      {"zeta(INT_MAX, 2.5) by the table (loop-end stop)",
+       one([&b](DDReal& r) { dd::DDHURWITZZETANBE(44, b.data(), INT_MAX, DDReal(2.5), r); }), {}, 0.0},
+      {"zeta(INT_MAX, 1) by the table (loop-end stop)",
+       one([&b](DDReal& r) { dd::DDHURWITZZETANBE(44, b.data(), INT_MAX, DDReal(1.0), r); }), {}, 1.0},
+      {"zeta(INT_MAX, 0.5)", one([](DDReal& r) { dd::DDHURWITZZETAN(INT_MAX, DDReal(0.5), r); }), {}, HUGE_VAL},
+      {"Gamma(INT_MAX, 0.5) (stopped in DDGAMMAR)", one([](DDReal& r) { dd::DDINCGAMMAR(DDReal(INT_MAX), DDReal(0.5), r); }),
+       {}, HUGE_VAL},
+      {"Gamma(-9e7 - 0.5) (-infinity from an int scale)", one([](DDReal& r) { dd::DDGAMMAR(DDReal(-9e7 - 0.5), r); }), {},
+       -0.0},
   };
   for (const Pinned& c : cases) {
     const DDReal got = c.eval();

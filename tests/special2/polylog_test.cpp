@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "special2_util.hpp"
@@ -142,6 +143,17 @@ TEST(polylog, negative_orders_in_closed_form) {
     mpfr_div(want, p, want, MPFR_RNDN);
     dd::DDPOLYLOGNEG(3, t3.data(), xd, y);
     EXPECT_LT(rel_ulps(y, want), 16.0) << x;
+  }
+}
+
+// For huge orders the terms x^k / k^n vanish past the first: Li_n(x) = x
+// (the powers k^n overflowed into NaN words and the series hit its limit).
+TEST(polylog, huge_orders) {
+  for (double x : {0.5, -0.99999}) {
+    DDReal y;
+    dd::DDPOLYLOGPOS(INT_MAX, DDReal(x), y);
+    EXPECT_EQ(y.hi, x);
+    EXPECT_EQ(y.lo, 0.0);
   }
 }
 
