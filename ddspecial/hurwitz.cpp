@@ -143,16 +143,8 @@ void pi_sq(const DDReal& pi, const DDReal& x, DDReal& r) {
 
 /// The regularized lower incomplete gamma function P(h, x) = 1 - Gamma(h, x) / Gamma(h)
 /// for h > 0 an integer or half an odd integer, from x^h e^-x / Gamma(h + 1) sum_k x^k / ((h+1)...(h+k)); g = Gamma(h).
-void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const DDReal& eps, DDReal& p) {
-  DDReal term(1.0, 0.0), sum(1.0, 0.0);
-  detail::run_series(kHurwitzMaxSteps, msg::kHurwitzLoopEnd, [&](int k) {
-    DDReal hk;
-    DDADD(h, DDReal(static_cast<double>(k), 0.0), hk);
-    DDMUL(term, x, term);
-    DDDIV(term, hk, term);
-    DDADD(sum, term, sum);
-    return negligible(term, eps, sum);
-  });
+void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, DDReal& p) {
+  const DDReal sum = detail::lower_gamma_sum(h, x, DDReal(1.0, 0.0), kHurwitzMaxSteps, msg::kHurwitzLoopEnd);
   // h is an integer or half an odd integer: x^h as an integer power times
   // sqrt(x), exact to a few units where exp(h log x) would lose |h log x| units.
   DDReal xh, ex, hg;
@@ -177,7 +169,7 @@ void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const 
 /// follows would otherwise magnify the cancellation error (by 2^45 at
 /// IS = 8, a = 0.986).
 void p_pair(const DDReal& h1, const DDReal& g1, const DDReal& h2, const DDReal& g2, const DDReal& x, bool add,
-            const DDReal& eps, DDReal& r) {
+            DDReal& r) {
   DDReal a, b;
   DDINCGAMMAR(h1, x, a);
   DDDIV(a, g1, a);
@@ -188,8 +180,8 @@ void p_pair(const DDReal& h1, const DDReal& g1, const DDReal& h2, const DDReal& 
   } else {
     DDSUB(a, b, r);
     if (std::fabs(r.hi) * kCancelFactor < std::fabs(a.hi)) {
-      lower_regularized(h1, g1, x, eps, a);
-      lower_regularized(h2, g2, x, eps, b);
+      lower_regularized(h1, g1, x, a);
+      lower_regularized(h2, g2, x, b);
       DDSUB(b, a, r);
     }
   }
@@ -362,7 +354,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
   DDPI(pi);
   DDReal x, s1, pw;
   pi_sq(pi, a, x);
-  p_pair(h1, g1, h2, g2, x, true, eps, s1);
+  p_pair(h1, g1, h2, g2, x, true, s1);
   DDReal absa;
   DDABS(a, absa);
   DDNPWR(absa, IS, pw);
@@ -374,14 +366,14 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
     DDReal u1, u2, u3, v, av;
     DDADD(dk, a, v);
     pi_sq(pi, v, x);
-    p_pair(h1, g1, h2, g2, x, true, eps, u1);
+    p_pair(h1, g1, h2, g2, x, true, u1);
     DDABS(v, av);
     DDNPWR(av, IS, pw);
     DDDIV(u1, pw, u1);
 
     DDSUB(a, dk, v);
     pi_sq(pi, v, x);
-    p_pair(h1, g1, h2, g2, x, false, eps, u2);
+    p_pair(h1, g1, h2, g2, x, false, u2);
     DDABS(v, av);
     DDNPWR(av, IS, pw);
     DDDIV(u2, pw, u2);

@@ -228,21 +228,6 @@ void incgamma_cf(const DDReal& s, const DDReal& z, DDReal& g) {
   }
 }
 
-/// sum_{k>=0} t_k with t_0 = first and t_k = t_(k-1) z / (s + k), stopped at
-/// the first term within 2^-106 of the sum: the series of the lower function.
-DDReal lower_sum(const DDReal& s, const DDReal& z, const DDReal& eps, const DDReal& first) {
-  DDReal term = first, sum = first;
-  detail::run_series(kIncgammarMaxTerms, msg::kIncgammarLoop1, [&](int k) {
-    DDReal sk;
-    DDADD(s, DDReal(static_cast<double>(k), 0.0), sk);
-    DDMUL(term, z, term);
-    DDDIV(term, sk, term);
-    DDADD(sum, term, sum);
-    return negligible(term, eps, sum);
-  });
-  return sum;
-}
-
 /// Asymptotic branch, |z| >= 88.298.
 void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DDReal& g) {
   DDReal sum(1.0, 0.0), term(1.0, 0.0);
@@ -326,26 +311,24 @@ void incgamma_asymptotic(const DDReal& s, const DDReal& z, const DDReal& eps, DD
 /// Gamma(s) and the power scaled, for 0 < z < max(1, s + 1) where the
 /// routine's own series would pass the exponential's range; the continued
 /// fraction beyond.  s is not a non-positive integer.
-void incgamma_wide(const DDReal& s, const DDReal& z, const DDReal& eps, DDReal& g) {
+void incgamma_wide(const DDReal& s, const DDReal& z, DDReal& g) {
   if (z.hi >= std::max(1.0, s.hi + 1.0)) {
     incgamma_cf(s, z, g);
     return;
   }
   DDReal term;
   DDDIV(DDReal(1.0, 0.0), s, term);
-  const DDReal sum = lower_sum(s, z, eps, term);
+  const DDReal sum = detail::lower_gamma_sum(s, z, term, kIncgammarMaxTerms, msg::kIncgammarLoop1);
   Scaled lower = detail::mul(power_times_exp_scaled(z, s), detail::to_scaled(sum));
   DDNEG(lower.m, lower.m);
   g = detail::to_dd(detail::add(detail::gamma_scaled(s), lower));
 }
 
-/// Gamma(-m, z) for 0 < z < 1 by the routine's formula
-/// ((-1)^m E1(z) + sum_k (-1)^k (m-1-k)! z^k e^-z / z^m) / m!, with z^-m
-/// scaled (it leaves the range for small z).
-void incgamma_negative_integer_scaled(int m, const DDReal& z, const DDReal& e, DDReal& g) {
+/// The finite sum of Gamma(-m, z): a = sum_{k<m} (-1)^k (m-1-k)! z^k and mm = m!.
+void negative_integer_sum(int m, const DDReal& z, DDReal& a, DDReal& mm) {
   DDReal p(1.0, 0.0);
   for (int k = 1; k <= m - 1; ++k) DDMULD(p, static_cast<double>(k), p);
-  DDReal mm, a = p;
+  a = p;
   DDMULD(p, static_cast<double>(m), mm);
   for (int k = 1; k <= m - 1; ++k) {
     DDMUL(p, z, p);
@@ -353,6 +336,14 @@ void incgamma_negative_integer_scaled(int m, const DDReal& z, const DDReal& e, D
     DDNEG(p, p);
     DDADD(a, p, a);
   }
+}
+
+/// Gamma(-m, z) for 0 < z < 1 by the routine's formula
+/// ((-1)^m E1(z) + sum_k (-1)^k (m-1-k)! z^k e^-z / z^m) / m!, with z^-m
+/// scaled (it leaves the range for small z).
+void incgamma_negative_integer_scaled(int m, const DDReal& z, const DDReal& e, DDReal& g) {
+  DDReal a, mm;
+  negative_integer_sum(m, z, a, mm);
   DDReal mz, ez;
   DDNEG(z, mz);
   DDEXP(mz, ez);
@@ -364,6 +355,23 @@ void incgamma_negative_integer_scaled(int m, const DDReal& z, const DDReal& e, D
 }
 
 }  // namespace
+
+namespace detail {
+
+DDReal lower_gamma_sum(const DDReal& s, const DDReal& z, const DDReal& first, int max_terms, const char* loop_end) {
+  DDReal term = first, sum = first;
+  run_series(max_terms, loop_end, [&](int k) {
+    DDReal sk;
+    DDADD(s, DDReal(static_cast<double>(k), 0.0), sk);
+    DDMUL(term, z, term);
+    DDDIV(term, sk, term);
+    DDADD(sum, term, sum);
+    return negligible(term, kSeriesEps, sum);
+  });
+  return sum;
+}
+
+}  // namespace detail
 
 void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   if (detail::is_nan(s) || detail::is_nan(z)) {
@@ -464,16 +472,8 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
       }
       return;
     }
-    DDReal p(1.0, 0.0);
-    for (int k = 1; k <= m - 1; ++k) DDMULD(p, static_cast<double>(k), p);
-    DDReal mm, a = p;
-    DDMULD(p, static_cast<double>(m), mm);
-    for (int k = 1; k <= m - 1; ++k) {
-      DDMUL(p, z, p);
-      DDDIVD(p, static_cast<double>(m - k), p);
-      DDNEG(p, p);
-      DDADD(a, p, a);
-    }
+    DDReal mm, a;
+    negative_integer_sum(m, z, a, mm);
     DDReal ex, zm, q;
     DDEXP(z, ex);
     DDDIV(a, ex, q);
@@ -499,7 +499,7 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   // same sum is formed with scaled values.
   if (s.hi > kGammaNormalMax || s.hi < kGammaNormalMin ||
       !power_fits(s.hi * std::log(d))) {
-    incgamma_wide(s, z, eps, g);
+    incgamma_wide(s, z, g);
     return;
   }
   DDReal gs;
@@ -507,13 +507,13 @@ void DDINCGAMMAR(const DDReal& s, const DDReal& z, DDReal& g) {
   // The lower function over Gamma(s), z^s e^-z / (s Gamma(s)) times a sum near
   // 1, must stay in range too (it passes 1e300 for s = -77, z = 7e-4).
   if (!in_full_range(gs) || !power_fits(s.hi * std::log(d) - d - std::log(std::fabs(s.hi * gs.hi)))) {
-    incgamma_wide(s, z, eps, g);
+    incgamma_wide(s, z, g);
     return;
   }
   DDReal term, sum;
   DDMUL(s, gs, term);
   DDDIV(DDReal(1.0, 0.0), term, term);
-  sum = lower_sum(s, z, eps, term);
+  sum = detail::lower_gamma_sum(s, z, term, kIncgammarMaxTerms, msg::kIncgammarLoop1);
   DDReal zs, ex, c, omc;
   DDPOWER(z, s, zs);
   DDEXP(z, ex);
