@@ -95,8 +95,8 @@ void exp_wide(const DDReal& x, DDReal& r) {
 /// z^e e^-z for z > 0 as a scaled value: with e = n + f (n the whole part),
 /// z^n by binary powering and e^(f log z - z) by one exponential, whose large
 /// parts cancel before it is taken.
-Scaled power_times_exp_scaled(const DDReal& z, const DDReal& e) {
-  DDReal whole, frac, arg;
+/// e = whole + frac, and arg = frac log z - z (the exponent of e^-z z^frac).
+void power_exp_parts(const DDReal& z, const DDReal& e, DDReal& whole, DDReal& frac, DDReal& arg) {
   DDINFR(e, whole, frac);
   if (DDSIGN(frac) != 0) {
     DDReal lz;
@@ -106,6 +106,11 @@ Scaled power_times_exp_scaled(const DDReal& z, const DDReal& e) {
   } else {
     DDNEG(z, arg);
   }
+}
+
+Scaled power_times_exp_scaled(const DDReal& z, const DDReal& e) {
+  DDReal whole, frac, arg;
+  power_exp_parts(z, e, whole, frac, arg);
   const double n = std::clamp(whole.hi, -9.0e18, 9.0e18);
   return detail::mul(detail::pow_scaled(z, static_cast<std::int64_t>(n)), detail::exp_scaled(arg));
 }
@@ -127,19 +132,10 @@ void power_times_exp(const DDReal& z, const DDReal& e, DDReal& r) {
     r = DDReal(HUGE_VAL, 0.0);
     return;
   }
-  DDReal whole, frac;
-  DDINFR(e, whole, frac);
+  DDReal whole, frac, arg;
+  power_exp_parts(z, e, whole, frac, arg);
   DDReal zn;
   DDNPWR(z, static_cast<int>(std::clamp(whole.hi, -2147483647.0, 2147483647.0)), zn);
-  DDReal arg;
-  if (DDSIGN(frac) != 0) {
-    DDReal lz;
-    DDLOG(z, lz);
-    DDMUL(frac, lz, arg);
-    DDSUB(arg, z, arg);
-  } else {
-    DDNEG(z, arg);
-  }
   if (in_full_range(zn)) {
     DDReal rest;
     bool rest_fits = true;
