@@ -39,6 +39,24 @@ inline std::vector<DDReal> random_args(int count, double lo, double hi, std::uin
   return v;
 }
 
+/// MPFR numbers at 106 bits, released on destruction.
+struct MpVec {
+  std::vector<mpfr_t> v;
+  explicit MpVec(const std::vector<DDReal>& x) : v(x.size()) {
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      mpfr_init2(v[i], 106);
+      mpfr_set_d(v[i], x[i].hi, MPFR_RNDN);
+      mpfr_add_d(v[i], v[i], x[i].lo, MPFR_RNDN);
+    }
+  }
+  explicit MpVec(std::size_t n) : v(n) {
+    for (auto& m : v) mpfr_init2(m, 106);
+  }
+  ~MpVec() {
+    for (auto& m : v) mpfr_clear(m);
+  }
+};
+
 /// Times f(q) over the arguments converted to __float128.
 template <class F>
 void run_quad(benchmark::State& st, const std::vector<DDReal>& a, F f) {

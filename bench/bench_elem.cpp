@@ -35,23 +35,7 @@ std::vector<__float128> quad(const std::vector<DDReal>& v) {
   return q;
 }
 
-/// MPFR numbers at 106 bits, released on destruction.
-struct MpVec {
-  std::vector<mpfr_t> v;
-  explicit MpVec(const std::vector<DDReal>& x) : v(x.size()) {
-    for (std::size_t i = 0; i < x.size(); ++i) {
-      mpfr_init2(v[i], 106);
-      mpfr_set_d(v[i], x[i].hi, MPFR_RNDN);
-      mpfr_add_d(v[i], v[i], x[i].lo, MPFR_RNDN);
-    }
-  }
-  explicit MpVec(std::size_t n) : v(n) {
-    for (auto& m : v) mpfr_init2(m, 106);
-  }
-  ~MpVec() {
-    for (auto& m : v) mpfr_clear(m);
-  }
-};
+using dd::bench::MpVec;
 
 const std::vector<DDReal>& a_exp() { static auto v = args(-50.0, 50.0, 1); return v; }
 const std::vector<DDReal>& a_pos() { static auto v = args(0.01, 100.0, 2); return v; }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs every Debian package listed in scripts/packages.txt that is not yet
-# installed.  Idempotent: when everything is present it changes nothing and
+# Installs every Debian package listed in scripts/packages.txt (or in the
+# list file given as the first argument) that is not yet installed.
+# Idempotent: when everything is present it changes nothing and
 # does not touch the network.  Meant for a fresh Debian 12 machine, run as
 # root (or through sudo when it is there).
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-list="${here}/packages.txt"
+list="${1:-${here}/packages.txt}"
 
 missing=()
 while IFS= read -r line || [[ -n "${line}" ]]; do
@@ -20,7 +21,7 @@ while IFS= read -r line || [[ -n "${line}" ]]; do
 done < "${list}"
 
 if [[ ${#missing[@]} -eq 0 ]]; then
-  echo "setup: all packages of scripts/packages.txt are installed"
+  echo "setup: all packages of ${list} are installed"
   exit 0
 fi
 

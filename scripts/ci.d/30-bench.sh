@@ -21,6 +21,9 @@ if [[ ${#targets[@]} -eq 0 ]]; then
   exit 0
 fi
 
+# The peers that only the benchmarks measure (Arb).
+"${src}/scripts/setup.sh" "${src}/scripts/bench-packages.txt" || say "bench peers not installed: bench_batch runs without Arb"
+
 say "building ${targets[*]}"
 cmake -S "${src}" -B "${build}" -DDD_BUILD_BENCH=ON >/dev/null
 cmake --build "${build}" -j "${jobs}" --target "${targets[@]}" >"${build}/bench-build.log" 2>&1 ||

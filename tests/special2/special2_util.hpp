@@ -7,12 +7,17 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "dd.hpp"
+#include "support/accuracy.hpp"
 #include "support/mpfr_ref.hpp"
 
 namespace dd::test {
@@ -96,6 +101,50 @@ inline void mp_polylog_neg(int n, const DDReal& x, Mp& out) {
   mpfr_ui_sub(t, 1, xm, MPFR_RNDN);
   mpfr_pow_ui(t, t, n + 1, MPFR_RNDN);
   mpfr_div(out, sum, t, MPFR_RNDN);
+}
+
+/// An accuracy-table row: sample a routine over one part of its domain,
+/// measure each point's error in units of 2^-104 and keep the largest.
+struct AccuracyRow {
+  std::string routine, range;
+  int points = 0;
+  double bound = 0.0;  ///< the test fails above it
+  double worst = 0.0;
+  std::string at;
+  int refused = 0;  ///< points that stopped with an accepted message (values out of range)
+};
+
+/// Measures row over its points: sample(i) draws point i, measure() evaluates
+/// it and returns its error in units (negative: an accepted refusal), naming
+/// the point in where.
+inline void measure_row(AccuracyRow& row, const std::function<double(int, std::string&)>& point) {
+  for (int i = 0; i < row.points; ++i) {
+    std::string where;
+    const double e = point(i, where);
+    if (e < 0.0) {
+      ++row.refused;
+    } else if (!(e <= row.worst)) {
+      row.worst = e;
+      row.at = where;
+    }
+  }
+}
+
+/// Prints the rows as a markdown table and, when DD_ACCURACY_TABLE names
+/// ACCURACY.md, replaces its block between "<!-- block begin -->" and
+/// "<!-- block end -->" with them.
+inline void report_rows(const char* block, const std::vector<AccuracyRow>& rows) {
+  std::ostringstream t;
+  t << "| routine | range | points | largest error | test bound | worst at |\n|---|---|---|---|---|---|\n";
+  for (const AccuracyRow& r : rows) {
+    char line[400];
+    std::snprintf(line, sizeof line, "| %s | %s | %d%s | 2^%.1f | 2^%.1f | %s |\n", r.routine.c_str(), r.range.c_str(),
+                  r.points, r.refused > 0 ? (" (" + std::to_string(r.refused) + " refused)").c_str() : "",
+                  std::log2(std::max(r.worst, 0.5)), std::log2(r.bound), r.at.c_str());
+    t << line;
+  }
+  std::printf("%s", t.str().c_str());
+  if (const char* path = std::getenv("DD_ACCURACY_TABLE")) write_table_section(path, block, t.str());
 }
 
 }  // namespace dd::test

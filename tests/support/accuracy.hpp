@@ -4,7 +4,8 @@
 // against a stated scale where the function has zeros inside the branch).
 // run_branches() checks every branch against its bound and, when the
 // environment variable DD_ACCURACY_TABLE names a file, writes the measured
-// table into it between two marker lines (the rest of the file is kept).
+// table into it between the marker lines "<!-- name begin -->" and
+// "<!-- name end -->" (the rest of the file is kept).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -149,9 +150,9 @@ inline Make int_only(int nlo, int nhi, int step) {
 
 // ---- the table ---------------------------------------------------------------
 
-/// Replaces the lines between the marker lines "<!-- begin name -->" and
-/// "<!-- end name -->" of the file at path with content (the markers are
-/// appended when the file lacks them).
+/// Replaces the lines between the marker lines "<!-- name begin -->" and
+/// "<!-- name end -->" of the file at path with content (the file is left as
+/// it is when it lacks them).
 inline void write_table_section(const char* path, const std::string& name, const std::string& content) {
   std::string text;
   {
@@ -160,13 +161,10 @@ inline void write_table_section(const char* path, const std::string& name, const
     ss << in.rdbuf();
     text = ss.str();
   }
-  const std::string begin = "<!-- begin " + name + " -->\n", end = "<!-- end " + name + " -->\n";
+  const std::string begin = "<!-- " + name + " begin -->\n", end = "<!-- " + name + " end -->";
   const std::size_t b = text.find(begin), e = text.find(end);
-  if (b == std::string::npos || e == std::string::npos || e < b) {
-    text += "\n" + begin + content + end;
-  } else {
-    text = text.substr(0, b + begin.size()) + content + text.substr(e);
-  }
+  if (b == std::string::npos || e == std::string::npos || e < b) return;
+  text.replace(b + begin.size(), e - b - begin.size(), content);
   std::ofstream(path) << text;
 }
 

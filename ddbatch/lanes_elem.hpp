@@ -1,0 +1,188 @@
+// The exponential, logarithm, power and hyperbolic cosine and sine in SIMD
+// lanes: the common path of DDEXP, DDLOG, dd::pow and DDCOSHSINH, step for
+// step, with the data-dependent branches of the scalar code taken per lane
+// (both sides formed where lanes differ, then selected).
+//
+// Each routine takes the lanes `live` that carry arguments and marks in `slow`
+// the lanes whose argument leaves the common path (zero, NaN, range ends,
+// refusals, rounding ties); the caller recomputes those with the scalar
+// routine, so every lane's result is the scalar routine's.  Lanes outside
+// `live`, or marked slow, are given a harmless argument first, so that they
+// cost no more than the others and never keep a loop running.
+#pragma once
+
+#include <cmath>
+#include <limits>
+
+#include "ddbatch/lanes.hpp"
+#include "ddelem/ddelem.hpp"
+#include "ddreal/rounding.hpp"
+
+namespace dd::batch::detail::DD_LANES_NS {
+
+/// divd_pow2 of ddelem.hpp: (a.hi / d, a.lo / d + 0) on exactly scalable
+/// lanes, DDDIVD elsewhere; the kernel is formed only when some lane of
+/// `need` requires it.
+inline Vi exactly_scalable(const DD& a) noexcept {
+  const Vd ah = vabs(a.hi), al = vabs(a.lo);
+  const Vd lo = splat(0x1p-900), hi = splat(0x1p900);
+  return le(lo, ah) & le(ah, hi) & (eq(al, Vd{}) | le(lo, al)) & eq(a.hi + a.lo, a.hi);
+}
+
+inline DD divd_pow2(const DD& a, double d, Vi need) noexcept {
+  const Vi es = exactly_scalable(a);
+  const DD quick{a.hi / d, a.lo / d + 0.0};
+  if (all(es | ~need)) return quick;
+  return sel(es, quick, divd(a, splat(d)));
+}
+
+/// DDNINT for 0 < |q.hi| < 2^52 by the rounding constant; lanes whose hi word
+/// is a tie broken by the lo word, or that lie outside that range, are added
+/// to slow (the scalar routine takes another path there).  A zero hi word
+/// gives (0, 0).
+inline DD nearest_integer(const DD& q, Vi& slow) noexcept {
+  const DD k = splat(dd::detail::kRoundK);
+  const DD up = sub(add(q, k), k);
+  const DD down = add(sub(q, k), k);
+  const Vi zero = eq(q.hi, Vd{});
+  DD t = sel(lt(Vd{}, q.hi), up, down);
+  slow |= ~zero & ~lt(vabs(q.hi), splat(0x1p52));
+  slow |= ~zero & ne(q.lo, Vd{}) & eq(vabs(q.hi - t.hi), splat(0.5));
+  return sel(zero, DD{Vd{}, Vd{}}, t);
+}
+
+/// 2^n for lanes holding integers n with |n| < 1023, built from the exponent field.
+inline Vd pow2(Vd n) noexcept {
+  const Vd shift = splat(0x1.8p52);
+  const Vi k = (Vi)(n + shift) - (Vi)shift;
+  return (Vd)((k + 1023) << 52);
+}
+
+/// e^a for the lanes of live with |a.hi| < 300 and a finite lo word (the body
+/// of DDEXP and of its use inside DDLOG); the other live lanes go to slow.
+inline DD exp_core(DD a, Vi live, Vi& slow) {
+  using dd::detail::kExpLimit;
+  const Vi ok = live & lt(vabs(a.hi), splat(kExpLimit)) &
+                lt(vabs(a.lo), splat(std::numeric_limits<double>::infinity()));
+  slow |= live & ~ok;
+  a = sel(ok, a, DD{splat(0.5), Vd{}});
+
+  // n = nearest integer to a / ln 2; s = a - n ln 2; r = s / 64.
+  const DD ln2 = splat(dd::detail::kLog2);
+  Vi tie = Vi{};
+  const DD n = nearest_integer(div(a, ln2), tie);
+  slow |= ok & tie;
+  const DD s = sub(a, mul(n, ln2));
+  const Vi unit = eq(s.hi, Vd{});
+  Vi run = ok & ~tie & ~unit;
+  const DD r = divd_pow2(s, 64.0, run);
+
+  // Taylor series of e^r: the first term is r itself on exactly scalable
+  // lanes (as the scalar step takes it), (1 * r) / 1 elsewhere.
+  const DD one = {splat(1.0), Vd{}};
+  DD term = sel(exactly_scalable(r), DD{r.hi, r.lo + 0.0}, divd_pow2(mul(one, r), 1.0, run));
+  DD sum = add(one, term);
+  run &= ~le(vabs(term.hi), dd::detail::kExpSeriesTol * vabs(sum.hi));
+  for (int l = 2; any(run); ++l) {
+    term = mul(term, r);
+    if ((l & (l - 1)) == 0 && l <= 64) {
+      term = divd_pow2(term, static_cast<double>(l), run);
+    } else {
+      term = divd(term, splat(static_cast<double>(l)));
+    }
+    const DD next = add(sum, term);
+    sum = sel(run, next, sum);
+    run &= ~le(vabs(term.hi), dd::detail::kExpSeriesTol * vabs(next.hi));
+    if (l >= dd::detail::kExpMaxTerms) {
+      slow |= run;  // the scalar routine stops with its iteration-limit message
+      break;
+    }
+  }
+
+  // Six squarings give e^s; the power of two 2^n is exact.
+  for (int k = 0; k < 6; ++k) sum = mul(sum, sum);
+  const DD mant = sel(unit, one, sum);
+  return muld(mant, pow2(n.hi));
+}
+
+/// DDEXP: the lanes outside |a.hi| < 300 (NaN, infinities, overflow stops,
+/// the flush to zero) are slow.
+inline DD exp(const DD& a, Vi live, Vi& slow) { return exp_core(a, live, slow); }
+
+/// DDLOG: x = log(a.hi) refined by three Newton steps x + (a - e^x) / e^x.
+/// Lanes with a.hi <= 0, non-finite words, or a step outside the
+/// exponential's range (the scalar routine then scales a) are slow.
+inline DD log(DD a, Vi live, Vi& slow) {
+  const Vd inf = splat(std::numeric_limits<double>::infinity());
+  Vi ok = live & lt(Vd{}, a.hi) & lt(a.hi, inf) & lt(vabs(a.lo), inf);
+  slow |= live & ~ok;
+  a = sel(ok, a, DD{splat(1.5), Vd{}});
+  DD x{per_lane(a.hi, [](double v) { return std::log(v); }), Vd{}};
+  for (int k = 0; k < 3; ++k) {
+    const Vi out = ok & ~lt(vabs(x.hi), splat(dd::detail::kExpLimit));
+    slow |= out;
+    ok &= ~out;
+    Vi inner = Vi{};
+    const DD t = exp_core(x, ok, inner);
+    slow |= inner;
+    ok &= ~inner;
+    x = add(x, div(sub(a, t), t));
+  }
+  return x;
+}
+
+/// dd::pow(a, b) = exp(log(a) * b) (the product with the logarithm leading).
+inline DD pow(const DD& a, const DD& b, Vi live, Vi& slow) {
+  Vi s = Vi{};
+  const DD l = log(a, live, s);
+  const DD r = exp_core(mul(l, b), live & ~s, s);
+  slow |= s;
+  return r;
+}
+
+/// muld_exact of ddelem.hpp: (a.hi d, a.lo d + 0) on exactly scalable lanes, DDMULD elsewhere.
+inline DD muld_exact(const DD& a, Vd d) noexcept {
+  const Vi es = exactly_scalable(a);
+  const DD quick{a.hi * d, a.lo * d + 0.0};
+  if (all(es)) return quick;
+  return sel(es, quick, muld(a, d));
+}
+
+/// The sine of DDCSSNR for the lanes of live with 0 < |a.hi| <= 3.14 and
+/// a.hi + a.lo == a.hi (no reduction by 2 pi); the other live lanes are
+/// slow.  The sine series of a / 32, five angle doublings of the cosine, and
+/// the sine as the signed square root of 1 - cos^2.
+inline DD sine_unreduced(DD a, Vi live, Vi& slow) {
+  const Vi ok = live & ne(a.hi, Vd{}) & le(vabs(a.hi), splat(3.14)) & eq(a.hi + a.lo, a.hi);
+  slow |= live & ~ok;
+  a = sel(ok, DD{a.hi, a.lo + 0.0}, DD{splat(1.0), Vd{}});
+  const DD t = divd_pow2(a, 32.0, ok);
+  const Vd sign = sel(le(Vd{}, t.hi), splat(1.0), splat(-1.0));
+  const DD t2 = mul(t, t);
+  DD term = t, sum = t;
+  Vi run = ok;
+  for (int i = 1; any(run); ++i) {
+    const double di = static_cast<double>(i);
+    term = divd(mul(term, t2), splat(-(2.0 * di) * (2.0 * di + 1.0)));
+    sum = sel(run, add(sum, term), sum);
+    run &= ~lt(vabs(term.hi), splat(1e-32));
+    if (i >= 1000) {  // the scalar routine stops with its iteration-limit message
+      slow |= run;
+      break;
+    }
+  }
+  const DD half{splat(0.5), Vd{}}, one{splat(1.0), Vd{}};
+  DD w = muld_exact(sub(half, mul(sum, sum)), splat(2.0));
+  for (int k = 0; k < 4; ++k) w = muld_exact(sub(mul(w, w), half), splat(2.0));
+  return muld_exact(sqrt(sub(one, mul(w, w))), sign);
+}
+
+/// DDCOSHSINH: t = e^a, u = 1 / t, cosh = (t + u) / 2, sinh = (t - u) / 2.
+inline void cosh_sinh(const DD& a, Vi live, Vi& slow, DD& c, DD& s) {
+  const DD t = exp_core(a, live, slow);
+  const DD u = div(DD{splat(1.0), Vd{}}, t);
+  c = muld(add(t, u), splat(0.5));
+  s = muld(sub(t, u), splat(0.5));
+}
+
+}  // namespace dd::batch::detail::DD_LANES_NS
