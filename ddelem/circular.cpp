@@ -171,7 +171,8 @@ void detail::cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s) {
 // reduction modulo pi/2 and the sine's Taylor series (cos_sin_accurate).
 void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) { detail::cssnr_beside(a, x, y, nullptr); }
 
-void detail::cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side) {
+void detail::cssnr_beside(const DDReal& a_in, DDReal& x, DDReal& y, ExpSteps* side) {
+  const DDReal a = a_in;  // x or y may share storage with the argument
   if (a.hi == 0.0) {
     x = DDReal(1.0, 0.0);
     y = DDReal(0.0, 0.0);
@@ -260,6 +261,16 @@ bool detail::ang_kept(const DDReal& x, const DDReal& y, DDReal& a) {
     normalise_point(px, py, xn, yn);
   }
 
+  // A coordinate that vanished beside the other in the scaling (a ratio
+  // below 2^-1074) leaves an axis direction: the sign comes from the words.
+  if (yn.hi == 0.0 || xn.hi == 0.0) {
+    if (xn.hi == 0.0) {
+      a = y.hi > 0.0 ? kHalfPi : kMinusHalfPi;
+    } else {
+      a = x.hi > 0.0 ? DDReal(std::copysign(0.0, y.hi), 0.0) : (y.hi > 0.0 ? kPi : DDReal(-kPi.hi, -kPi.lo));
+    }
+    return true;
+  }
   const DDReal start(std::atan2(yn.hi, xn.hi), 0.0);
   if (std::fabs(yn.hi) >= std::fabs(xn.hi)) {
     DDReal ang = start, cs, sn, d, c;

@@ -40,7 +40,7 @@ inline constexpr char kRootNoConvergence[] = "('DDROOT: failed to converge.')";
 /// and from a.hi = -746 on the result is zero.
 void DDEXP(const DDReal& a, DDReal& b);
 
-/// b = ln a for a.hi > 0.
+/// b = ln a for a.hi > 0, to a relative accuracy also near a = 1.
 void DDLOG(const DDReal& a, DDReal& b);
 /// p = a^b = exp(b ln a) for a.hi > 0.
 void DDPOWER(const DDReal& a, const DDReal& b, DDReal& p);
@@ -246,13 +246,28 @@ inline DDReal scale_pow2(const DDReal& a, int k) noexcept {
 /// Half of the 2^18 units of 2^-104 within which a result counts as right.
 inline constexpr double kKeepWithin = 0x1p17;
 
-/// lit where it lies within kKeepWithin units of acc (relative), else acc;
-/// a NaN lit is replaced.
+/// lit where it lies within kKeepWithin units of acc, relative to acc (also
+/// for a subnormal acc, which a caller may still multiply into the normal
+/// range), else acc; a NaN lit is replaced.
 inline DDReal keep_or_replace(const DDReal& lit, const DDReal& acc) noexcept {
   DDReal d;
   DDSUB(lit, acc, d);
   return std::fabs(d.hi) <= kKeepWithin * 0x1p-104 * std::fabs(acc.hi) ? lit : acc;
 }
+
+/// Below this size of the result (|ln a| for the logarithm, |sinh a| for the
+/// hyperbolic sine) the literal sequences, whose absolute error stays below
+/// about 128 units of 2^-104, may pass kKeepWithin relative: there the
+/// routines check them against their Taylor series.
+inline constexpr double kSeriesBelow = 0x1p-9;
+
+/// Error-free passes of two-sums over x[0 .. m), which never change the sum
+/// of the m values: afterwards x[0] is that sum rounded, x[1] the rest
+/// rounded, and so on for the leading words, also after cancellation.
+void gather_words(double* x, int m, int words);
+
+/// sinh a from its Taylor series, for |a| below about kSeriesBelow.
+DDReal sinh_series(const DDReal& a);
 
 /// e^a by DDEXP's operations, cut into short steps (one term of the series
 /// each) so that a caller can interleave this latency-bound chain with other
@@ -288,9 +303,11 @@ class ExpSteps {
 /// for arguments where every step stays in the exponential's range (applicable()).
 class LogSteps {
  public:
-  /// True for a finite a with a.hi > 0 and |log(a.hi)| < 299.
+  /// True for a finite a with a.hi > 0 and |log(a.hi)| < 299, away from 1
+  /// (where DDLOG checks its result against a series).
   static bool applicable(const DDReal& a) noexcept {
-    return a.hi > 0.0 && std::isfinite(a.hi) && std::isfinite(a.lo) && std::fabs(std::log(a.hi)) < 299.0;
+    return a.hi > 0.0 && std::isfinite(a.hi) && std::isfinite(a.lo) && std::fabs(std::log(a.hi)) < 299.0 &&
+           !(std::fabs(a.hi - 1.0) < kSeriesBelow);
   }
   explicit LogSteps(const DDReal& a) : a_(a), x_(std::log(a.hi), 0.0) { start_exp(); }
   /// Advances the computation a little; true once the logarithm is ready.
@@ -342,9 +359,10 @@ int reduce_half_pi(const DDReal& a, DDReal& r);
 /// reduction and the sine's Taylor series; c or s may be null when not wanted.
 void cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s);
 
-/// DDANG(x, y, a), returning false where it replaced its literal result by
-/// the accurate one, so that a caller that checks its own literal result
-/// knows whether that result is still today's.
+/// DDLOG(a, b) and DDANG(x, y, a); each returns false where it replaced its
+/// literal result by the accurate one, so that a caller that checks its own
+/// literal result knows whether that result is still today's.
+bool log_kept(const DDReal& a, DDReal& b);
 bool ang_kept(const DDReal& x, const DDReal& y, DDReal& a);
 }  // namespace detail
 

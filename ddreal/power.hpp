@@ -16,9 +16,22 @@ inline constexpr char kNrtNegative[] = "('*** DDNRT: Argument is negative.')";
 inline constexpr char kNrtImproperN[] = "('*** DDNRT: Improper value of N',i10)";
 }  // namespace msg
 
+namespace detail {
+/// Beyond this |n| the squarings' errors (up to about |n| 2^-106 relative)
+/// may pass 2^17 units of 2^-104: the power is also formed in three-word
+/// arithmetic and the literal one kept where it lies within 2^17 units of it.
+inline constexpr std::int64_t kNpwrCheckAbove = std::int64_t{1} << 16;
+void npwr_large(const DDReal& a, int n, const DDReal& lit, DDReal& b);
+}  // namespace detail
+
 /// b = a^n by binary exponentiation; zero to a negative power stops with a message.
 /// b may share storage with a.  n = -2^31 is handled (its magnitude is formed in 64 bits).
+/// A NaN a gives NaN words, also for n = 0.
 inline void DDNPWR(const DDReal& a, int n, DDReal& b) {
+  if (std::isnan(a.hi)) {
+    b = DDReal(a.hi, a.hi);
+    return;
+  }
   if (a.hi == 0.0) {
     if (n < 0) detail::fail(msg::kNpwrZero);
     b = DDReal(0.0, 0.0);
@@ -47,8 +60,9 @@ inline void DDNPWR(const DDReal& a, int n, DDReal& b) {
       if (j < mn) DDMUL(t, t, t);
     }
   }
-  if (n < 0) {
-    DDDIV(DDReal(1.0, 0.0), r, b);
+  if (n < 0) DDDIV(DDReal(1.0, 0.0), r, r);
+  if (nn > detail::kNpwrCheckAbove) {
+    detail::npwr_large(a, n, r, b);
   } else {
     b = r;
   }

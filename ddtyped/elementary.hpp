@@ -54,7 +54,7 @@ inline bool negative_base_power(const DDReal& a, const DDReal& b, DDReal& r) {
   DDReal l, p;
   DDLOG(-a, l);
   DDMUL(l, b, p);
-  DDEXP(p, r);
+  r = exp_of_log_product(p, -a, b);
   if (odd) r = -r;
   return true;
 }

@@ -306,9 +306,18 @@ TEST(hyperbolic, edges_of_the_formulas) {
   EXPECT_GT(c.hi, 1e129);
   EXPECT_LT(s.hi, -1e129);
 
-  // A hi word of exactly 1 with a negative lo word passes the test and gives 0.
+  // A hi word of exactly 1 with a negative lo word passes the test, but the
+  // value lies below 1: no real acosh.  atanh of such a value inside (-1, 1)
+  // is computed.
   dd::DDACOSH(DDReal(1.0, -1e-20), b);
-  EXPECT_TRUE(same_words(b, 0.0, 0.0));
+  EXPECT_TRUE(std::isnan(b.hi) && std::isnan(b.lo));
+  for (const DDReal& a : {DDReal(1.0, -0x1p-106), DDReal(-1.0, 1e-30)}) {
+    dd::DDATANH(a, b);
+    Mp want(a);
+    mpfr_atanh(want, want, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(b, want), 16.0) << a.lo;
+  }
+  EXPECT_DD_STOP(dd::DDATANH(DDReal(1.0, 1e-30), b), "DDATANH: Argument is <= -1 or >= 1.");
 
   // Beyond the range of a*a, asinh and acosh are ln|a| + ln 2.
   for (double v : {1.3e154, 1.3407807929942596e154, 0x1.fffffffffffffp511, 1e160, 1e300, 1.7e308}) {
@@ -342,6 +351,31 @@ TEST(hyperbolic, edges_of_the_formulas) {
   EXPECT_TRUE(std::isnan(b.hi));
 }
 
+// Where a - 1, e^a - e^-a or 1 +- a cancel, the results keep their relative
+// accuracy (the plain formulas were off by up to 2^50 units of 2^-104).
+TEST(hyperbolic, relative_accuracy_where_the_formulas_cancel) {
+  using Ref = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+  const auto sinh_of = [](const DDReal& a) { DDReal c, s; dd::DDCOSHSINH(a, c, s); return s; };
+  const auto tanh_of = [](const DDReal& a) { DDReal c, s, t; dd::DDCOSHSINH(a, c, s); dd::DDDIV(s, c, t); return t; };
+  const auto asinh_of = [](const DDReal& a) { DDReal r; dd::DDASINH(a, r); return r; };
+  const auto acosh_of = [](const DDReal& a) { DDReal r; dd::DDACOSH(a, r); return r; };
+  const auto atanh_of = [](const DDReal& a) { DDReal r; dd::DDATANH(a, r); return r; };
+  struct Case { DDReal (*f)(const DDReal&); Ref ref; DDReal a; };
+  const Case cases[] = {
+      {log_of, mpfr_log, DDReal(1.0, 1e-20)}, {log_of, mpfr_log, DDReal(1.0 - 0x1p-30, 3e-26)},
+      {log_of, mpfr_log, DDReal(1.001)}, {sinh_of, mpfr_sinh, DDReal(-1.2e-9)}, {sinh_of, mpfr_sinh, DDReal(0.0015)},
+      {tanh_of, mpfr_tanh, DDReal(4.96e-22)}, {asinh_of, mpfr_asinh, DDReal(-1.39e-18)},
+      {asinh_of, mpfr_asinh, DDReal(4.9e-324)}, {asinh_of, mpfr_asinh, DDReal(0.0009)},
+      {atanh_of, mpfr_atanh, DDReal(-3.34e-15)}, {atanh_of, mpfr_atanh, DDReal(0.0004)},
+      {acosh_of, mpfr_acosh, DDReal(1.0, 1.3e-18)}, {acosh_of, mpfr_acosh, DDReal(1.0 + 0x1p-40)},
+  };
+  for (const Case& c : cases) {
+    Mp want(c.a);
+    c.ref(want, want, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(c.f(c.a), want), dd::detail::kKeepWithin) << c.a.hi << " + " << c.a.lo;
+  }
+}
+
 // Results pinned word for word: any change in an operation's order or
 // grouping shows up here, while the accuracy tests would still pass.
 TEST(reproducibility, pinned_words) {
@@ -368,6 +402,16 @@ TEST(agm_root, values_and_messages) {
   EXPECT_TRUE(same_words(m, 3.0, 1e-16));
   EXPECT_DD_STOP(dd::DDAGMR(DDReal(1.0), DDReal(0.0), m), "*** DDAGMR: Iteration limit exceeded.");
   EXPECT_DD_STOP(dd::DDAGMR(DDReal(1.0), DDReal(-2.0), m), "*** DDAGMR: Iteration limit exceeded.");
+
+  // Outside [2^-480, 2^480] the products s g overflow or fade: the mean of
+  // the scaled arguments (or its asymptotic form) is taken.
+  for (const auto& ab : {std::pair{1e200, 2e200}, std::pair{1e-200, 3e-200}, std::pair{1e300, 1e-300},
+                         std::pair{3e-320, 1.0}, std::pair{0x1p1000, 0x1p900}}) {
+    dd::DDAGMR(DDReal(ab.first), DDReal(ab.second), m);
+    Mp want, ma(DDReal(ab.first)), mb(DDReal(ab.second));
+    mpfr_agm(want, ma, mb, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(m, want), 16.0) << ab.first << " " << ab.second;
+  }
 
   const DDReal sq2[] = {DDReal(-2.0), DDReal(0.0), DDReal(1.0)};
   DDReal x;
