@@ -17,7 +17,9 @@
 // Gamma(t) = 1/t - gamma, exact to double-double precision for |t| < 2^-480.
 #include "ddspecial/gamma.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
@@ -49,8 +51,10 @@ DDReal scale2(const DDReal& a, int e) { return DDReal(std::ldexp(a.hi, e), std::
 
 /// a * 2^e as the final result: an overflowing hi word gives a signed infinity
 /// (lo zero), an underflowing one a signed zero or subnormal.
-DDReal finish_scaled(const DDReal& a, int e) {
-  if (e == 0) return a;
+DDReal finish_scaled(const DDReal& a, std::int64_t e64) {
+  if (e64 == 0) return a;
+  // Far past the binary64 range either way: the same zero or infinity.
+  const int e = static_cast<int>(std::clamp<std::int64_t>(e64, -4000, 4000));
   const double hi = std::ldexp(a.hi, e);
   if (!std::isfinite(hi)) return DDReal(hi, 0.0);
   return DDReal(hi, std::ldexp(a.lo, e));
@@ -224,7 +228,7 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     return;
   }
   const detail::Scaled v = gamma_value(t);
-  z = finish_scaled(v.m, static_cast<int>(v.e));
+  z = finish_scaled(v.m, v.e);
 }
 
 namespace {
@@ -246,7 +250,10 @@ detail::Scaled gamma_value(const DDReal& t) {
   DDReal ip, fr;
   DDINFR(t, ip, fr);
   DDReal f(1.0, 0.0);
-  int scale = 0;  // the value of f is f * 2^scale
+  // The value of f is f * 2^scale; past |t| of about 8e7 the scale needs
+  // more than 32 bits (an int overflowed, and Gamma(-9e7 - 0.5) came out as
+  // -infinity).
+  std::int64_t scale = 0;
   if (DDSIGN(fr) == 0) {
     const int n = static_cast<int>(ip.hi);
     for (int i = 2; i <= n - 1; ++i) {
