@@ -34,6 +34,11 @@ constexpr double kGammarMaxArg = 1.0e8;
 constexpr int kGammarMaxTerms = 100000;
 /// Gamma(t) exceeds the largest binary64 value for t above about 171.6244.
 constexpr double kGammarOverflowArg = 172.0;
+/// Below this argument |Gamma(t)| = pi / (|sin(pi t)| Gamma(1 - t)) is under
+/// 2^-1074 even for t one subnormal away from a pole (400! ~ 6e868), so the
+/// result is a zero of Gamma's sign; the recurrence would take up to 1e8
+/// divisions (seconds) to arrive there.
+constexpr double kGammarZeroBelow = -400.0;
 /// Below this magnitude Gamma(t) = 1/t - gamma to double-double precision.
 constexpr double kGammarTinyArg = 0x1p-480;
 /// Scaling step for the recurrence products.
@@ -225,6 +230,13 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
 
   if (d >= kGammarOverflowArg) {
     z = DDReal(HUGE_VAL, 0.0);
+    return;
+  }
+  if (d < kGammarZeroBelow) {
+    // Gamma is negative where floor(t) is odd.
+    const double fl = ic > 0 ? nt.hi : nt.hi - 1.0;
+    const double zero = std::fmod(fl, 2.0) != 0.0 ? -0.0 : 0.0;
+    z = DDReal(zero, zero);
     return;
   }
   const detail::Scaled v = gamma_value(t);

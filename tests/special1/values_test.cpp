@@ -553,6 +553,10 @@ TEST(special_functions, pinned_faults_stay_mended) {
        {}, HUGE_VAL},
       {"Gamma(-9e7 - 0.5) (-infinity from an int scale)", one([](DDReal& r) { dd::DDGAMMAR(DDReal(-9e7 - 0.5), r); }), {},
        -0.0},
+      // Below -400 the value is under 2^-1074 even next to a pole: a zero of Gamma's sign, at once.
+      {"Gamma(-401.5)", one([](DDReal& r) { dd::DDGAMMAR(DDReal(-401.5), r); }), {}, 0.0},
+      {"Gamma(-450 + 2^-1074)", one([](DDReal& r) { dd::DDGAMMAR(DDReal(-450.0, 0x1p-1074), r); }), {}, 0.0},
+      {"Gamma(-450 - 2^-1074)", one([](DDReal& r) { dd::DDGAMMAR(DDReal(-450.0, -0x1p-1074), r); }), {}, -0.0},
   };
   for (const Pinned& c : cases) {
     const DDReal got = c.eval();
@@ -562,6 +566,7 @@ TEST(special_functions, pinned_faults_stay_mended) {
       EXPECT_LE(rel_ulps(got, want), c.bound_or_limit) << c.what;
     } else {
       EXPECT_EQ(got.hi, c.bound_or_limit) << c.what;
+      EXPECT_EQ(std::signbit(got.hi), std::signbit(c.bound_or_limit)) << c.what;
     }
   }
 }
