@@ -5,7 +5,7 @@
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {

@@ -22,8 +22,10 @@
 #include <cstdint>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/rounding.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {

@@ -23,6 +23,7 @@
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
 #include "ddspecial/incgamma.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {

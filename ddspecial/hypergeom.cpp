@@ -6,7 +6,7 @@
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {

@@ -28,6 +28,7 @@
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/gamma.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {

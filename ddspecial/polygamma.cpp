@@ -13,7 +13,7 @@
 #include "ddreal/power.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/hurwitz.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {

@@ -9,7 +9,7 @@
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
 #include "ddspecial/bernoulli.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 #include "ddspecial/zeta.hpp"
 

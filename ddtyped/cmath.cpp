@@ -11,6 +11,7 @@
 #include <numbers>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/kernels.hpp"
 
 namespace dd {

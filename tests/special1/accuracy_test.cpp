@@ -263,7 +263,7 @@ Notes on the branches:
   sine, which the circular routine takes from the cosine as sqrt(1 - cos^2).
 - Values that leave the range of full precision (factorials, powers and
   exponentials past 2^996 or below 2^-985) are formed as a double-double times
-  a separate power of two (ddspecial/scaled.hpp) wherever the literal
+  a separate power of two (ddspecial/scaled_impl.hpp) wherever the literal
   sequence would stop, give NaN words or lose digits there; the result is a
   signed infinity or zero only where it lies beyond the binary64 range.
 - DDGAMMAR: for a fraction tn of t below 1/4 or above 3/4 the sine of pi tn

@@ -14,7 +14,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/kernels.hpp"
 
 namespace dd::detail {
@@ -160,5 +160,36 @@ inline Scaled pow_scaled(const DDReal& a, std::int64_t n) {
   }
   return invert ? div(Scaled{DDReal(1.0, 0.0), 0}, r) : r;
 }
+
+// ---- scaled values of the gamma and Hurwitz zeta functions --------------------
+
+/// s = sin(x) for |x| <= pi/2 from its Taylor series, summed until a term
+/// falls below 2^-110 of the sum (at most 17 terms).  Unlike a sine taken
+/// from the cosine, its relative error stays near 2^-104 as x nears zero.
+void small_angle_sine(const DDReal& x, DDReal& s);
+/// The same, advancing side (when not null) by one step per term.
+void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side);
+/// Gamma(t) as a scaled value, for arguments whose gamma leaves the binary64
+/// range (up to the routine's limit 1e8; stops as DDGAMMAR does otherwise).
+Scaled gamma_scaled(const DDReal& t);
+
+
+/// True when DDHURWITZZETANBE's own sums stay inside the kernels' range for
+/// (ISS, AA), AA > 0: no power of a summed base leaves [2^-985, 2^995] and the
+/// direct series ends well within its term limit.  Elsewhere the routine
+/// sums with scaled powers (hurwitz_scaled).
+bool hurwitz_be_sums_fit(int iss, const DDReal& a);
+/// The same for DDHURWITZZETAN's expansion, 0 < a < 1: orders up to 280
+/// whose powers a^IS and (1 - a)^IS keep a normal low word.
+bool hurwitz_expansion_fits(int is, const DDReal& a);
+/// zeta(is, a) for 0 < a < 1 where the expansion does not fit, as a scaled value.
+Scaled hurwitz_unit_scaled(int is, const DDReal& a);
+
+/// zeta(s, a) for s >= 2, a > 0 as a scaled value, for orders and arguments
+/// whose powers leave the kernels' range: the direct series with scaled
+/// powers where it ends within a few hundred terms, else a shift to
+/// N >= max(19.15, 0.64 (s + 60)) and Euler-Maclaurin summation from N with
+/// the even-Bernoulli table (which must hold at least 44 entries).
+Scaled hurwitz_scaled(int s, const DDReal& a, int nb2, const DDReal* table, const char* loop_end);
 
 }  // namespace dd::detail
