@@ -1,7 +1,8 @@
-// Table-driven accuracy measurement against MPFR: each Branch draws its
-// arguments from a fixed-seed generator, evaluates a routine and its MPFR
-// reference, and reports the largest error in units of 2^-104 (relative, or
-// against a stated scale where the function has zeros inside the branch).
+// Table-driven accuracy measurement against MPFR for routines with several
+// arguments and an integer order: each Branch draws its arguments, evaluates
+// a routine and its MPFR reference, and measures through the shared table of
+// accuracy_table.hpp (relative error, or against a stated scale where the
+// function has zeros inside the branch).
 // run_branches() checks every branch against its bound and, when the
 // environment variable DD_ACCURACY_TABLE names a file, writes the measured
 // table into it between the marker lines "<!-- name begin -->" and
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "ddreal/kernels.hpp"
+#include "support/accuracy_table.hpp"
 #include "support/mpfr_ref.hpp"
 #include "support/random_dd.hpp"
 
@@ -49,10 +51,10 @@ struct Branch {
   std::function<void(const Args&, int, Mp&)> scale{};
 };
 
-inline double measure(const Branch& b, std::string& worst_at) {
-  std::mt19937_64 rng(std::hash<std::string>{}(b.routine + b.branch) & 0xffffffff);
-  double worst = 0.0;
-  for (int c = 0; c < b.count; ++c) {
+/// The branch as a sampler of the shared table: one point's error in units
+/// of 2^-104 and where it was taken.
+inline AccuracyBranch as_sampled(const Branch& b) {
+  return {b.routine, b.branch, b.bound, b.count, [b](std::mt19937_64& rng) {
     Args x;
     int n = 0;
     b.make(rng, x, n);
@@ -73,18 +75,13 @@ inline double measure(const Branch& b, std::string& worst_at) {
       mpfr_div(d, d, sc, MPFR_RNDN);
       e = std::fabs(mpfr_get_d(d, MPFR_RNDN));
     }
-    e /= kU104;
-    if (!(e <= worst)) {
-      worst = e;
-      char buf[160];
-      std::snprintf(buf, sizeof buf, "n=%d x=%.17g", n, x.empty() ? 0.0 : x[0].hi);
-      for (std::size_t i = 1; i < x.size() && i < 3; ++i) {
-        std::snprintf(buf + std::strlen(buf), sizeof buf - std::strlen(buf), ", %.17g", x[i].hi);
-      }
-      worst_at = buf;
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "n=%d x=%.17g", n, x.empty() ? 0.0 : x[0].hi);
+    for (std::size_t i = 1; i < x.size() && i < 3; ++i) {
+      std::snprintf(buf + std::strlen(buf), sizeof buf - std::strlen(buf), ", %.17g", x[i].hi);
     }
-  }
-  return worst;
+    return Sample{e / kU104, buf};
+  }};
 }
 
 // ---- argument generators ----------------------------------------------------
@@ -174,16 +171,7 @@ inline void write_table_section(const char* path, const std::string& name, const
 inline void run_branches(const std::vector<Branch>& branches, const std::string& name, const std::string& notes) {
   std::string table =
       "| routine | branch | points | largest error | test bound | worst at |\n|---|---|---|---|---|---|\n";
-  for (const Branch& b : branches) {
-    std::string at;
-    const double worst = measure(b, at);
-    EXPECT_LE(worst, b.bound) << b.routine << " " << b.branch << " at " << at;
-    char line[400];
-    std::snprintf(line, sizeof line, "| %s | %s | %d | %.1f | %g | %s |\n", b.routine.c_str(), b.branch.c_str(),
-                  b.count, worst, b.bound, at.c_str());
-    table += line;
-    std::printf("%s", line);
-  }
+  for (const Branch& b : branches) table += measure_row(as_sampled(b)) + "\n";
   if (const char* path = std::getenv("DD_ACCURACY_TABLE")) write_table_section(path, name, table + notes);
 }
 
