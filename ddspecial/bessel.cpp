@@ -12,6 +12,7 @@
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/bessel_impl.hpp"
+#include "ddspecial/scaled_impl.hpp"
 
 namespace dd {
 
@@ -65,6 +66,26 @@ bool underflows(double nu, double x, bool modified) noexcept {
   double l = nu * std::log(x * 0.5) - std::lgamma(nu + 1.0);
   if (modified) l += (x * x) / (4.0 * (nu + 1.0));
   return l < -760.0;
+}
+
+/// True when the power series of Y_n or K_n may divide its finite sum a by
+/// p = (x/2)^n as it does: p keeps a full low word (at least
+/// detail::kLowWordLossLimit) and a / p stays within the kernels' range.
+bool finite_sum_fits(const DDReal& a, const DDReal& p) noexcept {
+  return std::fabs(p.hi) >= detail::kLowWordLossLimit && std::fabs(a.hi) <= detail::kSplitLimit * std::fabs(p.hi);
+}
+
+/// a / (d (x/2)^n) for n >= 1, with the power formed scaled from the exact
+/// halving of x's normalised words, so that neither it nor the quotient
+/// leaves the range on the way (infinite words beyond it).  Where the power
+/// series of Y_n and K_n cannot divide its finite sum a by (x/2)^n
+/// (finite_sum_fits), that quotient is the whole value to working precision:
+/// their other terms are (x/2)^(2n) < 2^-400 times smaller.
+DDReal finite_sum_over_power(int n, const DDReal& x, const DDReal& a, const DDReal& d) {
+  const detail::Scaled sx = detail::to_scaled(x);
+  detail::Scaled p = detail::pow_scaled(DDReal(0.5 * sx.m.hi, 0.5 * sx.m.lo), n);
+  p.e += static_cast<std::int64_t>(n) * sx.e;
+  return detail::to_dd(detail::div(detail::to_scaled(a), detail::mul(p, detail::to_scaled(d))));
 }
 
 /// Stops with msg unless |r| lies within the kernels' range.
@@ -225,28 +246,35 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
     DDMULD(x, 0.5, h);
     DDNPWR(h, n, p);
     a = finite_sum(n, q, false);
-    DDNEG(a, a);
-    DDDIV(a, p, a);
-    // ln(x/2) is formed step by step beside the two series where the
-    // logarithm's Newton steps stay in range (x from about 1e-130 up).
-    if (detail::LogSteps::applicable(h)) {
-      detail::LogSteps ls(h);
-      y_power_series_sums(n, q, js, rs, &ls);
-      l = ls.finish();
+    if (n > 0 && !finite_sum_fits(a, p)) {
+      DDReal mpi;
+      DDPI(mpi);
+      DDNEG(mpi, mpi);
+      r = finite_sum_over_power(n, x, a, mpi);
     } else {
-      y_power_series_sums(n, q, js, rs, nullptr);
-      DDLOG(h, l);
+      DDNEG(a, a);
+      DDDIV(a, p, a);
+      // ln(x/2) is formed step by step beside the two series where the
+      // logarithm's Newton steps stay in range (x from about 1e-130 up).
+      if (detail::LogSteps::applicable(h)) {
+        detail::LogSteps ls(h);
+        y_power_series_sums(n, q, js, rs, &ls);
+        l = ls.finish();
+      } else {
+        y_power_series_sums(n, q, js, rs, nullptr);
+        DDLOG(h, l);
+      }
+      DDMULD(l, 2.0, l);
+      DDMUL(js, p, j);
+      DDMUL(l, j, l);
+      DDMUL(p, rs, rs);
+      DDNEG(rs, rs);
+      DDReal pi;
+      DDPI(pi);
+      DDADD(a, l, r);
+      DDADD(r, rs, r);
+      DDDIV(r, pi, r);
     }
-    DDMULD(l, 2.0, l);
-    DDMUL(js, p, j);
-    DDMUL(l, j, l);
-    DDMUL(p, rs, rs);
-    DDNEG(rs, rs);
-    DDReal pi;
-    DDPI(pi);
-    DDADD(a, l, r);
-    DDADD(r, rs, r);
-    DDDIV(r, pi, r);
   } else {
     DDReal mu, hp;
     integer_order_hankel_args(n, mu, hp);
@@ -452,17 +480,21 @@ void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
     DDNPWR(h, n, p);
     a = finite_sum(n, q, true);
     DDMULD(a, 0.5, a);
-    DDDIV(a, p, a);
-    DDLOG(h, l);
-    DDMULD(l, odd ? 1.0 : -1.0, l);
-    DDBESSELINR(n, x, i);
-    DDMUL(l, i, l);
-    rs = psi_series(n, q, false, msg::kBesselKnrLoop1);
-    DDReal ps;
-    DDMULD(p, odd ? -0.5 : 0.5, ps);
-    DDMUL(ps, rs, rs);
-    DDADD(a, l, r);
-    DDADD(r, rs, r);
+    if (n > 0 && !finite_sum_fits(a, p)) {
+      r = finite_sum_over_power(n, x, a, DDReal(1.0));
+    } else {
+      DDDIV(a, p, a);
+      DDLOG(h, l);
+      DDMULD(l, odd ? 1.0 : -1.0, l);
+      DDBESSELINR(n, x, i);
+      DDMUL(l, i, l);
+      rs = psi_series(n, q, false, msg::kBesselKnrLoop1);
+      DDReal ps;
+      DDMULD(p, odd ? -0.5 : 0.5, ps);
+      DDMUL(ps, rs, rs);
+      DDADD(a, l, r);
+      DDADD(r, rs, r);
+    }
   } else {
     const double dn = static_cast<double>(n);
     if (!ik_asymptotic(DDReal((dn * dn) * 4.0), x, true, msg::kBesselKnrLoop2, r)) {
