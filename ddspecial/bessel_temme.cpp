@@ -7,6 +7,7 @@
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd::detail::bessel {
@@ -125,6 +126,37 @@ DDReal climb_y(const DDReal& mu, int n, const DDReal& xi, DDReal ymu, DDReal y1)
 
 namespace {
 
+/// ln(2/x), and x2 = x/2.  Where the halving rounds (x's low word is
+/// subnormal and odd, x below 2^-969), ln(2/x) = ln 2 - ln x from the
+/// logarithm of x's exactly rescaled words instead, since the lost bit,
+/// carried by sigma = mu ln(2/x) into e^sigma, can cost 2^40 units near 1e-306.
+DDReal log_two_over(const DDReal& x, DDReal& x2) {
+  DDReal d;
+  DDMULD(x, 0.5, x2);
+  if (x2.hi * 2.0 == x.hi && x2.lo * 2.0 == x.lo) {
+    DDLOG(x2, d);
+    DDNEG(d, d);
+  } else {
+    DDSUB(kLog2, log_accurate(x), d);
+  }
+  return d;
+}
+
+/// xi = 2/x and a xi./// xi = 2/x and a xi.  Where 2/x passes the kernels' range (x below
+/// 2^-995), a xi, which may still lie within it (K and Y of orders just
+/// below 1 at x near 1e-300), is formed as 2a / x instead.
+DDReal times_two_over_x(const DDReal& a, const DDReal& x, DDReal& xi) {
+  DDReal r;
+  DDDIV(DDReal(2.0), x, xi);
+  if (std::fabs(x.hi) >= 2.0 / kSplitLimit) {
+    DDMUL(a, xi, r);
+  } else {
+    DDMULD(a, 2.0, r);
+    DDDIV(r, x, r);
+  }
+  return r;
+}
+
 /// c_k, k = 0 .. 39: the Taylor coefficients of 1/Gamma(1+z) about 0 as
 /// double-double pairs (tools/rgamma_taylor.py); for |z| <= 1/2 the omitted
 /// terms are below 1e-42.
@@ -216,10 +248,8 @@ void temme_advance(double di, const DDReal& mu, const DDReal& mu2, const DDReal&
 /// an integer lose nothing (unlike (I_-nu - I_nu) / sin nu pi).
 DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) {
   const DDReal eps = detail::kSeriesEps;
-  DDReal x2, d, pi, pimu, mu2, t;
-  DDMULD(x, 0.5, x2);
-  DDLOG(x2, d);
-  DDNEG(d, d);  // ln(2/x)
+  DDReal x2, pi, pimu, mu2, t;
+  const DDReal d = log_two_over(x, x2);
   DDPI(pi);
   DDMUL(pi, mu, pimu);
   DDMUL(mu, mu, mu2);
@@ -271,9 +301,8 @@ DDReal k_temme(const DDReal& mu, int nl, const DDReal& x, const char* loop_msg) 
     DDADD(sum1, del1, sum1);
     return negligible(del, eps, sum) && negligible(del1, eps, sum1);
   });
-  DDReal xi, kmu = sum, k1;
-  DDDIV(DDReal(2.0), x, xi);  // 2/x
-  DDMUL(sum1, xi, k1);
+  DDReal xi, kmu = sum;
+  DDReal k1 = times_two_over_x(sum1, x, xi);
   for (int i = 1; i <= nl; ++i) {
     if (std::fabs(kmu.hi) > kSplitLimit) return DDReal(HUGE_VAL);
     DDReal w, kn;
@@ -337,10 +366,8 @@ DDReal sinc_series(const DDReal& t) {
 /// r = (pi^2 mu / 2) (sin(pi mu/2) / (pi mu/2))^2, and f, p, q recurring as in k_temme.
 void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ymu, DDReal& y1) {
   const DDReal eps = detail::kSeriesEps;
-  DDReal x2, d, pi, pimu, mu2, t;
-  DDMULD(x, 0.5, x2);
-  DDLOG(x2, d);
-  DDNEG(d, d);
+  DDReal x2, pi, pimu, mu2, t;
+  const DDReal d = log_two_over(x, x2);
   DDPI(pi);
   DDMUL(pi, mu, pimu);
   DDMUL(mu, mu, mu2);
@@ -403,8 +430,7 @@ void y_temme(const DDReal& mu, const DDReal& x, const char* loop_msg, DDReal& ym
   });
   DDNEG(sum, ymu);
   DDReal xi;
-  DDDIV(DDReal(2.0), x, xi);
-  DDMUL(sum1, xi, y1);
+  y1 = times_two_over_x(sum1, x, xi);
   DDNEG(y1, y1);
 }
 
