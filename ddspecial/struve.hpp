@@ -4,7 +4,9 @@
 // beyond by a series of Bessel functions J (see kStruveBesselFrom).  Large
 // orders, where that series cancels or the power series' factors leave the
 // kernels' range, take the asymptotic series H_n = Y_n + ... above the
-// Bessel switch, or the power series with its factors formed as quotients;
+// Bessel switch, the power series with its factors formed as quotients, or
+// (orders from about x to 2x above x = 74, where both cancel) the integral
+// of sin(x u) (1 - u^2)^(n - 1/2) over [0, 1] by Gauss-Legendre quadrature;
 // values below the smallest subnormal are zero.
 #pragma once
 

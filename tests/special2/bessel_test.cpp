@@ -153,7 +153,15 @@ struct Part {
   double bound;     ///< units of 2^-104 (J and Y against their envelope where x > |order|)
   bool zeros = false;  ///< x next to a zero of J_n or Y_n
   int points = 24;
+  bool top = false;  ///< x where |Y| or K nears the top of the range (xlo, xhi unused)
 };
+
+/// x within a factor 2^(3/nu) around where the leading term C Gamma(nu) (2/x)^nu
+/// of Y (C = 1/pi) or K (C = 1/2) reaches 2^996, the kernels' splitting limit.
+double near_top(char fn, double nu, double u) {
+  const double c = fn == 'Y' ? 1.0 / M_PI : 0.5;
+  return 2.0 * std::exp((std::log(c) + std::lgamma(nu) - 996.0 * M_LN2) / nu + (3.0 * u - 1.0) * M_LN2 / nu);
+}
 
 /// The routine's value at (nu, x); false (with the message) where it stopped.
 bool evaluate(const Part& p, const DDReal& nu, const DDReal& x, DDReal& got, std::string& stop) {
@@ -216,7 +224,7 @@ double point_error(const Part& p, const DDReal& nu, const DDReal& x) {
   reference(p, nu, x, want);
   const double w = std::fabs(mpfr_get_d(want, MPFR_RNDN));
   if (!evaluate(p, nu, x, got, stop)) {
-    return stop.find("overflows") != std::string::npos && !(w < 0x1p990) ? -1.0 : 1e300;
+    return stop.find("overflows") != std::string::npos && !(w <= dd::detail::kSplitLimit) ? -1.0 : 1e300;
   }
   if (w < 0x1p-960) {
     Mp d(got, mpfr_get_prec(want));
@@ -236,8 +244,12 @@ void accuracy_table(const char* block, const std::vector<Part>& parts) {
   for (const Part& p : parts) {
     char routine[32], range[160];
     std::snprintf(routine, sizeof routine, "`DDBESSEL%c%sR`", p.fn, p.integer ? "N" : "");
-    std::snprintf(range, sizeof range, "%s %g..%g, x %g..%g%s", p.integer ? "n" : "nu", p.nlo, p.nhi, p.xlo, p.xhi,
-                  p.zeros ? " next to zeros" : "");
+    if (p.top) {
+      std::snprintf(range, sizeof range, "%s %g..%g, x at the top of the range", p.integer ? "n" : "nu", p.nlo, p.nhi);
+    } else {
+      std::snprintf(range, sizeof range, "%s %g..%g, x %g..%g%s", p.integer ? "n" : "nu", p.nlo, p.nhi, p.xlo, p.xhi,
+                    p.zeros ? " next to zeros" : "");
+    }
     dd::test::AccuracyRow row;
     row.routine = routine;
     row.range = range;
@@ -255,7 +267,8 @@ void accuracy_table(const char* block, const std::vector<Part>& parts) {
         const double sign = (g() & 1) != 0 ? 1.0 : -1.0;
         d = sign * std::ldexp(1.0, -4 - static_cast<int>(g() % 57));
       }
-      const double xv = p.zeros ? near_zero(g, p.fn, v, p.xlo, p.xhi) : std::exp(std::log(p.xlo) + u(g) * std::log(p.xhi / p.xlo));
+      double xv = p.zeros ? near_zero(g, p.fn, v, p.xlo, p.xhi) : std::exp(std::log(p.xlo) + u(g) * std::log(p.xhi / p.xlo));
+      if (p.top) xv = near_top(p.fn, std::fabs(v + d), u(g));
       DDReal x = dd::test::random_dd(g, xv, xv), nu;
       dd::DDADD(DDReal(v), DDReal(d), nu);
       if (p.integer) x = DDReal(xv);
@@ -289,6 +302,8 @@ TEST(bessel_accuracy, j_and_y_over_their_domains) {
     parts.push_back({fn, false, -60, 60, 47.87, 300, 0x1p18});
     parts.push_back({fn, false, 140, 3000, 1, 1000, 1024, false, 10});
   }
+  parts.push_back({'Y', true, 1, 20, 0, 0, 8, false, 24, true});
+  parts.push_back({'Y', false, 0.99, 1, 0, 0, 64, false, 12, true});
   accuracy_table("bessel-jy", parts);
 }
 
@@ -305,6 +320,8 @@ TEST(bessel_accuracy, i_and_k_over_their_domains) {
     parts.push_back({fn, false, -60, 60, 47.87, 690, 0x1p18});
     parts.push_back({fn, false, 140, 3000, 1, 690, 1024, false, 10});
   }
+  parts.push_back({'K', true, 1, 20, 0, 0, 8, false, 24, true});
+  parts.push_back({'K', false, 0.99, 1, 0, 0, 64, false, 12, true});
   accuracy_table("bessel-ik", parts);
 }
 
@@ -352,6 +369,12 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       EXPECT_TRUE(std::isnan(r.hi) && std::isnan(r.lo));
     }
   }
+  // Y_1 = -2 / (pi x) is within the range down to x = 9.5e-301.
+  DDReal y;
+  dd::DDBESSELYNR(1, DDReal(1e-300), y);
+  Mp want(300);
+  mpfr_set_str(want, "-6.36619772367581327122421713621141051358487769e299", 10, MPFR_RNDN);
+  EXPECT_LE(rel_ulps(y, want), 4.0);
   for (const Case& c : cases) {
     DDReal r(1.0);
     if (c.stop != nullptr) {
