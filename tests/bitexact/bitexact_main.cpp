@@ -615,6 +615,40 @@ void register_whole_domains() {
       words(out, v.im);
     }
   }, 1000);
+  // Appended last: a case's inputs follow from its position.
+  add("DDSTRUVEHN orders x to 2x", [](Rng& r, std::string& out) {
+    const DDReal x = gen::between(r, 74.0, 1000.0);
+    const int n = static_cast<int>(x.hi) * r.integer(100, 220) / 100;
+    DDReal h;
+    dd::DDSTRUVEHN(n, x, h);
+    integer(out, n);
+    words(out, x);
+    words(out, h);
+  }, 40);
+  add("Bessel Y K at the top of the range", [](Rng& r, std::string& out) {
+    const int n = r.integer(1, 4);
+    const DDReal x = gen::make(r, -996 / n - 1, -996 / n + 2, true);
+    DDReal nu;
+    DDSUB(DDReal(1.0), gen::make(r, -12, -6, true), nu);
+    const DDReal t = gen::make(r, -1008, -994, true);
+    integer(out, n);
+    words(out, x);
+    words(out, nu);
+    words(out, t);
+    // Each call on its own: past the range it stops, and the others still run.
+    const std::function<void(DDReal&)> calls[] = {
+        [&](DDReal& v) { dd::DDBESSELYNR(n, x, v); }, [&](DDReal& v) { dd::DDBESSELKNR(n, x, v); },
+        [&](DDReal& v) { dd::DDBESSELYR(nu, t, v); }, [&](DDReal& v) { dd::DDBESSELKR(nu, t, v); }};
+    for (const auto& call : calls) {
+      DDReal v;
+      try {
+        call(v);
+        words(out, v);
+      } catch (const dd::stop_error&) {
+        out += " stop";
+      }
+    }
+  }, 200);
 }
 
 /// FNV-1a over the bytes of s, continuing from h.
