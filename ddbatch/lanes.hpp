@@ -103,6 +103,26 @@ inline Vd per_lane(Vd x, F f) {
   return x;
 }
 
+/// Clears the upper halves of the vector registers before returning to
+/// code compiled for the baseline: legacy SSE instructions that run while
+/// they are dirty wait on them, and would slow every later scalar routine.
+struct LeaveClean {
+  ~LeaveClean() {
+#if defined(__AVX__)
+    _mm256_zeroupper();
+#endif
+  }
+};
+
+/// Runs f, a call into code compiled for the baseline, with clean registers.
+template <class F>
+inline void call_scalar(F f) {
+#if defined(__AVX__)
+  _mm256_zeroupper();
+#endif
+  f();
+}
+
 // ---- loading and storing: DDReal arrays hold hi, lo, hi, lo, ... --------------
 
 inline DD load(const DDReal* p) noexcept {
@@ -168,6 +188,9 @@ inline DD quick_two_sum(Vd s, Vd e) noexcept {
   const Vd h = s + e;
   return {h, e - (h - s)};
 }
+
+/// DDNEG: both sign bits flipped.
+inline DD neg(const DD& a) noexcept { return {-a.hi, -a.lo}; }
 
 /// DDADD.
 inline DD add(const DD& a, const DD& b) noexcept {

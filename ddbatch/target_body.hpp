@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "ddbatch/lanes_elem.hpp"
+#include "ddbatch/lanes_pslq.hpp"
 #include "ddbatch/lanes_special.hpp"
 #include "ddbatch/scalar.hpp"
 #include "ddbatch/target.hpp"
@@ -26,26 +27,6 @@ struct Group {
   Vi live;
   int count;
 };
-
-/// Clears the upper halves of the vector registers before returning to
-/// code compiled for the baseline: legacy SSE instructions that run while
-/// they are dirty wait on them, and would slow every later scalar routine.
-struct LeaveClean {
-  ~LeaveClean() {
-#if defined(__AVX__)
-    _mm256_zeroupper();
-#endif
-  }
-};
-
-/// Runs f, a call into code compiled for the baseline, with clean registers.
-template <class F>
-inline void call_scalar(F f) {
-#if defined(__AVX__)
-  _mm256_zeroupper();
-#endif
-  f();
-}
 
 /// Runs body(group, start) over n elements in groups of W; load(i, padded)
 /// and the routine's own loads are done inside body.
@@ -296,6 +277,16 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
       });
 }
 
+void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
+  const LeaveClean clean;
+  corner(h, n, ipair, npairs);
+}
+
+void pslq_reduce(DDReal* h, DDReal* tmat, int n, DDReal* scratch) {
+  const LeaveClean clean;
+  reduce(h, tmat, n, scratch);
+}
+
 }  // namespace dd::batch::detail::DD_LANES_NS
 
 namespace dd::batch::detail {
@@ -324,6 +315,8 @@ const Table& DD_LANES_TABLE() noexcept {
     s.cosh_sinh = L::cosh_sinh_all;
     s.erf = L::erf_all;
     s.gamma = L::gamma_all;
+    s.pslq_corner = L::pslq_corner;
+    s.pslq_reduce = L::pslq_reduce;
     return s;
   }();
   return t;

@@ -31,6 +31,7 @@
 #include <memory>
 #include <utility>
 
+#include "ddbatch/target.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
@@ -71,6 +72,89 @@ DDReal rounded_quotient(const DDReal& a, const DDReal& b) {
 void gamma_powers(int n, DDReal* gpow) {
   const DDReal gamma = sqrt(to_ddreal(4.0) / to_ddreal(3.0));
   for (int i = 1; i <= n - 1; ++i) gpow[i - 1] = pow(gamma, i);
+}
+
+// Step 6: each pair's rotation of columns i and i+1, rows i to n.
+void corners(int n, const ColMajor<DDReal>& H, const OneBased<int>& ipair, int npairs, ItermpWork& work) {
+  // Corners: rotate columns i and i+1 so that h(i, i+1) becomes zero.
+  if (work.h_gives_zero < 0) {
+    bool ok = true;
+    for (int l = 1; l <= n - 1; ++l)
+      for (int i = 1; i <= n; ++i) ok &= gives_zero_product(H(i, l));
+    work.h_gives_zero = ok ? 1 : 0;
+  }
+  for (int k = 1; k <= npairs; ++k) {
+    const int i = ipair[k];
+    if (i >= n - 1) continue;
+    DDReal t1 = H(i, i);
+    DDReal t2 = H(i, i + 1);
+    const DDReal t3 = sqrt(pow(t1, 2) + pow(t2, 2));
+    if (t3.hi == 0.0) continue;  // both entries zero: nothing to rotate
+    t1 = t1 / t3;
+    t2 = t2 / t3;
+    for (int l = i; l <= n; ++l) {
+      const DDReal t4 = H(l, i);
+      const DDReal t5 = H(l, i + 1);
+      const DDReal u1 = t1 * t4 + t2 * t5;
+      const DDReal u2 = -(t2 * t4) + t1 * t5;
+      H(l, i) = u1;
+      H(l, i + 1) = u2;
+      if (!(gives_zero_product(u1) & gives_zero_product(u2))) work.h_gives_zero = 0;
+    }
+  }
+}
+
+// Step 7: the reduction of h with the multipliers tmat(r, j); nzcol(j)
+// counts the nonzero multipliers of column j.
+void reduce(int n, const ColMajor<DDReal>& H, const ColMajor<DDReal>& T, const OneBased<int>& nzrow,
+            const OneBased<int>& nzcol, ItermpWork& work) {
+  // Reduction of h, diagonal by diagonal, with multipliers tmat(r, j), r > j.
+  // nzrow(r) and nzcol(j) count the nonzero multipliers of row r and column
+  // j computed so far; where a row has none, the whole sum over m is a run
+  // of zero terms and is skipped on one test (see zero_term_keeps).
+  for (int i = 1; i <= n; ++i) {
+    nzrow[i] = 0;
+    nzcol[i] = 0;
+  }
+  bool h_gives_zero = work.h_gives_zero == 1;  // for every entry of h
+
+  for (int d = 1; d <= n - 1; ++d) {
+    for (int r = d + 1; r <= n; ++r) {
+      const int j = r - d;
+      DDReal hrj = H(r, j);
+      bool absorbs = absorbs_zero(hrj);
+      bool changed = false;
+      if (!(nzrow[r] == 0 && h_gives_zero && absorbs)) {
+        for (int m = j + 1; m <= r - 1; ++m) {
+          const DDReal& t = T(r, m);
+          if (is_zero(t) && absorbs && gives_zero_product(H(m, j))) continue;
+          hrj = hrj - t * H(m, j);
+          absorbs = absorbs_zero(hrj);
+          changed = true;
+        }
+      }
+      const DDReal& hjj = H(j, j);
+      DDReal t(0.0, 0.0);
+      if (std::fabs(hjj.hi) > 0.0) {
+        if (!quotient_rounds_to_zero(hrj, hjj)) t = rounded_quotient(hrj, hjj);
+        if (!is_zero(t)) {
+          ++nzrow[r];
+          ++nzcol[j];
+          hrj = hrj - t * hjj;
+          changed = true;
+        } else if (!(absorbs && h_gives_zero)) {
+          hrj = hrj - t * hjj;
+          changed = true;
+        }
+      }
+      T(r, j) = t;
+      if (changed) {
+        H(r, j) = hrj;
+        h_gives_zero &= gives_zero_product(hrj);
+      }
+    }
+  }
+  work.h_gives_zero = h_gives_zero ? 1 : -1;
 }
 
 void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b, DDReal* h, DDReal* ysave,
@@ -128,84 +212,31 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
     for (int l = 1; l <= n - 1; ++l) std::swap(H(i, l), H(i + 1, l));
   }
 
-  // Corners: rotate columns i and i+1 so that h(i, i+1) becomes zero.
-  if (work.h_gives_zero < 0) {
-    bool ok = true;
-    for (int l = 1; l <= n - 1; ++l)
-      for (int i = 1; i <= n; ++i) ok &= gives_zero_product(H(i, l));
-    work.h_gives_zero = ok ? 1 : 0;
-  }
-  for (int k = 1; k <= npairs; ++k) {
-    const int i = ipair[k];
-    if (i >= n - 1) continue;
-    DDReal t1 = H(i, i);
-    DDReal t2 = H(i, i + 1);
-    const DDReal t3 = sqrt(pow(t1, 2) + pow(t2, 2));
-    if (t3.hi == 0.0) continue;  // both entries zero: nothing to rotate
-    t1 = t1 / t3;
-    t2 = t2 / t3;
-    for (int l = i; l <= n; ++l) {
-      const DDReal t4 = H(l, i);
-      const DDReal t5 = H(l, i + 1);
-      const DDReal u1 = t1 * t4 + t2 * t5;
-      const DDReal u2 = -(t2 * t4) + t1 * t5;
-      H(l, i) = u1;
-      H(l, i + 1) = u2;
-      if (!(gives_zero_product(u1) & gives_zero_product(u2))) work.h_gives_zero = 0;
-    }
+  // The SIMD lanes of the batch routines, where the CPU has them, write the
+  // same words as the loops of corners and reduce; they keep none of the
+  // loops' flags about h, and nzcol is counted from tmat afterwards.
+  const batch::detail::Table& lanes = batch::detail::active_table();
+  if (lanes.pslq_corner != nullptr) {
+    lanes.pslq_corner(h, n, &ipair[1], npairs);
+    work.h_gives_zero = -1;
+  } else {
+    corners(n, H, ipair, npairs, work);
   }
 
-  // Reduction of h, diagonal by diagonal, with multipliers tmat(r, j), r > j.
-  // nzrow(r) and nzcol(j) count the nonzero multipliers of row r and column
-  // j computed so far; where a row has none, the whole sum over m is a run
-  // of zero terms and is skipped on one test (see zero_term_keeps).
   bool rank_lost = false;
   for (int j = 1; j <= n - 1; ++j) {
     if (!(std::fabs(H(j, j).hi) > 0.0)) rank_lost = true;
   }
-  for (int i = 1; i <= n; ++i) {
-    nzrow[i] = 0;
-    nzcol[i] = 0;
-  }
-  bool h_gives_zero = work.h_gives_zero == 1;  // for every entry of h
-
-  for (int d = 1; d <= n - 1; ++d) {
-    for (int r = d + 1; r <= n; ++r) {
-      const int j = r - d;
-      DDReal hrj = H(r, j);
-      bool absorbs = absorbs_zero(hrj);
-      bool changed = false;
-      if (!(nzrow[r] == 0 && h_gives_zero && absorbs)) {
-        for (int m = j + 1; m <= r - 1; ++m) {
-          const DDReal& t = T(r, m);
-          if (is_zero(t) && absorbs && gives_zero_product(H(m, j))) continue;
-          hrj = hrj - t * H(m, j);
-          absorbs = absorbs_zero(hrj);
-          changed = true;
-        }
-      }
-      const DDReal& hjj = H(j, j);
-      DDReal t(0.0, 0.0);
-      if (std::fabs(hjj.hi) > 0.0) {
-        if (!quotient_rounds_to_zero(hrj, hjj)) t = rounded_quotient(hrj, hjj);
-        if (!is_zero(t)) {
-          ++nzrow[r];
-          ++nzcol[j];
-          hrj = hrj - t * hjj;
-          changed = true;
-        } else if (!(absorbs && h_gives_zero)) {
-          hrj = hrj - t * hjj;
-          changed = true;
-        }
-      }
-      T(r, j) = t;
-      if (changed) {
-        H(r, j) = hrj;
-        h_gives_zero &= gives_zero_product(hrj);
-      }
+  if (lanes.pslq_reduce != nullptr) {
+    lanes.pslq_reduce(h, work.rwork + n, n, work.rwork + n + static_cast<std::size_t>(n) * n);
+    work.h_gives_zero = -1;
+    for (int j = 1; j <= n; ++j) {
+      nzcol[j] = 0;
+      for (int r = j + 1; r <= n; ++r) nzcol[j] += is_zero(T(r, j)) ? 0 : 1;
     }
+  } else {
+    reduce(n, H, T, nzrow, nzcol, work);
   }
-  work.h_gives_zero = h_gives_zero ? 1 : -1;
 
   // y <- (I+T)^T y, and the smallest |y(j)| (ties to n first, then the lowest j).
   bool y_gives_zero = true;

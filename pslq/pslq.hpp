@@ -144,7 +144,8 @@ struct OneBased {
 int sortidx_depth(int m, const DDReal* a, int* ip);
 
 /// Work arrays of itermp for dimension n: gpow(1..n-1) = gamma^i as filled
-/// by gamma_powers; rwork for qkey(n) and tmat(n x n); iwork for iperm,
+/// by gamma_powers; rwork for qkey(n), tmat(n x n) and the scratch area of
+/// the reduction in SIMD lanes (ddbatch/lanes_pslq.hpp); iwork for iperm,
 /// iused, ipair and two counts of nonzero multipliers (5n integers).
 /// PSLQM1 keeps one for the whole search, and with it two facts about b and
 /// h that itermp keeps up to date as it writes them (-1: not yet known):
@@ -158,7 +159,15 @@ struct ItermpWork {
   int b_short = -1;
   int h_gives_zero = -1;
 };
-inline std::size_t itermp_real_words(int n) { return static_cast<std::size_t>(n) * (n + 1); }
+/// The reduction in lanes keeps h and tmat diagonal by diagonal, each
+/// diagonal padded to n + kReductionPad entries.
+inline constexpr int kReductionPad = 8;
+inline std::size_t reduction_scratch_words(int n) {
+  return 2 * static_cast<std::size_t>(n) * static_cast<std::size_t>(n + kReductionPad);
+}
+inline std::size_t itermp_real_words(int n) {
+  return static_cast<std::size_t>(n) * (n + 1) + reduction_scratch_words(n);
+}
 inline std::size_t itermp_int_words(int n) { return 5 * static_cast<std::size_t>(n); }
 
 /// gpow(i) = pow(gamma, i), i = 1..n-1, gamma = sqrt(4/3): the weights of the selection keys.
