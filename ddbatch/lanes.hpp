@@ -16,6 +16,7 @@
 #error "define DD_LANES and DD_LANES_NS before including ddbatch/lanes.hpp"
 #endif
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -47,14 +48,22 @@ inline Vd splat(double x) noexcept {
 inline DD splat(const DDReal& a) noexcept { return {splat(a.hi), splat(a.lo)}; }
 
 inline Vi mask_true() noexcept { return Vi{} - 1; }
-inline bool any(Vi m) noexcept {
+/// The lanes' sign bits, lane i in bit i (masks are all ones or zero).
+inline unsigned signs(Vi m) noexcept {
+#if DD_LANES == 8 && defined(__AVX512DQ__)
+  return _mm512_movepi64_mask((__m512i)m);
+#elif DD_LANES == 4 && defined(__AVX__)
+  return static_cast<unsigned>(_mm256_movemask_pd((__m256d)m));
+#else
   std::int64_t t[W];
   std::memcpy(t, &m, sizeof m);
-  std::int64_t r = 0;
-  for (int i = 0; i < W; ++i) r |= t[i];
-  return r != 0;
+  unsigned r = 0;
+  for (int i = 0; i < W; ++i) r |= (t[i] < 0 ? 1u : 0u) << i;
+  return r;
+#endif
 }
-inline bool all(Vi m) noexcept { return !any(~m); }
+inline bool any(Vi m) noexcept { return signs(m) != 0; }
+inline bool all(Vi m) noexcept { return signs(m) == (1u << W) - 1; }
 inline bool lane(Vi m, int i) noexcept {
   std::int64_t t[W];
   std::memcpy(t, &m, sizeof m);
@@ -156,6 +165,8 @@ inline Vd load(const double* p) noexcept {
   return a;
 }
 
+inline void store(double* p, Vd a) noexcept { std::memcpy(p, &a, sizeof a); }
+
 /// Lane i's words as a DDReal.
 inline DDReal get(const DD& x, int i) noexcept {
   double h[W], l[W];
@@ -163,6 +174,70 @@ inline DDReal get(const DD& x, int i) noexcept {
   std::memcpy(l, &x.lo, sizeof l);
   return DDReal(h[i], l[i]);
 }
+
+// Values at a fixed step in memory, moved without passing through a buffer:
+// a buffer written value by value and read back as one vector waits for
+// every earlier instruction to retire (the store cannot be forwarded), which
+// would serialise loops that are otherwise free to overlap.
+
+/// The first count lanes set (count from 0 to W).
+inline Vi first_lanes(int count) noexcept {
+  Vi iota;
+  for (int i = 0; i < W; ++i) iota[i] = i;
+  return iota < (Vi{} + count);
+}
+
+/// p[0], p[step], ..., p[(count - 1) step] in the first count lanes, pad in
+/// the others.
+inline DD gather(const DDReal* p, std::ptrdiff_t step, int count, const DDReal& pad) noexcept {
+#if DD_LANES == 8 && defined(__AVX512F__)
+  const double* w = &p->hi;
+  const long long s = 2 * step;
+  const __m512i idx = _mm512_set_epi64(7 * s, 6 * s, 5 * s, 4 * s, 3 * s, 2 * s, s, 0);
+  const __mmask8 m = static_cast<__mmask8>((1u << count) - 1);
+  return {(Vd)_mm512_mask_i64gather_pd(_mm512_set1_pd(pad.hi), m, idx, w, 8),
+          (Vd)_mm512_mask_i64gather_pd(_mm512_set1_pd(pad.lo), m, idx, w + 1, 8)};
+#elif DD_LANES == 4 && defined(__AVX2__)
+  const double* w = &p->hi;
+  const long long s = 2 * step;
+  const __m256i idx = _mm256_set_epi64x(3 * s, 2 * s, s, 0);
+  const __m256d m = (__m256d)first_lanes(count);
+  return {(Vd)_mm256_mask_i64gather_pd(_mm256_set1_pd(pad.hi), w, idx, m, 8),
+          (Vd)_mm256_mask_i64gather_pd(_mm256_set1_pd(pad.lo), w + 1, idx, m, 8)};
+#else
+  DDReal v[W];
+  for (int k = 0; k < W; ++k) v[k] = k < count ? p[k * step] : pad;
+  return load(v);
+#endif
+}
+
+/// p[k step] = lane k of x for k < count.
+inline void scatter(DDReal* p, std::ptrdiff_t step, int count, const DD& x) noexcept {
+#if defined(__AVX__)
+  // Each lane's two words joined in a 128-bit half, stored whole.
+  const auto put = [&](int k, __m128d v) {
+    if (k < count) _mm_storeu_pd(&p[k * step].hi, v);
+  };
+  const auto quarter = [&](int k, __m128d h, __m128d l) {
+    put(k, _mm_unpacklo_pd(h, l));
+    put(k + 1, _mm_unpackhi_pd(h, l));
+  };
+#if DD_LANES == 8
+  const __m512d h = (__m512d)x.hi, l = (__m512d)x.lo;
+  quarter(0, _mm512_extractf64x2_pd(h, 0), _mm512_extractf64x2_pd(l, 0));
+  quarter(2, _mm512_extractf64x2_pd(h, 1), _mm512_extractf64x2_pd(l, 1));
+  quarter(4, _mm512_extractf64x2_pd(h, 2), _mm512_extractf64x2_pd(l, 2));
+  quarter(6, _mm512_extractf64x2_pd(h, 3), _mm512_extractf64x2_pd(l, 3));
+#else
+  const __m256d h = (__m256d)x.hi, l = (__m256d)x.lo;
+  quarter(0, _mm256_castpd256_pd128(h), _mm256_castpd256_pd128(l));
+  quarter(2, _mm256_extractf128_pd(h, 1), _mm256_extractf128_pd(l, 1));
+#endif
+#else
+  for (int k = 0; k < count; ++k) p[k * step] = get(x, k);
+#endif
+}
+
 
 // ---- the four primitives and the kernels, as in ddreal/kernels.hpp -------------
 

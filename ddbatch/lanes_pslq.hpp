@@ -54,108 +54,131 @@ inline Vi quotient_rounds_to_zero(const DD& a, const DD& b) noexcept {
          le(vabs(b.lo), splat(0x1p-50) * bh) & le(splat(0x1p-960), bh) & lt(bh, splat(1e300));
 }
 
-/// Loads W values from p, then the count first of them from the pointers.
-inline DD gather(DDReal* const* p, int count, DDReal pad) noexcept {
-  DDReal v[W];
-  for (int k = 0; k < W; ++k) v[k] = k < count ? *p[k] : pad;
-  return load(v);
-}
-
 /// Step 6 of itermp for the pairs (i, i+1), i = ipair[0 .. npairs-1]: with
 /// t3 = sqrt(t1^2 + t2^2), t1 = h(i, i) / t3 and t2 = h(i, i+1) / t3, rows
 /// l = i .. n of columns i and i+1 become t1 t4 + t2 t5 and -(t2 t4) + t1 t5.
-/// Pairs with i >= n - 1 and those with t3 = 0 are left alone.
+/// Pairs with i >= n - 1 and those with t3 = 0 are left alone.  The
+/// coefficients of W pairs are formed side by side, then each pair's rows
+/// (consecutive in its two columns) W at a time.
 inline void corner(DDReal* h, int n, const int* ipair, int npairs) {
   const auto at = [h, n](int i, int j) { return h + (i - 1) + static_cast<std::ptrdiff_t>(j - 1) * n; };
   const DDReal one(1.0, 0.0), zero(0.0, 0.0);
-  // The rows waiting for lanes: coefficients and the two entries' addresses.
-  DDReal c1[W], c2[W];
-  DDReal* px[W];
-  DDReal* py[W];
-  int rows = 0;
-  const auto flush = [&] {
-    const DD t1 = load(c1), t2 = load(c2);
-    const DD t4 = gather(px, rows, zero), t5 = gather(py, rows, zero);
-    const DD u1 = add(mul(t1, t4), mul(t2, t5));
-    const DD u2 = add(neg(mul(t2, t4)), mul(t1, t5));
-    DDReal v1[W], v2[W];
-    store(v1, u1);
-    store(v2, u2);
-    for (int k = 0; k < rows; ++k) {
-      *px[k] = v1[k];
-      *py[k] = v2[k];
-    }
-    rows = 0;
-  };
   for (int p0 = 0; p0 < npairs; p0 += W) {
     const int m = npairs - p0 < W ? npairs - p0 : W;
-    DDReal a[W], b[W];
-    bool turn[W];
-    for (int k = 0; k < W; ++k) {
-      turn[k] = k < m && ipair[p0 + k] < n - 1;
-      const int i = turn[k] ? ipair[p0 + k] : 1;
-      a[k] = turn[k] ? *at(i, i) : one;
-      b[k] = turn[k] ? *at(i, i + 1) : zero;
-    }
-    const DD t1 = load(a), t2 = load(b);
-    DD t3 = sqrt(add(square(t1), square(t2)));
-    const Vi still = eq(t3.hi, Vd{});  // both entries zero: nothing to rotate
-    t3 = sel(still, splat(one), t3);
-    DDReal s1[W], s2[W];
-    store(s1, div(t1, t3));
-    store(s2, div(t2, t3));
+    Vi turn = Vi{};
+    DD t1 = splat(one), t2 = splat(zero);
     for (int k = 0; k < m; ++k) {
-      if (!turn[k] || lane(still, k)) continue;
       const int i = ipair[p0 + k];
-      for (int l = i; l <= n; ++l) {
-        c1[rows] = s1[k];
-        c2[rows] = s2[k];
-        px[rows] = at(l, i);
-        py[rows] = at(l, i + 1);
-        if (++rows == W) flush();
+      if (i >= n - 1) continue;
+      turn[k] = -1;
+      t1.hi[k] = at(i, i)->hi;
+      t1.lo[k] = at(i, i)->lo;
+      t2.hi[k] = at(i, i + 1)->hi;
+      t2.lo[k] = at(i, i + 1)->lo;
+    }
+    DD t3 = sqrt(add(square(t1), square(t2)));
+    turn &= ne(t3.hi, Vd{});  // both entries zero: nothing to rotate
+    t3 = sel(turn, t3, splat(one));
+    const DD c1 = div(t1, t3), c2 = div(t2, t3);
+    for (int k = 0; k < m; ++k) {
+      if (!lane(turn, k)) continue;
+      const int i = ipair[p0 + k];
+      const DD u = {splat(c1.hi[k]), splat(c1.lo[k])}, v = {splat(c2.hi[k]), splat(c2.lo[k])};
+      DDReal* const x = at(i, i);
+      DDReal* const y = at(i, i + 1);
+      for (int l = 0; l <= n - i; l += W) {
+        const int count = n - i + 1 - l < W ? n - i + 1 - l : W;
+        const DD t4 = count == W ? load(x + l) : gather(x + l, 1, count, zero);
+        const DD t5 = count == W ? load(y + l) : gather(y + l, 1, count, zero);
+        const DD u1 = add(mul(u, t4), mul(v, t5));
+        const DD u2 = add(neg(mul(v, t4)), mul(u, t5));
+        if (count == W) {
+          store(x + l, u1);
+          store(y + l, u2);
+        } else {
+          scatter(x + l, 1, count, u1);
+          scatter(y + l, 1, count, u2);
+        }
       }
     }
   }
-  if (rows > 0) {
-    for (int k = rows; k < W; ++k) c1[k] = c2[k] = zero;
-    flush();
+}
+
+/// The diagonals of h and tmat in the scratch area: high and low words
+/// apart, diagonal s from s * stride, entry k (row s + 1 + k, column 1 + k)
+/// at k.  A diagonal's groups of lanes start at multiples of W, and the
+/// group after its last one holds padding (h 1, tmat 0).
+struct Diagonals {
+  double* hh;
+  double* hl;
+  double* th;
+  double* tl;
+  std::ptrdiff_t stride;
+
+  Diagonals(double* p, int n)
+      : stride(n + dd::detail::kLanePad) {
+    const std::ptrdiff_t size = n * stride;
+    hh = p;
+    hl = p + size;
+    th = p + 2 * size;
+    tl = p + 3 * size;
   }
+  DD h(int s, int k) const noexcept { return {load(hh + s * stride + k), load(hl + s * stride + k)}; }
+  DD t(int s, int k) const noexcept { return {load(th + s * stride + k), load(tl + s * stride + k)}; }
+  void put(int s, int k, const DD& hv, const DD& tv) const noexcept {
+    store(hh + s * stride + k, hv.hi);
+    store(hl + s * stride + k, hv.lo);
+    store(th + s * stride + k, tv.hi);
+    store(tl + s * stride + k, tv.lo);
+  }
+};
+
+/// Lanes 1 .. W-1 of a, then lane 0 of b: the group of a shifted by one entry.
+inline Vd shift_in(Vd a, Vd b) noexcept {
+#if DD_LANES == 4
+  return __builtin_shufflevector(a, b, 1, 2, 3, 4);
+#else
+  return __builtin_shufflevector(a, b, 1, 2, 3, 4, 5, 6, 7, 8);
+#endif
 }
 
 /// Step 7 of itermp: h(r, j) reduced and tmat(r, j) formed for r > j, in
-/// h and tmat (n x n, column-major).  scratch holds
-/// reduction_scratch_words(n) values (pslq.hpp).  A lane whose multiplier needs the scalar routine takes it in
-/// element order, so a refusal stops with the entries before it written.
-inline void reduce(DDReal* h, DDReal* tmat, int n, DDReal* scratch) {
-  static_assert(W <= dd::detail::kReductionPad);
-  const int stride = n + W;  // one diagonal of the scratch area
-  DDReal* const hd = scratch;
-  DDReal* const td = scratch + static_cast<std::ptrdiff_t>(n) * stride;
+/// h and tmat (n x n, column-major).  scratch holds itermp_lane_words(n)
+/// values (pslq.hpp).  A lane whose multiplier needs the scalar routine
+/// takes it in element order, so a refusal stops with the entries before it
+/// written.
+inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch) {
+  static_assert(2 * W <= dd::detail::kLanePad);
+  const Diagonals dg(scratch, n);
   const auto at = [n](DDReal* a, int i, int j) { return a + (i - 1) + static_cast<std::ptrdiff_t>(j - 1) * n; };
-  const DDReal one(1.0, 0.0), zero(0.0, 0.0);
-  // Entries past the end of a diagonal are read by lanes beyond it only:
-  // h there is 1, tmat 0.
-  for (std::ptrdiff_t k = 0; k < static_cast<std::ptrdiff_t>(n) * stride; ++k) {
-    hd[k] = one;
-    td[k] = zero;
-  }
-  for (int j = 1; j <= n - 1; ++j) hd[j - 1] = *at(h, j, j);
+  const DDReal one(1.0, 0.0);
+  const DD dzero{Vd{}, Vd{}}, done = splat(one);
 
-  const DD dzero{Vd{}, Vd{}};
+  // The diagonal of h, and padding after it.
+  const std::ptrdiff_t step = n + 1;  // from one entry of a diagonal to the next
+  for (int k0 = 0; k0 < n - 1 + W; k0 += W) {
+    const int count = k0 < n - 1 ? (n - 1 - k0 < W ? n - 1 - k0 : W) : 0;
+    dg.put(0, k0, gather(h + k0 * step, step, count, one), dzero);
+  }
+
   for (int d = 1; d <= n - 1; ++d) {
     const int count = n - d;  // entries (d + 1 + k, 1 + k), k = 0 .. count - 1
     for (int k0 = 0; k0 < count; k0 += W) {
       const int live_n = count - k0 < W ? count - k0 : W;
-      Vi live = Vi{};
-      DDReal* ph[W];
-      for (int k = 0; k < W; ++k) {
-        live[k] = k < live_n ? -1 : 0;
-        ph[k] = k < live_n ? at(h, d + 1 + k0 + k, 1 + k0 + k) : nullptr;
-      }
-      DD x = gather(ph, live_n, one);
+      const Vi live = first_lanes(live_n);
+      DDReal* const hx = at(h, d + 1 + k0, 1 + k0);
+      DDReal* const tx = at(tmat, d + 1 + k0, 1 + k0);
+      DD x = gather(hx, step, live_n, one);
       for (int s = 1; s <= d - 1; ++s) {
-        const DD t = load(td + static_cast<std::ptrdiff_t>(d - s) * stride + k0 + s);
-        const DD v = load(hd + static_cast<std::ptrdiff_t>(s) * stride + k0);
+        // tmat(r, m) for m = j + s lies on diagonal d - s, s entries on.
+        DD t;
+        if (s == 1) {  // the diagonal just stored: from whole groups, as stored
+          const DD a = dg.t(d - 1, k0), b = dg.t(d - 1, k0 + W);
+          t = {shift_in(a.hi, b.hi), shift_in(a.lo, b.lo)};
+        } else {
+          t = dg.t(d - s, k0 + s);
+        }
+        const DD v = dg.h(s, k0);
         if (all(~live | (is_zero(t) & absorbs_zero(x) & gives_zero_product(v)))) continue;
         x = sub(x, mul(t, v));
       }
@@ -163,7 +186,7 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, DDReal* scratch) {
       // The multiplier: zero where hjj is zero (or NaN) or the quotient
       // rounds to zero on sight; r = the integer nearest to q1 = x.hi / hjj.hi
       // where that is certain (below); DDDIV and the nearest integer elsewhere.
-      const DD b = load(hd + k0);
+      const DD b = dg.h(0, k0);
       const Vi nonzero = live & lt(Vd{}, vabs(b.hi));
       const Vi need = nonzero & ~quotient_rounds_to_zero(x, b);
       DD t = dzero;
@@ -185,7 +208,7 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, DDReal* scratch) {
         t = sel(need & sure, DD{r + 0.0, Vd{}}, dzero);
         const Vi hard = need & ~sure;
         if (any(hard)) {
-          const DD q = div(x, sel(hard, b, splat(one)));
+          const DD q = div(x, sel(hard, b, done));
           const Vd qh = vabs(q.hi);
           const Vi to_zero = le(qh, splat(0.5 - 0x1p-40)) & le(vabs(q.lo), splat(0x1p-50) * qh);
           Vi tie = Vi{};
@@ -194,33 +217,41 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, DDReal* scratch) {
           slow = hard & ~to_zero & tie;
         }
       }
-      DDReal xs[W], ts[W], before[W];
-      store(before, x);
+      const DD before = x;
       if (!all(~nonzero | (is_zero(t) & absorbs_zero(x) & gives_zero_product(b))))
         x = sel(nonzero, sub(x, mul(t, b)), x);
-      store(xs, x);
-      store(ts, t);
-      for (int k = 0; k < live_n; ++k) {
-        if (lane(slow, k)) {
-          const DDReal hjj = hd[k0 + k];
-          xs[k] = before[k];
+
+      if (any(slow)) {
+        DDReal xs[W], ts[W], bs[W];
+        store(xs, sel(slow, before, x));
+        store(ts, t);
+        store(bs, b);
+        for (int k = 0, written = 0; k < live_n; ++k) {
+          if (!lane(slow, k)) continue;
+          // A refusal leaves the entries before this one written.
+          for (; written < k; ++written) {
+            hx[written * step] = xs[written];
+            tx[written * step] = ts[written];
+          }
           call_scalar([&] {
-            ts[k] = dd::detail::rounded_quotient(xs[k], hjj);
+            ts[k] = dd::detail::rounded_quotient(xs[k], bs[k]);
             DDReal p;
-            DDMUL(ts[k], hjj, p);
+            DDMUL(ts[k], bs[k], p);
             DDSUB(xs[k], p, xs[k]);
           });
         }
-        *ph[k] = xs[k];
-        *at(tmat, d + 1 + k0 + k, 1 + k0 + k) = ts[k];
+        x = load(xs);
+        t = load(ts);
       }
-      for (int k = live_n; k < W; ++k) {
-        xs[k] = one;
-        ts[k] = zero;
-      }
-      store(hd + static_cast<std::ptrdiff_t>(d) * stride + k0, load(xs));
-      store(td + static_cast<std::ptrdiff_t>(d) * stride + k0, load(ts));
+      x = sel(live, x, done);
+      t = sel(live, t, dzero);
+      dg.put(d, k0, x, t);
+      scatter(hx, step, live_n, x);
+      scatter(tx, step, live_n, t);
     }
+    // Padding after the diagonal's last group.
+    const int end = (count + W - 1) / W * W;
+    dg.put(d, end, done, dzero);
   }
 }
 

@@ -1,8 +1,9 @@
 // The batch routines of one instruction-set target: loops that take the
 // elements W at a time into lanes (the last, partial group through a padded
 // copy) and the table that collects them.  Included once by each target's
-// translation unit after it has defined DD_LANES, DD_LANES_NS and
-// DD_LANES_TABLE (the name of the function that returns the table).
+// translation unit after it has defined DD_LANES, DD_LANES_NS,
+// DD_LANES_TABLE (the name of the function that returns the table) and
+// DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes).
 //
 // Every group's arguments are copied into lanes before any result of the
 // group is written, so outputs may share storage with inputs.  Lanes that
@@ -277,15 +278,17 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
       });
 }
 
+#if DD_LANES_PSLQ
 void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
   const LeaveClean clean;
   corner(h, n, ipair, npairs);
 }
 
-void pslq_reduce(DDReal* h, DDReal* tmat, int n, DDReal* scratch) {
+void pslq_reduce(DDReal* h, DDReal* tmat, int n, double* scratch) {
   const LeaveClean clean;
   reduce(h, tmat, n, scratch);
 }
+#endif
 
 }  // namespace dd::batch::detail::DD_LANES_NS
 
@@ -315,8 +318,10 @@ const Table& DD_LANES_TABLE() noexcept {
     s.cosh_sinh = L::cosh_sinh_all;
     s.erf = L::erf_all;
     s.gamma = L::gamma_all;
+#if DD_LANES_PSLQ
     s.pslq_corner = L::pslq_corner;
     s.pslq_reduce = L::pslq_reduce;
+#endif
     return s;
   }();
   return t;

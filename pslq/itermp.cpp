@@ -215,9 +215,9 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   // The SIMD lanes of the batch routines, where the CPU has them, write the
   // same words as the loops of corners and reduce; they keep none of the
   // loops' flags about h, and nzcol is counted from tmat afterwards.
-  const batch::detail::Table& lanes = batch::detail::active_table();
-  if (lanes.pslq_corner != nullptr) {
-    lanes.pslq_corner(h, n, &ipair[1], npairs);
+  const batch::detail::Table& simd = batch::detail::active_table();
+  if (simd.pslq_corner != nullptr) {
+    simd.pslq_corner(h, n, &ipair[1], npairs);
     work.h_gives_zero = -1;
   } else {
     corners(n, H, ipair, npairs, work);
@@ -227,8 +227,8 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   for (int j = 1; j <= n - 1; ++j) {
     if (!(std::fabs(H(j, j).hi) > 0.0)) rank_lost = true;
   }
-  if (lanes.pslq_reduce != nullptr) {
-    lanes.pslq_reduce(h, work.rwork + n, n, work.rwork + n + static_cast<std::size_t>(n) * n);
+  if (simd.pslq_reduce != nullptr) {
+    simd.pslq_reduce(h, work.rwork + n, n, work.lanes);
     work.h_gives_zero = -1;
     for (int j = 1; j <= n; ++j) {
       nzcol[j] = 0;
@@ -375,8 +375,9 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   const int nn = n > 0 ? n : 1;
   const std::unique_ptr<DDReal[]> reals(new DDReal[detail::itermp_real_words(nn) + static_cast<std::size_t>(nn)]);
   const std::unique_ptr<int[]> ints(new int[detail::itermp_int_words(nn)]);
+  const std::unique_ptr<double[]> lanes(new double[detail::itermp_lane_words(nn)]);
   detail::gamma_powers(n, reals.get());
-  detail::ItermpWork work{reals.get(), reals.get() + nn, ints.get()};
+  detail::ItermpWork work{reals.get(), reals.get() + nn, ints.get(), lanes.get()};
   detail::itermp(idebug, iter, n, nsave, eps, b, h, ysave, y, dupflag, istatus, work);
 }
 

@@ -144,29 +144,30 @@ struct OneBased {
 int sortidx_depth(int m, const DDReal* a, int* ip);
 
 /// Work arrays of itermp for dimension n: gpow(1..n-1) = gamma^i as filled
-/// by gamma_powers; rwork for qkey(n), tmat(n x n) and the scratch area of
-/// the reduction in SIMD lanes (ddbatch/lanes_pslq.hpp); iwork for iperm,
+/// by gamma_powers; rwork for qkey(n) and tmat(n x n); iwork for iperm,
 /// iused, ipair and two counts of nonzero multipliers (5n integers).
 /// PSLQM1 keeps one for the whole search, and with it two facts about b and
 /// h that itermp keeps up to date as it writes them (-1: not yet known):
 /// every entry of b is a small_integer_entry (b_keeps), a short_integer_entry
 /// (b_short); every entry of h (n x (n-1)) passes gives_zero_product.
+/// lanes (itermp_lane_words(n) values) is the scratch area of the steps
+/// done in SIMD lanes (ddbatch/lanes_pslq.hpp).
 struct ItermpWork {
   const DDReal* gpow;
   DDReal* rwork;
   int* iwork;
+  double* lanes;
   int b_keeps = -1;
   int b_short = -1;
   int h_gives_zero = -1;
 };
-/// The reduction in lanes keeps h and tmat diagonal by diagonal, each
-/// diagonal padded to n + kReductionPad entries.
-inline constexpr int kReductionPad = 8;
-inline std::size_t reduction_scratch_words(int n) {
-  return 2 * static_cast<std::size_t>(n) * static_cast<std::size_t>(n + kReductionPad);
-}
-inline std::size_t itermp_real_words(int n) {
-  return static_cast<std::size_t>(n) * (n + 1) + reduction_scratch_words(n);
+inline std::size_t itermp_real_words(int n) { return static_cast<std::size_t>(n) * (n + 1); }
+/// The steps in lanes keep the high and low words of h and tmat diagonal by
+/// diagonal, each diagonal padded to n + kLanePad entries (two groups of up
+/// to 8 lanes).
+inline constexpr int kLanePad = 16;
+inline std::size_t itermp_lane_words(int n) {
+  return 4 * static_cast<std::size_t>(n) * static_cast<std::size_t>(n + kLanePad);
 }
 inline std::size_t itermp_int_words(int n) { return 5 * static_cast<std::size_t>(n); }
 
