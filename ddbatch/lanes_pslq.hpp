@@ -143,16 +143,18 @@ inline Vd shift_in(Vd a, Vd b) noexcept {
 }
 
 /// Step 7 of itermp: h(r, j) reduced and tmat(r, j) formed for r > j, in
-/// h and tmat (n x n, column-major).  scratch holds itermp_lane_words(n)
-/// values (pslq.hpp).  A lane whose multiplier needs the scalar routine
+/// h and tmat (n x n, column-major); nz[j - 1] counts the nonzero
+/// multipliers of column j.  scratch holds itermp_lane_words(n) values
+/// (pslq.hpp).  A lane whose multiplier needs the scalar routine
 /// takes it in element order, so a refusal stops with the entries before it
 /// written.
-inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch) {
+inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch, int* nz) {
   static_assert(2 * W <= dd::detail::kLanePad);
   const Diagonals dg(scratch, n);
   const auto at = [n](DDReal* a, int i, int j) { return a + (i - 1) + static_cast<std::ptrdiff_t>(j - 1) * n; };
   const DDReal one(1.0, 0.0);
   const DD dzero{Vd{}, Vd{}}, done = splat(one);
+  for (int j = 0; j < n; ++j) nz[j] = 0;
 
   // The diagonal of h, and padding after it.
   const std::ptrdiff_t step = n + 1;  // from one entry of a diagonal to the next
@@ -179,7 +181,7 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch) {
           t = dg.t(d - s, k0 + s);
         }
         const DD v = dg.h(s, k0);
-        if (all(~live | (is_zero(t) & absorbs_zero(x) & gives_zero_product(v)))) continue;
+        if (all(~live | is_zero(t)) && all(~live | (absorbs_zero(x) & gives_zero_product(v)))) continue;
         x = sub(x, mul(t, v));
       }
 
@@ -218,8 +220,10 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch) {
         }
       }
       const DD before = x;
-      if (!all(~nonzero | (is_zero(t) & absorbs_zero(x) & gives_zero_product(b))))
+      const unsigned multipliers = signs(nonzero & ~is_zero(t));
+      if (multipliers != 0 || !all(~nonzero | (absorbs_zero(x) & gives_zero_product(b))))
         x = sel(nonzero, sub(x, mul(t, b)), x);
+      for (unsigned m = multipliers; m != 0; m &= m - 1) ++nz[k0 + __builtin_ctz(m)];
 
       if (any(slow)) {
         DDReal xs[W], ts[W], bs[W];

@@ -205,11 +205,14 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   npairs = nsel;
 
   // Exchanges.
+  const auto swap_rows = [n](DDReal* p, int columns) {
+    for (int l = 1; l <= columns; ++l, p += n) std::swap(p[0], p[1]);
+  };
   for (int k = 1; k <= npairs; ++k) {
     const int i = ipair[k];
     std::swap(Y[i], Y[i + 1]);
-    for (int l = 1; l <= n; ++l) std::swap(B(i, l), B(i + 1, l));
-    for (int l = 1; l <= n - 1; ++l) std::swap(H(i, l), H(i + 1, l));
+    swap_rows(&B(i, 1), n);
+    swap_rows(&H(i, 1), n - 1);
   }
 
   // The SIMD lanes of the batch routines, where the CPU has them, write the
@@ -228,12 +231,8 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
     if (!(std::fabs(H(j, j).hi) > 0.0)) rank_lost = true;
   }
   if (simd.pslq_reduce != nullptr) {
-    simd.pslq_reduce(h, work.rwork + n, n, work.lanes);
+    simd.pslq_reduce(h, work.rwork + n, n, work.lanes, &nzcol[1]);
     work.h_gives_zero = -1;
-    for (int j = 1; j <= n; ++j) {
-      nzcol[j] = 0;
-      for (int r = j + 1; r <= n; ++r) nzcol[j] += is_zero(T(r, j)) ? 0 : 1;
-    }
   } else {
     reduce(n, H, T, nzrow, nzcol, work);
   }
@@ -292,11 +291,15 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
         continue;
       }
       if (b_short && short_integer_entry(t)) {
-        for (int l = 1; l <= n; ++l) {
-          const DDReal v = short_integer_update(B(j, l), t, B(m, l));
-          B(j, l) = v;
-          b_short &= std::fabs(v.hi) < 0x1p26;
+        // Every entry stays short while the largest one written does.
+        double top = 0.0;
+        DDReal* x = &B(j, 1);
+        const DDReal* v = &B(m, 1);
+        for (int l = 1; l <= n; ++l, x += n, v += n) {
+          *x = short_integer_update(*x, t, *v);
+          top = std::max(top, std::fabs(x->hi));
         }
+        b_short = top < 0x1p26;
         continue;
       }
       for (int l = 1; l <= n; ++l) {
