@@ -133,6 +133,23 @@ struct Diagonals {
   }
 };
 
+/// y(1 .. n-1) in the scratch area after the diagonals, high and low words apart.
+struct Column {
+  double* yh;
+  double* yl;
+
+  Column(double* p, int n) {
+    const std::ptrdiff_t size = n * static_cast<std::ptrdiff_t>(n + dd::detail::kLanePad);
+    yh = p + 4 * size;
+    yl = yh + n + dd::detail::kLanePad;
+  }
+  DD get(int k) const noexcept { return {load(yh + k), load(yl + k)}; }
+  void put(int k, const DD& v) const noexcept {
+    store(yh + k, v.hi);
+    store(yl + k, v.lo);
+  }
+};
+
 /// Lanes 1 .. W-1 of a, then lane 0 of b: the group of a shifted by one entry.
 inline Vd shift_in(Vd a, Vd b) noexcept {
 #if DD_LANES == 4
@@ -142,19 +159,27 @@ inline Vd shift_in(Vd a, Vd b) noexcept {
 #endif
 }
 
-/// Step 7 of itermp: h(r, j) reduced and tmat(r, j) formed for r > j, in
-/// h and tmat (n x n, column-major); nz[j - 1] counts the nonzero
-/// multipliers of column j.  scratch holds itermp_lane_words(n) values
-/// (pslq.hpp).  A lane whose multiplier needs the scalar routine
-/// takes it in element order, so a refusal stops with the entries before it
-/// written.
-inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch, int* nz) {
+/// Steps 7 and 8 of itermp: h(r, j) reduced and tmat(r, j) formed for
+/// r > j, in h and tmat (n x n, column-major); nz[j - 1] counts the nonzero
+/// multipliers of column j; y(j) += tmat(m, j) y(m), m = j+1 .. n, each
+/// diagonal's terms as soon as it is formed (so in increasing m, from y as it
+/// was).  scratch holds itermp_lane_words(n) values (pslq.hpp).  A lane whose
+/// multiplier needs the scalar routine takes it in element order, so a
+/// refusal stops with the entries before it written (y is written at the end).
+inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nz) {
   static_assert(2 * W <= dd::detail::kLanePad);
   const Diagonals dg(scratch, n);
   const auto at = [n](DDReal* a, int i, int j) { return a + (i - 1) + static_cast<std::ptrdiff_t>(j - 1) * n; };
   const DDReal one(1.0, 0.0);
   const DD dzero{Vd{}, Vd{}}, done = splat(one);
   for (int j = 0; j < n; ++j) nz[j] = 0;
+
+  // y(1 .. n-1), whose terms accumulate in the scratch area.
+  const Column ys(scratch, n);
+  for (int k0 = 0; k0 < n - 1; k0 += W) {
+    const int count = n - 1 - k0 < W ? n - 1 - k0 : W;
+    ys.put(k0, count == W ? load(y + k0) : gather(y + k0, 1, count, one));
+  }
 
   // The diagonal of h, and padding after it.
   const std::ptrdiff_t step = n + 1;  // from one entry of a diagonal to the next
@@ -220,10 +245,8 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch, int* nz) {
         }
       }
       const DD before = x;
-      const unsigned multipliers = signs(nonzero & ~is_zero(t));
-      if (multipliers != 0 || !all(~nonzero | (absorbs_zero(x) & gives_zero_product(b))))
+      if (any(nonzero & ~is_zero(t)) || !all(~nonzero | (absorbs_zero(x) & gives_zero_product(b))))
         x = sel(nonzero, sub(x, mul(t, b)), x);
-      for (unsigned m = multipliers; m != 0; m &= m - 1) ++nz[k0 + __builtin_ctz(m)];
 
       if (any(slow)) {
         DDReal xs[W], ts[W], bs[W];
@@ -252,10 +275,28 @@ inline void reduce(DDReal* h, DDReal* tmat, int n, double* scratch, int* nz) {
       dg.put(d, k0, x, t);
       scatter(hx, step, live_n, x);
       scatter(tx, step, live_n, t);
+
+      const unsigned multipliers = signs(live & ~is_zero(t));
+      for (unsigned m = multipliers; m != 0; m &= m - 1) ++nz[k0 + __builtin_ctz(m)];
+      // The terms t y(j + d) of y(j): computed in every lane unless every
+      // lane's is a zero term that zero_term_keeps would pass over.
+      const DD acc = ys.get(k0);
+      const DD v = live_n == W ? load(y + k0 + d) : gather(y + k0 + d, 1, live_n, one);
+      if (multipliers != 0 || !all(~live | (absorbs_zero(acc) & gives_zero_product(v))))
+        ys.put(k0, sel(live, add(acc, mul(t, v)), acc));
     }
     // Padding after the diagonal's last group.
     const int end = (count + W - 1) / W * W;
     dg.put(d, end, done, dzero);
+  }
+
+  for (int k0 = 0; k0 < n - 1; k0 += W) {
+    const int count = n - 1 - k0 < W ? n - 1 - k0 : W;
+    if (count == W) {
+      store(y + k0, ys.get(k0));
+    } else {
+      scatter(y + k0, 1, count, ys.get(k0));
+    }
   }
 }
 

@@ -25,9 +25,10 @@ using TwoResults = void (*)(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t
 /// for the pairs ipair[0 .. npairs-1], on h (n x n, column-major).
 using PslqCorner = void (*)(DDReal* h, int n, const int* ipair, int npairs);
 /// Its reduction of h, writing the multipliers to tmat (n x n) and the
-/// number of nonzero ones in column j to nonzero[j - 1]; scratch holds
-/// dd::detail::itermp_lane_words(n) values (pslq/pslq.hpp).
-using PslqReduce = void (*)(DDReal* h, DDReal* tmat, int n, double* scratch, int* nonzero);
+/// number of nonzero ones in column j to nonzero[j - 1], and its update of
+/// y (n values); scratch holds dd::detail::itermp_lane_words(n) values
+/// (pslq/pslq.hpp).
+using PslqReduce = void (*)(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero);
 
 /// Every batch routine of one target.  Each writes r[i] (and r2[i]) for i
 /// from 0 to n - 1, bit for bit the scalar routine's result for element i;

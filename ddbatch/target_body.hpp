@@ -284,9 +284,9 @@ void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
   corner(h, n, ipair, npairs);
 }
 
-void pslq_reduce(DDReal* h, DDReal* tmat, int n, double* scratch, int* nonzero) {
+void pslq_reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero) {
   const LeaveClean clean;
-  reduce(h, tmat, n, scratch, nonzero);
+  reduce(h, tmat, y, n, scratch, nonzero);
 }
 #endif
 

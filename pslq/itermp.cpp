@@ -74,6 +74,22 @@ void gamma_powers(int n, DDReal* gpow) {
   for (int i = 1; i <= n - 1; ++i) gpow[i - 1] = pow(gamma, i);
 }
 
+// Step 8: y <- (I+T)^T y.
+void update_y(int n, const OneBased<DDReal>& Y, const ColMajor<DDReal>& T, const OneBased<int>& nzcol) {
+  bool y_gives_zero = true;
+  for (int i = 1; i <= n; ++i) y_gives_zero &= gives_zero_product(Y[i]);
+  for (int j = 1; j <= n - 1; ++j) {
+    DDReal yj = Y[j];
+    if (nzcol[j] == 0 && y_gives_zero && absorbs_zero(yj)) continue;
+    for (int m = j + 1; m <= n; ++m) {
+      const DDReal& t = T(m, j);
+      if (is_zero(t) && zero_term_keeps(yj, Y[m])) continue;
+      yj = yj + t * Y[m];
+    }
+    Y[j] = yj;
+  }
+}
+
 // Step 6: each pair's rotation of columns i and i+1, rows i to n.
 void corners(int n, const ColMajor<DDReal>& H, const OneBased<int>& ipair, int npairs, ItermpWork& work) {
   // Corners: rotate columns i and i+1 so that h(i, i+1) becomes zero.
@@ -231,28 +247,18 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
     if (!(std::fabs(H(j, j).hi) > 0.0)) rank_lost = true;
   }
   if (simd.pslq_reduce != nullptr) {
-    simd.pslq_reduce(h, work.rwork + n, n, work.lanes, &nzcol[1]);
+    simd.pslq_reduce(h, work.rwork + n, y, n, work.lanes, &nzcol[1]);
     work.h_gives_zero = -1;
   } else {
     reduce(n, H, T, nzrow, nzcol, work);
+    update_y(n, Y, T, nzcol);
   }
 
-  // y <- (I+T)^T y, and the smallest |y(j)| (ties to n first, then the lowest j).
-  bool y_gives_zero = true;
-  for (int i = 1; i <= n; ++i) y_gives_zero &= gives_zero_product(Y[i]);
+  // The smallest |y(j)| (ties to n first, then the lowest j).
   DDReal ymin = abs(Y[n]);
   int jmin = n;
   for (int j = 1; j <= n - 1; ++j) {
-    DDReal yj = Y[j];
-    if (!(nzcol[j] == 0 && y_gives_zero && absorbs_zero(yj))) {
-      for (int m = j + 1; m <= n; ++m) {
-        const DDReal& t = T(m, j);
-        if (is_zero(t) && zero_term_keeps(yj, Y[m])) continue;
-        yj = yj + t * Y[m];
-      }
-      Y[j] = yj;
-    }
-    const DDReal a = abs(yj);
+    const DDReal a = abs(Y[j]);
     if (a < ymin) {
       ymin = a;
       jmin = j;

@@ -163,11 +163,11 @@ struct ItermpWork {
 };
 inline std::size_t itermp_real_words(int n) { return static_cast<std::size_t>(n) * (n + 1); }
 /// The steps in lanes keep the high and low words of h and tmat diagonal by
-/// diagonal, each diagonal padded to n + kLanePad entries (two groups of up
-/// to 8 lanes).
+/// diagonal, and those of y, each padded to n + kLanePad entries (two groups
+/// of up to 8 lanes).
 inline constexpr int kLanePad = 16;
 inline std::size_t itermp_lane_words(int n) {
-  return 4 * static_cast<std::size_t>(n) * static_cast<std::size_t>(n + kLanePad);
+  return (4 * static_cast<std::size_t>(n) + 2) * static_cast<std::size_t>(n + kLanePad);
 }
 inline std::size_t itermp_int_words(int n) { return 5 * static_cast<std::size_t>(n); }
 
