@@ -14,6 +14,7 @@
 #include "ddtyped/real.hpp"
 #include "ddtyped/elementary.hpp"
 #include "ddtyped/complex.hpp"
+#include "ddtyped/cmath.hpp"
 #include "ddtyped/text.hpp"
 #include "ddtyped/special.hpp"
 #include "ddbatch/batch.hpp"

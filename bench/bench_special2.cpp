@@ -4,7 +4,10 @@
 // Each benchmark applies its function to 256 prepared arguments per
 // iteration; the per_call counter is the time of one call.  Bessel arguments
 // lie in [0.5, 20) (power series) and, for the _large variants, [50, 150)
-// (Hankel's expansion).
+// (Hankel's expansion); the _order200 variants (n = 200 on [10, 20): Miller's
+// recurrence for J, the upward recurrence for Y) and _order60_large (n = 60 on
+// [50, 150), where Hankel's expansion gives way to the recurrences) time the
+// paths of large orders (Y_200 overflows below x = 10).
 #include <benchmark/benchmark.h>
 #include <mpfr.h>
 #include <quadmath.h>
@@ -32,6 +35,7 @@ using dd::bench::run_quad;
 const std::vector<DDReal>& a_erf() { static auto v = args(-4.0, 4.0, 11); return v; }
 const std::vector<DDReal>& a_bes() { static auto v = args(0.5, 20.0, 12); return v; }
 const std::vector<DDReal>& a_big() { static auto v = args(50.0, 150.0, 13); return v; }
+const std::vector<DDReal>& a_mid() { static auto v = args(10.0, 20.0, 15); return v; }
 const std::vector<DDReal>& a_li() { static auto v = args(-0.9, 0.9, 14); return v; }
 
 template <class F>
@@ -50,6 +54,10 @@ void dd_y0(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { retur
 void dd_y1(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_y1(x); }); }
 void dd_yn3(benchmark::State& s) { run_dd(s, a_bes(), [](const DDReal& x) { return dd::bessel_yn(3, x); }); }
 void dd_j0_large(benchmark::State& s) { run_dd(s, a_big(), [](const DDReal& x) { return dd::bessel_j0(x); }); }
+void dd_jn200(benchmark::State& s) { run_dd(s, a_mid(), [](const DDReal& x) { return dd::bessel_jn(200, x); }); }
+void dd_yn200(benchmark::State& s) { run_dd(s, a_mid(), [](const DDReal& x) { return dd::bessel_yn(200, x); }); }
+void dd_jn60_large(benchmark::State& s) { run_dd(s, a_big(), [](const DDReal& x) { return dd::bessel_jn(60, x); }); }
+void dd_yn60_large(benchmark::State& s) { run_dd(s, a_big(), [](const DDReal& x) { return dd::bessel_yn(60, x); }); }
 void dd_li2(benchmark::State& s) { run_dd(s, a_li(), [](const DDReal& x) { return dd::polylog_pos(2, x); }); }
 
 void quad_erf(benchmark::State& s) { run_quad(s, a_erf(), [](__float128 x) { return erfq(x); }); }
@@ -61,6 +69,10 @@ void quad_y0(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { retu
 void quad_y1(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return y1q(x); }); }
 void quad_yn3(benchmark::State& s) { run_quad(s, a_bes(), [](__float128 x) { return ynq(3, x); }); }
 void quad_j0_large(benchmark::State& s) { run_quad(s, a_big(), [](__float128 x) { return j0q(x); }); }
+void quad_jn200(benchmark::State& s) { run_quad(s, a_mid(), [](__float128 x) { return jnq(200, x); }); }
+void quad_yn200(benchmark::State& s) { run_quad(s, a_mid(), [](__float128 x) { return ynq(200, x); }); }
+void quad_jn60_large(benchmark::State& s) { run_quad(s, a_big(), [](__float128 x) { return jnq(60, x); }); }
+void quad_yn60_large(benchmark::State& s) { run_quad(s, a_big(), [](__float128 x) { return ynq(60, x); }); }
 
 void mpfr_erf_(benchmark::State& s) { run_mpfr(s, a_erf(), [](mpfr_t r, mpfr_t x) { mpfr_erf(r, x, MPFR_RNDN); }); }
 void mpfr_erfc_(benchmark::State& s) { run_mpfr(s, a_erf(), [](mpfr_t r, mpfr_t x) { mpfr_erfc(r, x, MPFR_RNDN); }); }
@@ -71,6 +83,14 @@ void mpfr_y0_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x)
 void mpfr_y1_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_y1(r, x, MPFR_RNDN); }); }
 void mpfr_yn3_(benchmark::State& s) { run_mpfr(s, a_bes(), [](mpfr_t r, mpfr_t x) { mpfr_yn(r, 3, x, MPFR_RNDN); }); }
 void mpfr_j0_large_(benchmark::State& s) { run_mpfr(s, a_big(), [](mpfr_t r, mpfr_t x) { mpfr_j0(r, x, MPFR_RNDN); }); }
+void mpfr_jn200_(benchmark::State& s) { run_mpfr(s, a_mid(), [](mpfr_t r, mpfr_t x) { mpfr_jn(r, 200, x, MPFR_RNDN); }); }
+void mpfr_yn200_(benchmark::State& s) { run_mpfr(s, a_mid(), [](mpfr_t r, mpfr_t x) { mpfr_yn(r, 200, x, MPFR_RNDN); }); }
+void mpfr_jn60_large_(benchmark::State& s) {
+  run_mpfr(s, a_big(), [](mpfr_t r, mpfr_t x) { mpfr_jn(r, 60, x, MPFR_RNDN); });
+}
+void mpfr_yn60_large_(benchmark::State& s) {
+  run_mpfr(s, a_big(), [](mpfr_t r, mpfr_t x) { mpfr_yn(r, 60, x, MPFR_RNDN); });
+}
 void mpfr_li2_(benchmark::State& s) { run_mpfr(s, a_li(), [](mpfr_t r, mpfr_t x) { mpfr_li2(r, x, MPFR_RNDN); }); }
 
 }  // namespace
@@ -102,6 +122,18 @@ BENCHMARK(mpfr_yn3_);
 BENCHMARK(dd_j0_large);
 BENCHMARK(quad_j0_large);
 BENCHMARK(mpfr_j0_large_);
+BENCHMARK(dd_jn200);
+BENCHMARK(quad_jn200);
+BENCHMARK(mpfr_jn200_);
+BENCHMARK(dd_yn200);
+BENCHMARK(quad_yn200);
+BENCHMARK(mpfr_yn200_);
+BENCHMARK(dd_jn60_large);
+BENCHMARK(quad_jn60_large);
+BENCHMARK(mpfr_jn60_large_);
+BENCHMARK(dd_yn60_large);
+BENCHMARK(quad_yn60_large);
+BENCHMARK(mpfr_yn60_large_);
 BENCHMARK(dd_li2);
 BENCHMARK(mpfr_li2_);
 

@@ -1,7 +1,14 @@
-# Install rules: the headers (folder layout kept, dd.hpp at the include root),
-# the library, a CMake package (find_package(ddkit CONFIG) gives dd::dd with
-# its C++20 and -ffp-contract=off usage requirements), a pkg-config file
-# ddkit.pc, and the findrel program.
+# Install rules: the public headers under <prefix>/include/ddkit/ (folder
+# layout kept, dd.hpp at its top, so `#include "dd.hpp"` works the same in the
+# source tree and installed), the library, a CMake package
+# (find_package(ddkit CONFIG) gives dd::dd with its include folder, C++20 and
+# -ffp-contract=off, and dd::relations, the any-precision relation search on
+# MPFR and GMP), pkg-config files ddkit.pc and ddkit-relations.pc, and the
+# findrel program.
+#
+# Public and private headers: every .hpp of the subsystem folders is public
+# and installed, except the private ones, which only the library's sources
+# include: those named *_impl.hpp, and the ones listed in DD_PRIVATE_HEADERS.
 #
 # On by default only when ddkit is the top-level project, so that a project
 # that brings ddkit in with add_subdirectory does not install it as well.
@@ -15,15 +22,23 @@ include(CMakePackageConfigHelpers)
 set(DD_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/ddkit" CACHE STRING
     "Where the CMake package files of ddkit are installed, relative to the prefix")
 
-install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+set(DD_PRIVATE_HEADERS ddspecial/series.hpp)
+set(DD_INSTALL_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}/ddkit")
+install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR})
 foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${dir}
-          FILES_MATCHING PATTERN "*.hpp")
+  file(GLOB headers RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.hpp)
+  list(FILTER headers EXCLUDE REGEX "_impl\\.hpp$")
+  list(REMOVE_ITEM headers ${DD_PRIVATE_HEADERS})
+  foreach(h IN LISTS headers)
+    install(FILES ${PROJECT_SOURCE_DIR}/${h} DESTINATION ${DD_INSTALL_INCLUDEDIR}/${dir})
+  endforeach()
 endforeach()
 # Of the batch routines only the interface is public; the lanes are private.
-install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ddbatch)
+install(FILES ${PROJECT_SOURCE_DIR}/ddbatch/batch.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR}/ddbatch)
+# Of dd::relations only the interface is public.
+install(FILES ${PROJECT_SOURCE_DIR}/pslq/relations/relations.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR}/pslq/relations)
 
-install(TARGETS dd EXPORT ddkitTargets
+install(TARGETS dd dd_relations EXPORT ddkitTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -48,3 +63,5 @@ else()
 endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ddkit.pc.in ${PROJECT_BINARY_DIR}/ddkit.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ddkit.pc DESTINATION ${DD_PC_DIR})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ddkit-relations.pc.in ${PROJECT_BINARY_DIR}/ddkit-relations.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/ddkit-relations.pc DESTINATION ${DD_PC_DIR})

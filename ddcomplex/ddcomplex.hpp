@@ -24,8 +24,8 @@ struct DDComplex {
   DDReal re;
   DDReal im;
 
-  /// Uninitialised, like a built-in number; DDComplex{} is zero.
-  DDComplex() = default;
+  /// Zero, as std::complex: ((0, 0), (0, 0)).
+  constexpr DDComplex() noexcept : re(0.0, 0.0), im(0.0, 0.0) {}
   constexpr DDComplex(const DDReal& r, const DDReal& i) noexcept : re(r), im(i) {}
   /// (a, (0, 0)), as DDCFROMR.
   constexpr DDComplex(const DDReal& a) noexcept : re(a), im(0.0, 0.0) {}  // NOLINT(google-explicit-constructor)
@@ -42,6 +42,12 @@ struct DDComplex {
     return *this;
   }
 
+  /// The parts, read and set as with std::complex.
+  constexpr DDReal real() const noexcept { return re; }
+  constexpr DDReal imag() const noexcept { return im; }
+  constexpr void real(const DDReal& r) noexcept { re = r; }
+  constexpr void imag(const DDReal& i) noexcept { im = i; }
+
   /// The real part, both words.
   constexpr explicit operator DDReal() const noexcept { return re; }
   /// The real part's hi word.
@@ -53,7 +59,6 @@ struct DDComplex {
 static_assert(sizeof(DDComplex) == 4 * sizeof(double));
 static_assert(std::is_standard_layout_v<DDComplex>);
 static_assert(std::is_trivially_copyable_v<DDComplex>);
-static_assert(std::is_trivially_default_constructible_v<DDComplex>);
 static_assert(offsetof(DDComplex, im) == 2 * sizeof(double));
 
 namespace msg {

@@ -39,8 +39,6 @@
 //   K_n, K_nu     -, 2^8   2^5.4   2^6.4     2^6
 #pragma once
 
-#include <vector>
-
 #include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
 
@@ -65,6 +63,16 @@ inline constexpr double kBesselIMaxArg = 690.0;
 /// K by the continued fraction from this x (below kBesselSwitch); the power
 /// series, or the difference of I values for real orders, below it.
 inline constexpr double kBesselKFractionFrom = 2.0;
+/// Orders up to this magnitude are summed by the power series below the switch;
+/// beyond it their factorials and gamma values leave the kernels' range, and
+/// J and I come from Miller's recurrence, Y and K from upward recurrences.
+inline constexpr int kBesselSeriesMaxOrder = 140;
+/// Most steps of a recurrence: orders of larger magnitude, and where Miller's
+/// recurrence would have to start beyond the argument, arguments above it,
+/// are computed only where the asymptotic expansions reach working precision
+/// or the value lies below the smallest subnormal (J, I: zero); elsewhere the
+/// routines stop with their "Order too large" message.
+inline constexpr int kBesselMaxRecurrence = 100000;
 
 namespace msg {
 inline constexpr char kBesselJnrZero[] = "('*** DDBESSELJNR: Second argument is zero')";
@@ -93,35 +101,23 @@ inline constexpr char kBesselIrLoop2[] = "('*** DDBESSELIR: Loop end error 2')";
 inline constexpr char kBesselKrDomain[] = "('*** DDBESSELKR: First argument < 0 and second argument <= 0')";
 inline constexpr char kBesselKrLoop1[] = "('*** DDBESSELKR: Loop end error 1')";
 inline constexpr char kBesselKrLoop2[] = "('*** DDBESSELKR: Loop end error 2')";
+inline constexpr char kBesselJnrOrder[] = "('*** DDBESSELJNR: Order too large for the argument')";
+inline constexpr char kBesselJnrOverflow[] = "('*** DDBESSELJNR: Result overflows')";
+inline constexpr char kBesselYnrOrder[] = "('*** DDBESSELYNR: Order too large for the argument')";
+inline constexpr char kBesselYnrOverflow[] = "('*** DDBESSELYNR: Result overflows')";
+inline constexpr char kBesselInrOrder[] = "('*** DDBESSELINR: Order too large for the argument')";
+inline constexpr char kBesselInrOverflow[] = "('*** DDBESSELINR: Result overflows')";
+inline constexpr char kBesselKnrOrder[] = "('*** DDBESSELKNR: Order too large for the argument')";
+inline constexpr char kBesselKnrOverflow[] = "('*** DDBESSELKNR: Result overflows')";
+inline constexpr char kBesselJrOrder[] = "('*** DDBESSELJR: Order too large for the argument')";
+inline constexpr char kBesselJrOverflow[] = "('*** DDBESSELJR: Result overflows')";
+inline constexpr char kBesselYrOrder[] = "('*** DDBESSELYR: Order too large for the argument')";
+inline constexpr char kBesselYrOverflow[] = "('*** DDBESSELYR: Result overflows')";
+inline constexpr char kBesselIrOrder[] = "('*** DDBESSELIR: Order too large for the argument')";
+inline constexpr char kBesselIrOverflow[] = "('*** DDBESSELIR: Result overflows')";
+inline constexpr char kBesselKrOrder[] = "('*** DDBESSELKR: Order too large for the argument')";
+inline constexpr char kBesselKrOverflow[] = "('*** DDBESSELKR: Result overflows')";
 }  // namespace msg
-
-namespace detail {
-
-/// J_n(x) and the sums over J_k(x) that give Y_0 and Y_1 (the Neumann
-/// series), for x > 0,
-/// by Miller's backward recurrence J_{k-1} = (2k/x) J_k - J_{k+1} from
-/// k = max(n, x) + 20 + 20 max(n, x)^(1/3) (measured: 36 steps beyond max(n, x)
-/// suffice at 5, 70 at 47, 186 at 1000 for 2^-110), normalised by
-/// J_0 + 2 sum J_{2k} = 1.  The recurrence runs toward the dominant
-/// solution, so its rounding errors do not grow; values are rescaled by
-/// exact powers of two on the way.
-struct BesselJSums {
-  DDReal jn;      ///< J_n
-  DDReal j0, j1;  ///< J_0, J_1
-  DDReal y0;      ///< sum_{k>=1} (-1)^k J_{2k} / k
-  DDReal y1;      ///< sum_{k>=1} (-1)^k (2k+1) J_{2k+1} / (k (k+1))
-};
-/// Without with_sums only jn, j0 and j1 are formed (the sums are left zero).
-/// With side, each step of the recurrence also advances that logarithm (an
-/// independent chain that the processor overlaps with the recurrence).
-void bessel_j_sums(const DDReal& x, int n, BesselJSums& out, bool with_sums, LogSteps* side = nullptr);
-
-/// j[k] = J_k(x) for k = 0 .. N, x > 0, by the same recurrence and
-/// normalisation, with N = the starting order for max(n, x) (J_N is below
-/// 2^-110 of the largest J_k).
-void bessel_j_table(const DDReal& x, int n, std::vector<DDReal>& j);
-
-}  // namespace detail
 
 /// zz = J_nu(rr); rr = 0 is refused.  J_{-n} = (-1)^n J_n, J_n(-x) = (-1)^n J_n(x).
 void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz);

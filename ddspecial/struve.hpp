@@ -1,7 +1,11 @@
 // Struve function H_n(x) of a non-negative integer order: for small |x| by its
 // power series
 //   H_n(x) = (x/2)^(n+1) sum_{k>=0} (-x^2/4)^k / (Gamma(k + 3/2) Gamma(k + n + 3/2)),
-// beyond by a series of Bessel functions J (see kStruveBesselFrom).
+// beyond by a series of Bessel functions J (see kStruveBesselFrom).  Large
+// orders, where that series cancels or the power series' factors leave the
+// kernels' range, take the asymptotic series H_n = Y_n + ... above the
+// Bessel switch, or the power series with its factors formed as quotients;
+// values below the smallest subnormal are zero.
 #pragma once
 
 #include "ddreal/kernels.hpp"
@@ -27,6 +31,7 @@ namespace msg {
 inline constexpr char kStruveNuNegative[] = "('*** DDSTRUVEHN: NU < 0')";
 inline constexpr char kStruveTooLarge[] = "('*** DDSTRUVEHN: ABS(SS) >',f8.2)";
 inline constexpr char kStruveLoopEnd[] = "('*** DDSTRUVEHN: Loop end error')";
+inline constexpr char kStruveOrder[] = "('*** DDSTRUVEHN: Order too large for the argument')";
 }  // namespace msg
 
 /// zz = H_nu(ss) for nu >= 0 and |ss.hi| <= kStruveMaxArg.  The power series

@@ -3,6 +3,8 @@
 // written, since the results depend on it.
 #pragma once
 
+#include <cmath>
+
 #include "ddelem/ddelem.hpp"
 #include "ddreal/kernels.hpp"
 #include "ddtyped/real.hpp"
@@ -24,27 +26,52 @@ inline DDReal log10(const DDReal& a) {
   return r;
 }
 
-/// a^b = exp(ln a * b).
+namespace detail {
+/// a^b for a negative base a and a whole exponent b: DDNPWR(a, b) when b fits
+/// a 32-bit integer, else |a|^b = exp(ln|a| * b) with the sign of a^b.
+/// Returns false, writing nothing, for any other a or b.
+inline bool negative_base_power(const DDReal& a, const DDReal& b, DDReal& r) {
+  if (!(a.hi < 0.0) || std::trunc(b.hi) != b.hi || std::trunc(b.lo) != b.lo || !std::isfinite(b.hi)) return false;
+  if (b.lo == 0.0 && std::fabs(b.hi) <= 2147483647.0) {
+    DDNPWR(a, static_cast<int>(b.hi), r);
+    return true;
+  }
+  // b is even when both of its whole words are: from 2^53 on a binary64 is even.
+  const bool odd = std::fmod(b.hi, 2.0) != 0.0 || std::fmod(b.lo, 2.0) != 0.0;
+  DDReal l, p;
+  DDLOG(-a, l);
+  DDMUL(l, b, p);
+  DDEXP(p, r);
+  if (odd) r = -r;
+  return true;
+}
+}  // namespace detail
+
+/// a^b = exp(ln a * b); a negative a with a whole b through DDNPWR.
 inline DDReal pow(const DDReal& a, const DDReal& b) {
   DDReal l, p, r;
+  if (detail::negative_base_power(a, b, r)) return r;
   DDLOG(a, l);
   DDMUL(l, b, p);
   DDEXP(p, r);
   return r;
 }
 
-/// a^x = exp(ln a * x), the product by the binary64 exponent.
+/// a^x = exp(ln a * x), the product by the binary64 exponent; a negative a
+/// with a whole x through DDNPWR.
 inline DDReal pow(const DDReal& a, double x) {
   DDReal l, p, r;
+  if (detail::negative_base_power(a, DDReal(x, 0.0), r)) return r;
   DDLOG(a, l);
   DDMULD(l, x, p);
   DDEXP(p, r);
   return r;
 }
 
-/// x^b = exp(ln x * b).
+/// x^b = exp(ln x * b); a negative x with a whole b through DDNPWR.
 inline DDReal pow(double x, const DDReal& b) {
   DDReal l, p, r;
+  if (detail::negative_base_power(DDReal(x, 0.0), b, r)) return r;
   DDLOG(DDReal(x, 0.0), l);
   DDMUL(l, b, p);
   DDEXP(p, r);

@@ -2,10 +2,11 @@
 
 #include <cmath>
 #include <istream>
+#include <limits>
 #include <locale>
 #include <ostream>
-#include <sstream>
-#include <vector>
+
+#include "ddtyped/charconv.hpp"
 
 namespace dd {
 
@@ -21,120 +22,23 @@ namespace {
 
 constexpr std::streamsize kMaxPrecision = 1000;
 
-// E text of a with nd digits: sign, digits (leading one first), decimal exponent.
-struct Digits {
-  bool negative = false;
-  std::string digits;
-  int exponent = 0;
-};
-
-// DDEFORMAT's text split into its parts.  nd >= 1.
-Digits eformat_digits(const DDReal& a, int nd) {
-  const int nb = nd + 16;
-  std::vector<char> b(static_cast<std::size_t>(nb));
-  DDEFORMAT(a, nb, nd, b.data());
-  Digits d;
-  int i = 0;
-  if (b[0] == '-') {
-    d.negative = true;
-    i = 1;
-  }
-  for (; i < nb && b[i] != 'e'; ++i) {
-    if (b[i] != '.') d.digits += b[i];
-  }
-  ++i;  // past the 'e'
-  int sign = 1;
-  if (i < nb && b[i] == '-') {
-    sign = -1;
-    ++i;
-  }
-  int x = 0;
-  for (; i < nb && b[i] >= '0' && b[i] <= '9'; ++i) x = 10 * x + (b[i] - '0');
-  d.exponent = sign * x;
-  // Whatever DDEFORMAT wrote (a value beyond its range gives no digits worth
-  // showing), the callers index nd digits.
-  if (d.digits.size() < static_cast<std::size_t>(nd)) d.digits.resize(static_cast<std::size_t>(nd), '0');
-  return d;
-}
-
-void strip_trailing_zeros(std::string& s) {
-  const std::size_t point = s.find('.');
-  if (point == std::string::npos) return;
-  std::size_t end = s.size();
-  while (end > point + 1 && s[end - 1] == '0') --end;
-  if (end == point + 1) --end;
-  s.resize(end);
-}
-
-std::string exponent_text(char letter, int x) { return letter + std::to_string(x); }
-
-// The text of a finite a, without sign, for the flags and precision given.
-std::string finite_text(const DDReal& a, std::ios_base::fmtflags flags, std::streamsize prec, bool& negative) {
-  const std::ios_base::fmtflags field = flags & std::ios_base::floatfield;
-  const bool showpoint = (flags & std::ios_base::showpoint) != 0;
-  const char letter = (flags & std::ios_base::uppercase) != 0 ? 'E' : 'e';
-  if (prec < 0) prec = 6;
-  if (prec > kMaxPrecision) prec = kMaxPrecision;
-  const int p = static_cast<int>(prec);
-
-  if (field == std::ios_base::fixed) {
-    // Room for every integer digit a binary64 exponent allows: never asterisks.
-    const int nb = p + 330;
-    std::vector<char> b(static_cast<std::size_t>(nb));
-    DDFFORMAT(a, nb, p, b.data());
-    std::string s(b.begin(), b.end());
-    s.erase(0, s.find_first_not_of(' '));
-    negative = !s.empty() && s[0] == '-';
-    if (negative) s.erase(0, 1);
-    if (p == 0 && !showpoint && !s.empty() && s.back() == '.') s.pop_back();
-    return s;
-  }
-
-  if (field == std::ios_base::scientific) {
-    const Digits d = eformat_digits(a, p + 1);
-    negative = d.negative;
-    std::string s(1, d.digits[0]);
-    if (p > 0 || showpoint) s += '.';
-    s.append(d.digits, 1, static_cast<std::size_t>(p));
-    return s + exponent_text(letter, d.exponent);
-  }
-
-  // General: p significant digits, fixed or exponent form by the exponent.
-  const int sig = p == 0 ? 1 : p;
-  const Digits d = eformat_digits(a, sig);
-  negative = d.negative;
-  const int x = d.exponent;
-  std::string s;
-  if (x >= -5 && x < sig) {
-    if (x >= 0) {
-      s = d.digits.substr(0, static_cast<std::size_t>(x) + 1) + '.' + d.digits.substr(static_cast<std::size_t>(x) + 1);
-    } else {
-      s = "0." + std::string(static_cast<std::size_t>(-x - 1), '0') + d.digits;
-    }
-    if (!showpoint) strip_trailing_zeros(s);
-    return s;
-  }
-  s = d.digits.substr(0, 1) + '.' + d.digits.substr(1);
-  if (!showpoint) strip_trailing_zeros(s);
-  return s + exponent_text(letter, x);
-}
-
+// The text of a as the stream's flags and precision ask.
 std::string real_text(const DDReal& a, std::ios_base::fmtflags flags, std::streamsize prec) {
-  bool negative = false;
-  std::string body;
-  const bool upper = (flags & std::ios_base::uppercase) != 0;
-  if (std::isnan(a.hi)) {
-    body = upper ? "NAN" : "nan";
-    negative = std::signbit(a.hi);
-  } else if (std::isinf(a.hi)) {
-    body = upper ? "INF" : "inf";
-    negative = a.hi < 0.0;
-  } else {
-    body = finite_text(a, flags, prec, negative);
+  using form = detail::real_format::form;
+  detail::real_format f;
+  const std::ios_base::fmtflags field = flags & std::ios_base::floatfield;
+  if (field == std::ios_base::fixed) {
+    f.kind = form::fixed;
+  } else if (field == std::ios_base::scientific) {
+    f.kind = form::scientific;
+  } else if (field == (std::ios_base::fixed | std::ios_base::scientific)) {
+    f.kind = form::shortest;  // hexfloat asks for an exact text: the shortest that reads back
   }
-  if (negative) return '-' + body;
-  if ((flags & std::ios_base::showpos) != 0) return '+' + body;
-  return body;
+  f.precision = static_cast<int>(prec < 0 ? 6 : prec > kMaxPrecision ? kMaxPrecision : prec);
+  f.alternate = (flags & std::ios_base::showpoint) != 0;
+  f.uppercase = (flags & std::ios_base::uppercase) != 0;
+  if ((flags & std::ios_base::showpos) != 0) f.plus = '+';
+  return detail::format_real(a, f);
 }
 
 // Pads s to the stream's width as its adjustment says, and writes it.
@@ -183,13 +87,28 @@ bool read_token(std::istream& is, std::string& tok, std::size_t limit, std::size
   return true;
 }
 
-// The DDINPC conversion of text without stopping; false when it is too long
-// for the 120-character field or breaks the syntax.
-bool convert(std::string_view text, DDReal& r) {
-  if (text.size() > static_cast<std::size_t>(kInputField)) return false;
+// The DDINPC conversion of a token without stopping.  Beyond DDINPC's own
+// syntax the token needs a digit in its mantissa and, after an exponent
+// letter, a digit in its exponent (DDINPC reads "-", ".", "e5" and "1e" as 0
+// or 1); it must fit the 120-character field.  A value beyond the binary64
+// range is out of range: r is then the largest finite pair of its sign.
+enum class scan { ok, malformed, out_of_range };
+scan convert(std::string_view text, DDReal& r) {
+  if (text.size() > static_cast<std::size_t>(kInputField)) return scan::malformed;
+  const std::size_t letter = text.find_first_of("eEdD");
+  const std::string_view mantissa = text.substr(0, letter);
+  constexpr std::string_view kDigits = "0123456789";
+  if (mantissa.find_first_of(kDigits) == std::string_view::npos) return scan::malformed;
+  if (letter != std::string_view::npos && text.find_first_of(kDigits, letter) == std::string_view::npos)
+    return scan::malformed;
   char field[kInputField];
   detail::fill_input_field(text, field);
-  return detail::decimal_scan(field, r);
+  if (!detail::decimal_scan(field, r)) return scan::malformed;
+  if (std::isinf(r.hi)) {
+    r = r.hi > 0.0 ? std::numeric_limits<DDReal>::max() : std::numeric_limits<DDReal>::lowest();
+    return scan::out_of_range;
+  }
+  return scan::ok;
 }
 
 }  // namespace
@@ -211,13 +130,10 @@ std::istream& operator>>(std::istream& is, DDReal& a) {
     a = DDReal(0.0, 0.0);
     return is;
   }
-  DDReal r;
-  if (length > static_cast<std::size_t>(kInputField) || !convert(tok, r)) {
-    a = DDReal(0.0, 0.0);
-    is.setstate(std::ios_base::failbit);
-    return is;
-  }
-  a = r;
+  DDReal r(0.0, 0.0);
+  const scan result = length > static_cast<std::size_t>(kInputField) ? scan::malformed : convert(tok, r);
+  a = result == scan::malformed ? DDReal(0.0, 0.0) : r;
+  if (result != scan::ok) is.setstate(std::ios_base::failbit);
   return is;
 }
 
@@ -240,11 +156,11 @@ std::istream& operator>>(std::istream& is, DDComplex& z) {
     const std::string_view inner = t.substr(1, t.size() - 2);
     const std::size_t comma = inner.find(',');
     if (comma == std::string_view::npos) {
-      if (!convert(inner, re)) return fail();
-    } else {
-      if (!convert(inner.substr(0, comma), re) || !convert(inner.substr(comma + 1), im)) return fail();
+      if (convert(inner, re) != scan::ok) return fail();
+    } else if (convert(inner.substr(0, comma), re) != scan::ok || convert(inner.substr(comma + 1), im) != scan::ok) {
+      return fail();
     }
-  } else if (!convert(t, re)) {
+  } else if (convert(t, re) != scan::ok) {
     return fail();
   }
   z = DDComplex{re, im};

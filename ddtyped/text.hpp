@@ -1,11 +1,10 @@
 // Typed interface: decimal text and input/output.
 //
-// Conversions between DDReal / DDComplex and decimal text, built only on
-// DDINPC, DDINP, DDEFORMAT, DDFFORMAT and DDEWRITE, so that every digit read
-// or written is the package's own:
-//   to_ddreal(text), assign(a, text)   text of any length -> DDReal
-//   dd_eformat, dd_fformat             DDReal -> nb characters
+// Conversions between DDReal / DDComplex and decimal text:
+//   to_ddreal(text), assign(a, text)   text of any length -> DDReal (DDINPC)
+//   dd_eformat, dd_fformat             DDReal -> nb characters (DDEFORMAT, DDFFORMAT)
 //   dd_write, dd_read                  one to five values on a numbered unit
+//   to_chars, from_chars               exact text both ways (ddtyped/charconv.hpp)
 //   operator<<, operator>>             standard streams
 //   1.1_dd                             the literal's decimal text, not a binary64
 // and std::numeric_limits<dd::DDReal> (ddtyped/limits.hpp).
@@ -22,6 +21,7 @@
 #include "ddio/input.hpp"
 #include "ddio/output.hpp"
 #include "ddreal/kernels.hpp"
+#include "ddtyped/charconv.hpp"
 #include "ddtyped/limits.hpp"
 
 namespace dd {
@@ -93,34 +93,35 @@ void dd_read(int iu, DDComplex& c1, R&... rest) {
 
 // ---- streams ----------------------------------------------------------------------
 
-/// Writes a as the stream's flags ask, with DDEFORMAT's digits:
-///  - std::scientific: precision() digits after the point (DDEFORMAT with
-///    nd = precision + 1), exponent as the package writes it ("1.50e3", "2.5e-7");
-///  - std::fixed: precision() decimals (DDFFORMAT; digits beyond the
-///    shown places are cut, as DDFFORMAT does);
-///  - otherwise precision() significant digits (at least 1) as DDEFORMAT
-///    gives them, shown in fixed form when the decimal exponent x satisfies
-///    -5 <= x < precision and in exponent form otherwise, trailing zeros
-///    removed unless std::showpoint.
-/// In every form the digits are DDEFORMAT's: the expansion cut after the last
-/// shown digit (raised only when all hidden generated digits are nines), so
-/// 2/3 at precision 5 is 0.66666.
+/// Writes the exact value of a rounded correctly, as the stream's flags ask
+/// and as a double would be written (to_chars with the same format):
+///  - std::fixed: precision() digits after the point;
+///  - std::scientific: precision() digits after the point, exponent "e+05";
+///  - otherwise precision() significant digits (0 counts as 1), fixed when the
+///    decimal exponent x satisfies -4 <= x < precision, exponent form
+///    otherwise, trailing zeros removed unless std::showpoint;
+///  - std::hexfloat (fixed and scientific together): the shortest text that
+///    from_chars reads back as the same two words.
 /// width(), fill() and left/right/internal adjustment apply to the whole text;
-/// std::showpos adds "+" and std::uppercase writes "E", "INF", "NAN".  A
-/// non-finite high word is written as inf, -inf or nan.  Precision is capped at 1000.
+/// std::showpos adds "+", std::showpoint keeps the point, std::uppercase
+/// writes "E", "INF", "NAN".  A value whose sum of words is not finite is
+/// written as inf, -inf, nan or -nan.  Precision is capped at 1000.
 std::ostream& operator<<(std::ostream& os, const DDReal& a);
 
 /// "(re,im)", each part formatted as above; width applies to the whole text.
 std::ostream& operator<<(std::ostream& os, const DDComplex& z);
 
 /// Reads one whitespace-delimited token (leading whitespace skipped as the
-/// stream says) and converts it with the DDINPC syntax.  A syntax error, a
-/// token longer than 120 characters or no token at all sets failbit and
-/// stores zero; nothing stops.
+/// stream says) and converts it with DDINPC (its syntax, "d" exponents
+/// included).  No token at all, a token longer than 120 characters, one that
+/// breaks the syntax or has no digit in its mantissa or its exponent ("-",
+/// ".", "e5", "1e", "1e+") set failbit and store zero.  As for double, a value
+/// beyond the binary64 range sets failbit and stores the largest finite value
+/// of its sign, and one below it reads as zero.  Nothing stops.
 std::istream& operator>>(std::istream& is, DDReal& a);
 
 /// Reads "(re,im)", "(re)" or a plain real as one token (no blanks inside);
-/// failbit and zero as for DDReal.
+/// failbit and zero when either part is refused or out of range.
 std::istream& operator>>(std::istream& is, DDComplex& z);
 
 // ---- literal ----------------------------------------------------------------------

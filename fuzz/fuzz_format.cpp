@@ -3,7 +3,9 @@
 // included), then a field width nb, a digit count nd and stream flags taken
 // from the following bytes and bounded to sensible sizes.  Each routine may
 // fill its field completely or stop with one of the package's messages; the
-// stream operator must write without stopping.
+// stream operator must write without stopping.  to_chars must fill the
+// buffer it is given or report that it is too small, and the shortest text
+// of the pair must read back as its normalised words.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "ddio/output.hpp"
 #include "ddtyped/text.hpp"
 #include "fuzz_stop.hpp"
+#include "fuzz_text.hpp"
 
 namespace {
 
@@ -94,5 +97,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the message of the routine it calls.
     expect_allowed(s);
   }
+
+  // to_chars into a buffer of nb bytes, in each format at the precision byte.
+  for (const auto fmt : {std::chars_format::general, std::chars_format::fixed, std::chars_format::scientific}) {
+    std::memset(b.get(), 1, static_cast<std::size_t>(nb));
+    const auto r = dd::to_chars(b.get(), b.get() + nb, a, fmt, precision);
+    if (r.ec == std::errc()) check_field(b.get(), static_cast<int>(r.ptr - b.get()));
+    else if (r.ec != std::errc::value_too_large || r.ptr != b.get() + nb) std::abort();
+  }
+  dd::DDReal v;
+  if (dd::fuzz::normalised(a, v)) dd::fuzz::expect_round_trip(v);
   return 0;
 }

@@ -3,12 +3,17 @@
 //  - as text of any length for to_ddreal, which must agree with DDINPC on the
 //    same field;
 //  - as a stream read by operator>> into DDReal and DDComplex values until
-//    the stream fails, which must never stop the package.
+//    the stream fails, which must never stop the package;
+//  - as text for from_chars in each format, which must take the same prefix
+//    and report the same error as std::from_chars for double, give that
+//    double as its hi word (or its neighbour when the low word renormalises
+//    on a tie), and whose result's shortest text must read back word for word.
 // DDINPC may only succeed or stop with its syntax message.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <charconv>
 #include <cstring>
 #include <istream>
 #include <sstream>
@@ -19,6 +24,7 @@
 #include "ddio/input.hpp"
 #include "ddtyped/text.hpp"
 #include "fuzz_stop.hpp"
+#include "fuzz_text.hpp"
 
 namespace {
 
@@ -73,6 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const dd::stop_error& s) {
     std::fprintf(stderr, "operator>> stopped: %s\n", s.what());
     std::abort();
+  }
+
+  const char* first = text.data();
+  const char* last = first + text.size();
+  for (const auto fmt : {std::chars_format::general, std::chars_format::fixed, std::chars_format::scientific}) {
+    double d = 0.0;
+    dd::DDReal v(0.0, 0.0);
+    const auto a = std::from_chars(first, last, d, fmt);
+    const auto b = dd::from_chars(first, last, v, fmt);
+    // Only the sliver above the largest pair is out of range for DDReal but not for double.
+    const bool sliver = b.ec == std::errc::result_out_of_range && a.ec == std::errc() && std::fabs(d) == DBL_MAX;
+    if (a.ptr != b.ptr || (a.ec != b.ec && !sliver)) std::abort();
+    if (b.ec != std::errc() || std::isnan(d) || std::isinf(d)) continue;
+    if (v.hi != d && v.hi + 2.0 * v.lo != d) std::abort();
+    dd::fuzz::expect_round_trip(v);
   }
   return 0;
 }

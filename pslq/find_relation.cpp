@@ -1,24 +1,20 @@
-// find_relation: PSLQM1 on a caller's numbers, with the result returned.
+// find_relation: the multi-level search (multilevel.hpp) on a caller's
+// numbers, with the result returned; PSLQM1 itself at debug levels above 0.
 //
-// The search itself is PSLQM1, called once with the caller's threshold and
-// norm bound, so a relation found here is the one the search finds.  What
-// this layer adds:
+// What this layer adds to the search:
 //   - refusal of inputs the search cannot take: fewer than two numbers, more
 //     than kMaxRelationSize, a non-finite number, all numbers zero, and
-//     options outside their meaningful range;
+//     options outside their meaningful range (a threshold below 1e-31 asks
+//     for more digits than double-double numbers carry);
 //   - an exact rescaling by a power of two so that the largest |x(i)| lies in
-//     [1, 2).  Every operation of the search's start (squares, their sums, the
-//     square root, 1/norm, y = x/norm) commutes with such a scaling, so y and
-//     everything after it are bit-identical to the unscaled run; the scaling
-//     only keeps the squares away from overflow and underflow, which would
-//     otherwise make the partial norms zero or infinite;
-//   - a last number that is zero or negligible (below 2^-450 of the largest)
-//     makes the search's partial norm of the tail zero and its first step
-//     divide by zero; the relation is then simply e(n) = (0, ..., 0, 1), which
-//     is returned without a search;
-//   - a stop of the package inside the search (for instance DDNINT on an
-//     overflowing multiplier) is thrown under a stop_guard on the calling
-//     thread, caught, and returned as search_failed;
+//     [1, 2), which keeps the squares of the start away from overflow and
+//     underflow;
+//   - a zero number is the relation e(i) by itself; numbers below 2^-450 of
+//     the largest cannot enter a relation of norm up to 10^31 holding to
+//     10^-31, and the search runs on the others;
+//   - for PSLQM1, a stop of the package inside the search (for instance
+//     DDNINT on an overflowing multiplier) is thrown under a stop_guard on the
+//     calling thread, caught, and returned as search_failed;
 //   - the residual, the norm, the digits to which the relation holds and the
 //     comparison with a chance relation.
 #include "pslq/find_relation.hpp"
@@ -33,6 +29,7 @@
 
 #include "ddreal/power.hpp"
 #include "ddreal/stop.hpp"
+#include "pslq/multilevel.hpp"
 #include "pslq/pslq.hpp"
 
 namespace dd {
@@ -48,6 +45,13 @@ constexpr int kNegligibleExponent = -450;
 // A DDReal holds integers exactly up to 2^105 (about 4e31), and DDNINT stops
 // beyond that, so a norm bound above 10^31 cannot be honoured.
 constexpr double kMaxLog10NormBound = 31.0;
+
+// The smallest threshold a double-double search can honour: 2^-106 is about
+// 1.2e-32, and a relation among numbers rounded to it holds to about 1e-32.
+constexpr double kSmallestThreshold = 1e-31;
+
+// Iterations of all levels together before the search gives up.
+constexpr long kMaxIterations = 1000000;
 
 // The chance warning fires when n log10(norm) comes within this many digits of
 // the threshold's digits.
@@ -110,6 +114,72 @@ std::vector<DDReal> scaled(std::span<const DDReal> x, int& e) {
   if (e != 0)
     for (auto& v : xs) v = DDReal(std::ldexp(v.hi, -e), std::ldexp(v.lo, -e));
   return xs;
+}
+
+// found or too_large by the norm, with the message.
+}  // namespace
+
+void detail::classify_relation(relation_result& r, double log10_norm_bound) {
+  if (std::log10(r.norm.hi) <= log10_norm_bound) {
+    r.status = relation_status::found;
+    r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
+                printf_string("%.1f", r.digits) + " digits";
+  } else {
+    r.status = relation_status::too_large;
+    r.message = "the relation detected is too large: norm " + printf_string("%.6e", r.norm.hi) +
+                " is above 10^" + printf_string("%g", log10_norm_bound);
+  }
+}
+
+namespace {
+
+// The search PSLQM1 itself, for callers that ask for its progress lines
+// (debug level above 0); xs is the caller's x scaled by 2^-e.
+relation_result find_relation_pslqm1(const std::vector<DDReal>& xs, int e, const relation_options& opt) {
+  const std::size_t n = xs.size();
+  relation_result r;
+  r.working_digits = kWorkingDigits;
+  std::vector<DDReal> rel(n);
+  int ifound = 0;
+  pslq::Exit outcome = pslq::Exit::precision_exhausted;
+  try {
+    const stop_guard guard;
+    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
+           outcome);
+  } catch (const stop_error& stop) {
+    r.status = relation_status::search_failed;
+    r.message = std::string("the search stopped: ") + stop.what();
+    return r;
+  }
+
+  switch (outcome) {
+    case pslq::Exit::accepted:
+    case pslq::Exit::too_large:
+      break;
+    case pslq::Exit::precision_exhausted:
+      r.status = relation_status::precision_exhausted;
+      r.message = "no relation found: precision exhausted before any entry of y reached the threshold";
+      return r;
+    case pslq::Exit::iteration_limit:
+      r.status = relation_status::iteration_limit;
+      r.message = "no relation found: iteration limit exceeded";
+      return r;
+    case pslq::Exit::norm_bound_limit:
+      r.status = relation_status::norm_bound;
+      r.message = "no relation found: every relation has a norm above 10^" + printf_string("%g", opt.log10_norm_bound);
+      return r;
+  }
+  for (const auto& a : rel) {
+    if (!finite(a)) {
+      r.status = relation_status::search_failed;
+      r.message = "the search broke down: its relation has non-finite entries";
+      return r;
+    }
+  }
+  r.relation = std::move(rel);
+  judge(xs, e, opt.threshold, r);
+  detail::classify_relation(r, opt.log10_norm_bound);
+  return r;
 }
 
 // The base-10^9 digits of m * 2^53 + q, least significant first.
@@ -198,6 +268,10 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
                   std::to_string(n));
   if (!finite(opt.threshold) || !(opt.threshold.hi > 0.0) || !(opt.threshold.hi < 1.0))
     return refuse("the threshold must lie strictly between 0 and 1");
+  if (opt.threshold.hi < kSmallestThreshold)
+    return refuse("the threshold " + printf_string("%.3g", opt.threshold.hi) +
+                  " asks for more digits than double-double numbers carry (about 32); the smallest threshold is "
+                  "1e-31 (give the numbers as decimal text or MPFR values to work at more digits)");
   if (!(opt.log10_norm_bound > 0.0) || !(opt.log10_norm_bound <= kMaxLog10NormBound))
     return refuse("the norm bound must lie between 10^0 and 10^31 (log10 in (0, 31])");
 
@@ -213,65 +287,68 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   const std::vector<DDReal> xs = scaled(x, e);
 
   relation_result r;
-  if (xs[n - 1].hi == 0.0 || std::ilogb(xs[n - 1].hi) < kNegligibleExponent) {
-    // x(n) itself is the relation: the search would divide by its zero partial norm.
+  r.working_digits = kWorkingDigits;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (xs[i].hi != 0.0) continue;
+    // A zero number is a relation by itself.
     r.status = relation_status::found;
     r.relation.assign(n, DDReal(0.0));
-    r.relation[n - 1] = DDReal(1.0);
+    r.relation[i] = DDReal(1.0);
     judge(xs, e, opt.threshold, r);
-    r.message = "number " + std::to_string(n) + " is zero or negligible, so it is a relation by itself";
+    r.message = "number " + std::to_string(i + 1) + " is zero, so it is a relation by itself";
     return r;
   }
+  if (opt.debug > 0) return find_relation_pslqm1(xs, e, opt);
 
-  std::vector<DDReal> rel(n);
-  int ifound = 0;
-  pslq::Exit outcome = pslq::Exit::precision_exhausted;
-  try {
-    const stop_guard guard;
-    PSLQM1(opt.debug, static_cast<int>(n), opt.log10_norm_bound, opt.threshold, xs.data(), ifound, rel.data(),
-           outcome);
-  } catch (const stop_error& stop) {
-    r.status = relation_status::search_failed;
-    r.message = std::string("the search stopped: ") + stop.what();
+  // Numbers below 2^-450 of the largest cannot take part in a relation of
+  // norm up to 10^31 that holds to 10^-31: their terms stay below 2^-346 of
+  // the largest.  The search runs on the others, with coefficient 0 for them.
+  std::vector<std::size_t> kept;
+  for (std::size_t i = 0; i < n; ++i)
+    if (std::ilogb(xs[i].hi) >= kNegligibleExponent) kept.push_back(i);
+  if (kept.size() < 2) {
+    r.status = relation_status::norm_bound;
+    r.message = "no relation found: the numbers other than the largest lie below 2^-450 of it, too small to "
+                "enter a relation of norm up to 10^" + printf_string("%g", opt.log10_norm_bound);
     return r;
   }
+  std::vector<DDReal> xk;
+  for (const std::size_t i : kept) xk.push_back(xs[i]);
 
-  switch (outcome) {
-    case pslq::Exit::accepted:
-    case pslq::Exit::too_large:
-      break;
-    case pslq::Exit::precision_exhausted:
-      r.status = relation_status::precision_exhausted;
-      r.message = "no relation found: precision exhausted before any entry of y reached the threshold";
-      return r;
-    case pslq::Exit::iteration_limit:
-      r.status = relation_status::iteration_limit;
-      r.message = "no relation found: iteration limit exceeded";
-      return r;
-    case pslq::Exit::norm_bound_limit:
-      r.status = relation_status::norm_bound;
-      r.message = "no relation found: every relation has a norm above 10^" + printf_string("%g", opt.log10_norm_bound);
-      return r;
-  }
-  for (const auto& a : rel) {
-    if (!finite(a)) {
-      r.status = relation_status::search_failed;
-      r.message = "the search broke down: its relation has non-finite entries";
-      return r;
-    }
-  }
-  r.relation = std::move(rel);
+  detail::ml::SearchLimits lim;
+  lim.log2_eps = std::log2(opt.threshold.hi);
+  lim.log10_norm_bound = opt.log10_norm_bound;
+  lim.max_iterations = kMaxIterations;
+  lim.log2_chance_norm = (-std::log10(opt.threshold.hi) - kChanceMargin) / static_cast<double>(xk.size()) * std::log2(10.0);
+  detail::ml::DDField field;
+  detail::ml::Binary64Inner inner;
+  const auto out = detail::ml::run_search(field, static_cast<int>(xk.size()), xk.data(), lim, inner);
+  r.iterations = out.iterations;
+  if (detail::ml::unfound(r, out.end, out.why, opt.log10_norm_bound)) return r;
+  r.relation.assign(n, DDReal(0.0));
+  for (std::size_t k = 0; k < kept.size(); ++k) r.relation[kept[k]] = detail::ml::I128Big::to_dd(out.relation[k]);
   judge(xs, e, opt.threshold, r);
-  if (ifound == 1) {
-    r.status = relation_status::found;
-    r.message = "relation found, norm " + printf_string("%.6e", r.norm.hi) + ", holding to " +
-                printf_string("%.1f", r.digits) + " digits";
-  } else {
-    r.status = relation_status::too_large;
-    r.message = "the relation detected is too large: norm " + printf_string("%.6e", r.norm.hi) +
-                " is above 10^" + printf_string("%g", opt.log10_norm_bound);
-  }
+  detail::classify_relation(r, opt.log10_norm_bound);
   return r;
+}
+
+void detail::normalise_polynomial(relation_result& r) {
+  std::vector<DDReal>& c = r.relation;
+  std::vector<std::string>& t = r.coefficients;
+  const bool text = t.size() == c.size();
+  std::size_t j = 0;
+  while (j + 1 < c.size() && c[j].hi == 0.0) ++j;
+  c.erase(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(j));
+  if (text) t.erase(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(j));
+  while (c.size() > 1 && c.back().hi == 0.0) {
+    c.pop_back();
+    if (text) t.pop_back();
+  }
+  if (c.back().hi < 0.0) {
+    for (auto& a : c) DDNEG(a, a);
+    if (text)
+      for (auto& a : t) a = a.front() == '-' ? a.substr(1) : (a == "0" ? a : "-" + a);
+  }
 }
 
 relation_result find_minimal_polynomial(const DDReal& x, int degree, const relation_options& opt) {
@@ -295,30 +372,13 @@ relation_result find_minimal_polynomial(const DDReal& x, int degree, const relat
       return refuse("x^" + std::to_string(k + 1) + " overflows: the number is too large for degree " +
                     std::to_string(degree));
   }
-  r = find_relation(v, opt);
+  r = detail::minimal_polynomial_search(degree, -std::log10(opt.threshold.hi), [&](int d) {
+    return find_relation(std::span<const DDReal>(v.data(), static_cast<std::size_t>(d) + 1), opt);
+  });
   if (r.status != relation_status::found && r.status != relation_status::too_large) return r;
-
-  // Divide out x^j (j = index of the first nonzero coefficient), drop the
-  // zero coefficients above the degree, make the leading coefficient positive.
-  std::vector<DDReal>& c = r.relation;
-  std::size_t j = 0;
-  while (j < c.size() && c[j].hi == 0.0) ++j;
-  c.erase(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(j));
-  while (!c.empty() && c.back().hi == 0.0) c.pop_back();
-  if (c.size() <= 1) {
-    // Only a power of x was a relation: x is negligible at this threshold,
-    // and its minimal polynomial to that accuracy is x itself.
-    c = {DDReal(0.0), DDReal(1.0)};
-  }
-  if (c.back().hi < 0.0)
-    for (auto& a : c) DDNEG(a, a);
-  const double chance = r.chance_digits;
-  const bool maybe_chance = r.maybe_chance;
   int e = 0;
-  const std::vector<DDReal> vs = scaled(std::span<const DDReal>(v.data(), c.size()), e);
+  const std::vector<DDReal> vs = scaled(std::span<const DDReal>(v.data(), r.relation.size()), e);
   judge(vs, e, opt.threshold, r);
-  r.chance_digits = chance;  // the chance comparison belongs to the search's dimension
-  r.maybe_chance = maybe_chance;
   return r;
 }
 

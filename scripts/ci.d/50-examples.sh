@@ -19,7 +19,7 @@ jobs="${JOBS:-2}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/ddkit-examples.XXXXXX")"
 trap 'rm -rf "${work}"' EXIT
 prefix="${work}/prefix"
-examples=(typed_interface function_table minimal_polynomial)
+examples=(typed_interface function_table minimal_polynomial cpp_usage)
 
 say() { echo "50-examples: $*"; }
 
@@ -35,9 +35,14 @@ say "building and installing ddkit into ${prefix}"
 cmake -S "${src}" -B "${work}/ddkit" -DCMAKE_BUILD_TYPE=Release -DDD_BUILD_TESTS=OFF >/dev/null
 cmake --build "${work}/ddkit" -j "${jobs}" --target dd findrel
 cmake --install "${work}/ddkit" --prefix "${prefix}" >/dev/null
-for f in include/dd.hpp include/ddreal/kernels.hpp include/pslq/find_relation.hpp bin/findrel; do
+for f in include/ddkit/dd.hpp include/ddkit/ddreal/kernels.hpp include/ddkit/pslq/find_relation.hpp bin/findrel; do
   [[ -e "${prefix}/${f}" ]] || { say "missing after install: ${f}"; exit 1; }
 done
+# The headers stay inside include/ddkit/, and private ones are not installed.
+stray="$(find "${prefix}/include" -mindepth 1 -maxdepth 1 ! -name ddkit)"
+[[ -z "${stray}" ]] || { say "installed outside include/ddkit: ${stray}"; exit 1; }
+private="$(find "${prefix}/include" -name '*_impl.hpp' -o -name series.hpp)"
+[[ -z "${private}" ]] || { say "private headers installed: ${private}"; exit 1; }
 
 say "examples against the installed package"
 cmake -S "${src}/examples" -B "${work}/ex-installed" -DCMAKE_BUILD_TYPE=Release \

@@ -8,6 +8,7 @@
 //   unary("DDEXP", dd::DDEXP, gen::moderate);
 //   binary("DDPOWER", dd::DDPOWER, gen::positive, gen::moderate);
 // Overloaded names need a lambda in place of the function name.
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -26,7 +27,9 @@
 #include "ddio/ddio.hpp"
 #include "ddspecial/ddspecial.hpp"
 #include "ddreal/stop.hpp"
+#include "pslq/find_relation.hpp"
 #include "pslq/pslq.hpp"
+#include "ddtyped/charconv.hpp"
 #include "ddtyped/real.hpp"
 #include "inputs.hpp"
 
@@ -231,7 +234,10 @@ void register_cases() {
     word(out, dd::DDDIGIN(s, n));
   });
   add("DDDIGOUT", [](Rng& r, std::string& out) {
-    const double a = std::trunc(std::ldexp(r.mantissa(), r.integer(0, 60))) * ((r.next() & 1) ? -1.0 : 1.0);
+    // One draw per statement, in the order GCC took them (operand order is unspecified).
+    const int e = r.integer(0, 60);
+    const double m = std::trunc(std::ldexp(r.mantissa(), e));
+    const double a = m * ((r.next() & 1) ? -1.0 : 1.0);
     const int n = r.integer(-1, 32);
     char b[32];
     dd::DDDIGOUT(a, n, b);
@@ -243,6 +249,7 @@ void register_cases() {
   field("DDEFORMAT near 1", dd::DDEFORMAT, gen::moderate, 34, 4);
   field("DDFFORMAT", dd::DDFFORMAT, gen::moderate, 20, 30);
   field("DDFFORMAT wide", dd::DDFFORMAT, gen::wide, 10, 40);
+
 
   // Whole relation searches at debug level 0 (silent): x(i) = beta^(i-1) for
   // beta = p^(1/3) - q^(1/3), the first being the test program's vector.
@@ -265,6 +272,25 @@ void register_cases() {
     integer(out, ifound);
     for (const DDReal& e : rel) words(out, e);
   }, 12);
+
+  // The multi-level search of find_relation: x(n) = sum c(i) x(i) with
+  // random x(i) and c(i) in -3..3, n from 4 to 16.
+  add("find_relation", [](Rng& r, std::string& out) {
+    const int n = r.integer(4, 16);
+    std::vector<DDReal> x(n);
+    DDReal sum(0.0), t;
+    for (int i = 0; i + 1 < n; ++i) {
+      dd::detail::quick_two_sum(0.5 + r.mantissa() * 0.5, r.mantissa() * 0x1p-54, x[i].hi, x[i].lo);
+      dd::DDMULD(x[i], static_cast<double>(r.integer(-3, 3)), t);
+      dd::DDADD(sum, t, sum);
+    }
+    x[n - 1] = sum;
+    const dd::relation_result res = dd::find_relation(x);
+    integer(out, n);
+    integer(out, static_cast<int>(res.status));
+    integer(out, static_cast<int>(res.iterations));
+    for (const DDReal& e : res.relation) words(out, e);
+  }, 40);
 
   // Elementary functions and complex arithmetic.
   unary("DDEXP", dd::DDEXP, gen::small);
@@ -387,6 +413,35 @@ void register_cases() {
                      (a < b.hi) << 6 | (a.hi >= b) << 7 | (a == b.hi) << 8;
     return DDReal(static_cast<double>(bits));
   }, gen::wide, gen::wide);
+
+}
+
+// Decimal input, and exact text both ways: the shortest text of a pair and
+// the pair read back.  Registered after all others, so that the inputs of the
+// cases before them (which follow from each case's position) stay as they were.
+void register_text_cases() {
+  add("DDINPC", [](Rng& r, std::string& out) {
+    char s[dd::kInputField];
+    std::fill(s, s + dd::kInputField, ' ');
+    const int n = r.integer(1, 40);
+    for (int i = 0; i < n; ++i) s[i] = static_cast<char>('0' + r.integer(0, 9));
+    const std::string e = 'e' + std::to_string(r.integer(-330, 310));
+    std::copy(e.begin(), e.end(), s + n);
+    DDReal a;
+    dd::DDINPC(s, a);
+    text(out, s, n + static_cast<int>(e.size()));
+    words(out, a);
+  });
+  add("to_chars, from_chars", [](Rng& r, std::string& out) {
+    const DDReal a = gen::wide(r);
+    char b[1200];
+    const auto w = dd::to_chars(b, b + sizeof b, a);
+    DDReal c;
+    dd::from_chars(b, w.ptr, c);
+    words(out, a);
+    text(out, b, static_cast<int>(w.ptr - b));
+    words(out, c);
+  }, 500);
 }
 
 }  // namespace
@@ -395,6 +450,7 @@ int main() {
   // A routine that stops is recorded with its message, and the run goes on.
   const dd::stop_guard guard;
   register_cases();
+  register_text_cases();
   long long lines = 0;
   std::string line;
   for (std::size_t c = 0; c < cases().size(); ++c) {

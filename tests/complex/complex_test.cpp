@@ -42,7 +42,11 @@ DDComplex C(double r, double i) { return DDComplex(DDReal(r), DDReal(i)); }
 const DDComplex kI = C(0.0, 1.0);
 const DDComplex kOne = C(1.0, 0.0);
 
-DDComplex rndc(std::mt19937_64& g, double lo, double hi) { return DDComplex(uniform_dd(g, lo, hi), uniform_dd(g, lo, hi)); }
+/// One draw per statement, so that every compiler draws the same numbers.
+DDComplex rndc(std::mt19937_64& g, double lo, double hi) {
+  const DDReal im = uniform_dd(g, lo, hi);
+  return DDComplex(uniform_dd(g, lo, hi), im);
+}
 
 /// |got - want| / |want| for complex values, in units of 2^-104.
 struct MpC {

@@ -107,15 +107,25 @@ TEST(find_relation, refuses_inputs_the_search_cannot_take) {
   }
 }
 
-// A zero or negligible last number would make the search's partial norm of
-// the tail zero; it is the relation e(n) by itself.
-TEST(find_relation, zero_last_number_is_a_relation_by_itself) {
-  for (const double last : {0.0, 1e-200}) {
-    const std::vector<DDReal> x = {DDReal(3.0), DDReal(1.0, 1e-17), DDReal(last)};
+// A zero number is the relation e(i) by itself, wherever it stands; a tiny
+// nonzero one is not zero, and is never reported as a relation by itself.
+TEST(find_relation, only_a_zero_number_is_a_relation_by_itself) {
+  for (const std::size_t at : {0u, 1u, 2u}) {
+    std::vector<DDReal> x = {DDReal(3.0), DDReal(1.0, 1e-17), DDReal(2.5)};
+    x[at] = DDReal(0.0);
     const auto r = dd::find_relation(x);
     ASSERT_EQ(r.status, relation_status::found) << r.message;
-    expect_relation(r, {0, 0, 1});
-    EXPECT_EQ(r.residual.hi, last);
+    std::vector<double> want(3, 0.0);
+    want[at] = 1.0;
+    expect_relation(r, want);
+    EXPECT_EQ(r.residual.hi, 0.0);
+  }
+  for (const double tiny : {1e-200, 1e-300}) {
+    const std::vector<DDReal> x = {DDReal(std::sqrt(2.0)), DDReal(std::sqrt(3.0)), DDReal(tiny)};
+    const auto r = dd::find_relation(x);
+    if (r.status == relation_status::found || r.status == relation_status::too_large) {
+      EXPECT_EQ(r.relation[2].hi, 0.0) << tiny;
+    }
   }
 }
 

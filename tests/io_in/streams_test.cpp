@@ -2,6 +2,9 @@
 // std::numeric_limits<dd::DDReal>.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <functional>
 #include <iomanip>
 #include <limits>
 #include <sstream>
@@ -30,46 +33,57 @@ std::string show(const T& v) {
   return show(v, [](std::ostream&) {});
 }
 
-TEST(stream_output, general_form_uses_the_packages_digits) {
-  EXPECT_EQ(show(DDReal(1.5)), "1.5");
-  EXPECT_EQ(show(DDReal(100.0)), "100");
-  EXPECT_EQ(show(DDReal(0.0)), "0");
-  EXPECT_EQ(show(DDReal(-12.5)), "-12.5");
-  EXPECT_EQ(show(DDReal(1e10)), "1e10");
-  EXPECT_EQ(show(DDReal(1.25e-7)), "1.25e-7");
-  EXPECT_EQ(show(1e-3_dd), "0.001");
-  EXPECT_EQ(show(DDReal(123456.0)), "123456");
-  EXPECT_EQ(show(DDReal(1234567.0)), "1.23456e6");  // digits are cut, as DDEFORMAT shows them
-  const DDReal third = DDReal(1.0) / DDReal(3.0);
-  EXPECT_EQ(show(third, [](std::ostream& o) { o << std::setprecision(32); }), "0.33333333333333333333333333333333");
-  EXPECT_EQ(show(dd::pi(), [](std::ostream& o) { o << std::setprecision(32); }), "3.1415926535897932384626433832795");
-  EXPECT_EQ(show(DDReal(1.5), [](std::ostream& o) { o << std::showpoint << std::setprecision(4); }), "1.500");
+// A DDReal with a zero low word is exactly its binary64 value, so every
+// format, precision, width, fill and sign flag must write what the stream
+// writes for the double itself (which is correctly rounded).
+TEST(stream_output, binary64_values_are_written_as_the_double_is) {
+  const double values[] = {1.5,     100.0,  0.0,  -0.0,  -12.5, 1e10,  1.25e-7, 1e-3,   123456.0, 1234567.0,
+                           0.1,     2 / 3.0, 1e22, 12.5, 0.125, 1e300, 5e-324,  DBL_MAX, 0.001234, 9.9999996,
+                           HUGE_VAL, -HUGE_VAL, std::nan("")};
+  using manip = std::function<void(std::ostream&)>;
+  const manip manips[] = {
+      [](std::ostream&) {},
+      [](std::ostream& o) { o << std::setprecision(32); },
+      [](std::ostream& o) { o << std::setprecision(0); },
+      [](std::ostream& o) { o << std::showpoint << std::setprecision(4); },
+      [](std::ostream& o) { o << std::scientific << std::setprecision(3); },
+      [](std::ostream& o) { o << std::scientific << std::setprecision(0) << std::showpoint; },
+      [](std::ostream& o) { o << std::scientific << std::uppercase << std::setprecision(1); },
+      [](std::ostream& o) { o << std::fixed << std::setprecision(2); },
+      [](std::ostream& o) { o << std::fixed << std::setprecision(0); },
+      [](std::ostream& o) { o << std::fixed << std::setprecision(40); },
+      [](std::ostream& o) { o << std::setw(12); },
+      [](std::ostream& o) { o << std::setw(12) << std::left << std::setfill('*'); },
+      [](std::ostream& o) { o << std::setw(12) << std::internal << std::showpos; },
+  };
+  for (const double v : values) {
+    for (std::size_t m = 0; m < std::size(manips); ++m) {
+      EXPECT_EQ(show(DDReal(v), manips[m]), show(v, manips[m])) << v << " with manipulator " << m;
+    }
+  }
 }
 
-TEST(stream_output, scientific_and_fixed) {
-  const auto sci = [](int p) { return [p](std::ostream& o) { o << std::scientific << std::setprecision(p); }; };
-  const auto fix = [](int p) { return [p](std::ostream& o) { o << std::fixed << std::setprecision(p); }; };
-  EXPECT_EQ(show(DDReal(1.5), sci(3)), "1.500e0");
-  EXPECT_EQ(show(DDReal(-1.25e-100), sci(2)), "-1.25e-100");
-  EXPECT_EQ(show(DDReal(7.3), sci(0)), "7e0");
-  EXPECT_EQ(show(DDReal(1.5), [](std::ostream& o) { o << std::scientific << std::uppercase << std::setprecision(1); }),
-            "1.5E0");
-  EXPECT_EQ(show(DDReal(1.5), fix(2)), "1.50");
-  EXPECT_EQ(show(DDReal(-12.5), fix(2)), "-12.50");
-  EXPECT_EQ(show(DDReal(12.5), fix(0)), "12");
-  EXPECT_EQ(show(DDReal(1e20), fix(1)), "100000000000000000000.0");
-  EXPECT_EQ(show(0.001234_dd, fix(2)), "0.00");
-  EXPECT_EQ(show(dd::pi(), fix(30)), "3.141592653589793238462643383279");
+TEST(stream_output, the_exact_pair_rounded_and_non_finite_sums) {
+  const auto prec = [](int p) { return [p](std::ostream& o) { o << std::setprecision(p); }; };
+  EXPECT_EQ(show(11.0_dd, prec(32)), "11");  // never 10.999...
+  EXPECT_EQ(show(11.0_dd, [](std::ostream& o) { o << std::showpoint << std::setprecision(32); }),
+            "11.000000000000000000000000000000");
+  EXPECT_EQ(show(DDReal(1.0) / DDReal(3.0), prec(32)), "0.33333333333333333333333333333333");
+  EXPECT_EQ(show(dd::pi(), prec(32)), "3.1415926535897932384626433832795");
+  EXPECT_EQ(show(dd::pi(), [](std::ostream& o) { o << std::fixed << std::setprecision(30); }),
+            "3.141592653589793238462643383280");
+  EXPECT_EQ(show(DDReal(1.0, -1e-20), [](std::ostream& o) { o << std::fixed << std::setprecision(25); }),
+            "0.9999999999999999999900000");
+  EXPECT_EQ(show(DDReal(1.0, std::nan(""))), "nan");
+  EXPECT_EQ(show(DDReal(-1.0, -std::numeric_limits<double>::infinity())), "-inf");
+  EXPECT_EQ(show(std::numeric_limits<DDReal>::infinity(), [](std::ostream& o) { o << std::uppercase; }), "INF");
+  // hexfloat asks for an exact text: the shortest that reads back.
+  char buf[64];
+  const auto r = dd::to_chars(buf, buf + sizeof buf, DDReal(0.5, 0x1p-80));
+  EXPECT_EQ(show(DDReal(0.5, 0x1p-80), [](std::ostream& o) { o << std::hexfloat; }), std::string(buf, r.ptr));
 }
 
-TEST(stream_output, width_fill_adjustment_sign_and_specials) {
-  EXPECT_EQ(show(DDReal(1.5), [](std::ostream& o) { o << std::setw(8); }), "     1.5");
-  EXPECT_EQ(show(DDReal(1.5), [](std::ostream& o) { o << std::setw(8) << std::left << std::setfill('*'); }), "1.5*****");
-  EXPECT_EQ(show(DDReal(-1.5), [](std::ostream& o) { o << std::setw(8) << std::internal; }), "-    1.5");
-  EXPECT_EQ(show(DDReal(1.5), [](std::ostream& o) { o << std::showpos; }), "+1.5");
-  EXPECT_EQ(show(std::numeric_limits<DDReal>::infinity()), "inf");
-  EXPECT_EQ(show(-std::numeric_limits<DDReal>::infinity()), "-inf");
-  EXPECT_EQ(show(std::numeric_limits<DDReal>::quiet_NaN()), "nan");
+TEST(stream_output, width_is_used_once_and_complex_values) {
   // Width is used once, by the whole value.
   std::ostringstream os;
   os << std::setw(6) << DDReal(2.0) << DDReal(3.0);
@@ -102,6 +116,32 @@ TEST(stream_input, tokens_with_the_decimal_syntax) {
   EXPECT_TRUE(exact >> a);
   std::istringstream no_skip(" 1");
   EXPECT_FALSE(no_skip >> std::noskipws >> a);
+}
+
+// Tokens DDINPC would read as 0 or 1, and values beyond the binary64 range,
+// set failbit as they do for double (overflow stores the largest value of its
+// sign, underflow reads as zero); the next token is read after clear().
+TEST(stream_input, malformed_and_out_of_range_tokens) {
+  const DDReal top = std::numeric_limits<DDReal>::max();
+  const struct {
+    const char* token;
+    bool fails;
+    DDReal value;
+  } cases[] = {
+      {"-", true, 0.0},   {"+", true, 0.0},     {".", true, 0.0},       {"e", true, 0.0},
+      {"E5", true, 0.0},  {".e5", true, 0.0},   {"1e", true, 0.0},      {"1e+", true, 0.0},
+      {"-.d3", true, 0.0}, {"1e400", true, top}, {"-1e400", true, -top}, {"1e-400", false, 0.0},
+      {"1.5d3", false, 1500.0}, {"9.999999999999e307", false, 9.999999999999e307},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(std::string(c.token) + " 7");
+    DDReal a(-1.0), b;
+    in >> a;
+    EXPECT_EQ(in.fail(), c.fails) << c.token;
+    EXPECT_EQ(a.hi, c.value.hi) << c.token;
+    in.clear();
+    EXPECT_TRUE(in >> b && b == 7.0) << c.token;
+  }
 }
 
 TEST(stream_input, complex_forms) {

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
 #include "special2_util.hpp"
 #include "support/stop_capture.hpp"
 
@@ -20,9 +26,11 @@ double units_of(const DDReal& got, const Mp& want, double floor) {
 
 double envelope(const DDReal& x) { return std::sqrt(2.0 / (M_PI * std::fabs(x.hi))); }
 
-/// K_nu(x) = (pi/2) (I_-nu - I_nu) / sin(nu pi) at 1200 bits (beats the e^{2x} cancellation).
-void mp_bessel_k(Mp& want, const DDReal& nu, const DDReal& x) {
-  Mp v(nu, 1200), mx(x, 1200), mv(1200), a(1200), b(1200), s(1200), k(1200);
+/// K_nu(x) = (pi/2) (I_-nu - I_nu) / sin(nu pi) at prec bits (1200 beats the
+/// e^{2x} cancellation up to x = 250); an integral order n is taken as n + 2^-400.
+void mp_bessel_k(Mp& want, const DDReal& nu, const DDReal& x, mpfr_prec_t prec = 1200) {
+  Mp v(nu, prec), mx(x, prec), mv(prec), a(prec), b(prec), s(prec), k(prec);
+  if (mpfr_integer_p(v)) mpfr_add(v, v, Mp(DDReal(0x1p-400), prec), MPFR_RNDN);
   mpfr_neg(mv, v, MPFR_RNDN);
   dd::test::mp_bessel_series(a, mv, mx, 1);
   dd::test::mp_bessel_series(b, v, mx, 1);
@@ -35,32 +43,6 @@ void mp_bessel_k(Mp& want, const DDReal& nu, const DDReal& x) {
   mpfr_mul(k, k, s, MPFR_RNDN);
   mpfr_div_ui(k, k, 2, MPFR_RNDN);
   mpfr_set(want, k, MPFR_RNDN);
-}
-
-TEST(bessel, values_at_one) {
-  DDReal y;
-  const DDReal one(1.0);
-  Mp want, mone(one);
-  mpfr_j0(want, mone, MPFR_RNDN);
-  dd::DDBESSELJNR(0, one, y);
-  EXPECT_LT(rel_ulps(y, want), 4.0);
-  mpfr_j1(want, mone, MPFR_RNDN);
-  dd::DDBESSELJNR(1, one, y);
-  EXPECT_LT(rel_ulps(y, want), 4.0);
-  mpfr_y0(want, mone, MPFR_RNDN);
-  dd::DDBESSELYNR(0, one, y);
-  EXPECT_LT(rel_ulps(y, want), 64.0);
-  mpfr_y1(want, mone, MPFR_RNDN);
-  dd::DDBESSELYNR(1, one, y);
-  EXPECT_LT(rel_ulps(y, want), 64.0);
-  dd::DDBESSELINR(0, one, y);
-  EXPECT_NEAR(y.hi, 1.266065877752008335598, 1e-16);
-  dd::DDBESSELINR(1, one, y);
-  EXPECT_NEAR(y.hi, 0.5651591039924850272077, 1e-16);
-  dd::DDBESSELKNR(0, one, y);
-  EXPECT_NEAR(y.hi, 0.4210244382407083333356, 1e-16);
-  dd::DDBESSELKNR(1, one, y);
-  EXPECT_NEAR(y.hi, 0.6019072301972345747375, 1e-16);
 }
 
 TEST(bessel, symmetry_of_orders_and_arguments) {
@@ -130,94 +112,11 @@ TEST(bessel, half_integer_orders_in_closed_form) {
   }
 }
 
-struct Band {
-  double lo, hi;
-  double j, y, i, k;  // bounds in units of 2^-104 (J, Y against their envelope)
-};
-
-// Bounds a little above the measured maxima (J, Y relative to their envelope):
-// J within 2^6.1 and Y within 2^7 up to x = 10, J within 2^2.5 and Y within
-// 2^5 from 10 to the switch (Miller's recurrence and the Neumann series there),
-// and above it J within 2^8.5 and Y within 2^17: the Hankel form takes the
-// sine of the phase from the circular routine, whose absolute error grows as
-// 1/|sin| near its zeros.  I and K stay within a few dozen units.
-TEST(bessel, integer_orders_against_mpfr) {
-  const Band bands[] = {
-      {0.01, 2.0, 8, 128, 4, 0x1p20},           {2.0, 10.0, 0x1p9, 0x1p10, 4, 64},
-      {10.0, 20.0, 16, 0x1p7, 4, 128},          {20.0, 30.0, 32, 0x1p7, 8, 128},
-      {30.0, 40.0, 32, 0x1p7, 16, 128},         {40.0, 47.86, 32, 0x1p7, 16, 128},
-      {47.87, 100.0, 0x1p10, 0x1p18, 128, 128}, {100.0, 280.0, 0x1p10, 0x1p18, 256, 128},
-  };
-  std::mt19937_64 g(dd::test::test_seed());
-  for (const Band& b : bands) {
-    double wj = 0, wy = 0, wi = 0, wk = 0;
-    for (int k = 0; k < 40; ++k) {
-      const DDReal x = dd::test::random_dd(g, b.lo, b.hi);
-      const int n = k % 4;
-      Mp mx(x, 600), want(600);
-      DDReal y, y1, i0, i1;
-      mpfr_jn(want, n, mx, MPFR_RNDN);
-      dd::DDBESSELJNR(n, x, y);
-      wj = std::max(wj, units_of(y, want, envelope(x)));
-      mpfr_yn(want, n, mx, MPFR_RNDN);
-      dd::DDBESSELYNR(n, x, y);
-      wy = std::max(wy, units_of(y, want, envelope(x)));
-      dd::test::mp_bessel_series(want, Mp(DDReal(n), 600), mx, 1);
-      dd::DDBESSELINR(n, x, i0);
-      wi = std::max(wi, rel_ulps(i0, want));
-      // K_n through the Wronskian I_n K_{n+1} + I_{n+1} K_n = 1/x.
-      dd::DDBESSELINR(n + 1, x, i1);
-      dd::DDBESSELKNR(n, x, y);
-      dd::DDBESSELKNR(n + 1, x, y1);
-      Mp w(600), t(600);
-      mpfr_mul(w, Mp(i0, 600), Mp(y1, 600), MPFR_RNDN);
-      mpfr_mul(t, Mp(i1, 600), Mp(y, 600), MPFR_RNDN);
-      mpfr_add(w, w, t, MPFR_RNDN);
-      mpfr_mul(w, w, mx, MPFR_RNDN);
-      mpfr_sub_ui(w, w, 1, MPFR_RNDN);
-      wk = std::max(wk, std::fabs(mpfr_get_d(w, MPFR_RNDN)) * 0x1p104);
-    }
-    EXPECT_LT(wj, b.j) << "J on [" << b.lo << ", " << b.hi << ")";
-    EXPECT_LT(wy, b.y) << "Y on [" << b.lo << ", " << b.hi << ")";
-    EXPECT_LT(wi, b.i) << "I on [" << b.lo << ", " << b.hi << ")";
-    EXPECT_LT(wk, b.k) << "K (Wronskian) on [" << b.lo << ", " << b.hi << ")";
-  }
-}
-
-TEST(bessel, real_orders_against_mpfr) {
-  const Band bands[] = {
-      {0.01, 2.0, 512, 0, 512, 0x1p10},     {2.0, 8.0, 0x1p10, 0, 0x1p14, 128},
-      {8.0, 30.0, 0x1p10, 0, 0x1p16, 128},  {30.0, 47.86, 0x1p11, 0, 0x1p13, 128},
-      {47.87, 100.0, 0x1p11, 0, 128, 128},  {100.0, 250.0, 0x1p13, 0, 128, 128},
-  };
-  std::mt19937_64 g(dd::test::test_seed());
-  for (const Band& b : bands) {
-    double wj = 0, wi = 0, wk = 0;
-    for (int k = 0; k < 30; ++k) {
-      const DDReal x = dd::test::random_dd(g, b.lo, b.hi);
-      const DDReal v = dd::test::random_dd(g, -3.0, 3.0);
-      Mp mx(x, 600), mv(v, 600), want(600);
-      DDReal y;
-      dd::test::mp_bessel_series(want, mv, mx, -1);
-      dd::DDBESSELJR(v, x, y);
-      wj = std::max(wj, units_of(y, want, envelope(x)));
-      dd::test::mp_bessel_series(want, mv, mx, 1);
-      dd::DDBESSELIR(v, x, y);
-      wi = std::max(wi, rel_ulps(y, want));
-      mp_bessel_k(want, v, x);
-      dd::DDBESSELKR(v, x, y);
-      wk = std::max(wk, rel_ulps(y, want));
-    }
-    EXPECT_LT(wj, b.j) << "J_v on [" << b.lo << ", " << b.hi << ")";
-    EXPECT_LT(wi, b.i) << "I_v on [" << b.lo << ", " << b.hi << ")";
-    EXPECT_LT(wk, b.k) << "K_v on [" << b.lo << ", " << b.hi << ")";
-  }
-}
-
-/// Y_nu = (J_nu cos nu pi - J_-nu) / sin nu pi at 1400 bits.
-void mp_bessel_y(Mp& want, const DDReal& nu, const DDReal& x) {
-  constexpr mpfr_prec_t kPrec = 1400;
-  Mp v(nu, kPrec), mx(x, kPrec), mv(kPrec), a(kPrec), b(kPrec), s(kPrec), c(kPrec), r(kPrec);
+/// Y_nu = (J_nu cos nu pi - J_-nu) / sin nu pi at prec bits; an integral
+/// order n is taken as n + 2^-400 (give 400 bits more).
+void mp_bessel_y(Mp& want, const DDReal& nu, const DDReal& x, mpfr_prec_t prec) {
+  Mp v(nu, prec), mx(x, prec), mv(prec), a(prec), b(prec), s(prec), c(prec), r(prec);
+  if (mpfr_integer_p(v)) mpfr_add(v, v, Mp(DDReal(0x1p-400), prec), MPFR_RNDN);
   mpfr_neg(mv, v, MPFR_RNDN);
   dd::test::mp_bessel_series(a, v, mx, -1);
   dd::test::mp_bessel_series(b, mv, mx, -1);
@@ -228,31 +127,6 @@ void mp_bessel_y(Mp& want, const DDReal& nu, const DDReal& x) {
   mpfr_sub(r, r, b, MPFR_RNDN);
   mpfr_div(r, r, s, MPFR_RNDN);
   mpfr_set(want, r, MPFR_RNDN);
-}
-
-// Y of real order, generic and within 1/8 of an integer (down to 2^-63 from
-// it), where the quotient by sin(nu pi) is replaced: Temme's series below 2,
-// Steed's fraction with Miller's J up to the switch, Hankel's Y form above.
-TEST(bessel, y_real_orders_against_mpfr) {
-  std::mt19937_64 g(dd::test::test_seed());
-  const double edges[] = {0.01, 2.0, 10.0, 47.86, 100.0};
-  for (int b = 0; b + 1 < 5; ++b) {
-    double worst = 0.0;
-    for (int i = 0; i < 24; ++i) {
-      DDReal x = dd::test::random_dd(g, edges[b], edges[b + 1]);
-      if (b == 3) dd::DDADD(x, DDReal(0.01), x);  // keep clear of 47.86 .. 47.87
-      const double m = static_cast<double>(static_cast<int>(g() % 7) - 3);
-      const double sign = (g() & 1) != 0 ? 1.0 : -1.0;
-      const double d = i % 2 == 1 ? sign * std::ldexp(1.0, -4 - static_cast<int>(g() % 60)) : 0.13 + 0.74 * (g() % 1000) / 1000.0;
-      DDReal nu, y;
-      dd::DDADD(DDReal(m), DDReal(d), nu);
-      Mp want;
-      mp_bessel_y(want, nu, x);
-      dd::DDBESSELYR(nu, x, y);
-      worst = std::max(worst, units_of(y, want, envelope(x)));
-    }
-    EXPECT_LT(worst, 512.0) << "[" << edges[b] << ", " << edges[b + 1] << ")";
-  }
 }
 
 // Orders a hair away from an integer: K_{n+d} - K_n = O(d K_n ln(2/x)), so with
@@ -266,6 +140,225 @@ TEST(bessel, k_next_to_integer_orders) {
       dd::DDBESSELKR(nu, DDReal(xv), kv);
       Mp want(kn, 300);
       EXPECT_LT(dd::test::rel_error(kv, want), 0x1p-70) << "n " << n << " x " << xv;
+    }
+  }
+}
+
+/// One part of a routine's domain for the accuracy table.
+struct Part {
+  char fn;         ///< 'J', 'Y', 'I' or 'K'
+  bool integer;    ///< the integer-order routine (else the real-order one)
+  double nlo, nhi;  ///< orders; magnitudes log-uniform when nhi > 8 (nlo + 1), then of either sign for real orders
+  double xlo, xhi;  ///< x log-uniform
+  double bound;     ///< units of 2^-104 (J and Y against their envelope where x > |order|)
+  bool zeros = false;  ///< x next to a zero of J_n or Y_n
+  int points = 24;
+};
+
+/// The routine's value at (nu, x); false (with the message) where it stopped.
+bool evaluate(const Part& p, const DDReal& nu, const DDReal& x, DDReal& got, std::string& stop) {
+  dd::stop_guard guard;
+  try {
+    const int n = static_cast<int>(nu.hi);
+    switch (p.fn) {
+      case 'J': p.integer ? dd::DDBESSELJNR(n, x, got) : dd::DDBESSELJR(nu, x, got); break;
+      case 'Y': p.integer ? dd::DDBESSELYNR(n, x, got) : dd::DDBESSELYR(nu, x, got); break;
+      case 'I': p.integer ? dd::DDBESSELINR(n, x, got) : dd::DDBESSELIR(nu, x, got); break;
+      default: p.integer ? dd::DDBESSELKNR(n, x, got) : dd::DDBESSELKR(nu, x, got); break;
+    }
+  } catch (const dd::stop_error& e) {
+    stop = e.what();
+    return false;
+  }
+  return true;
+}
+
+/// The reference value, by MPFR's own functions for J_n and Y_n and by the
+/// series and reflection formulas above, at a precision that covers their
+/// cancellation (about 1.45 x bits for J and I, 2.9 x for K, 62 for orders
+/// within 2^-60 of an integer).
+void reference(const Part& p, const DDReal& nu, const DDReal& x, Mp& want) {
+  const auto prec = static_cast<mpfr_prec_t>(900 + 3.0 * x.hi);
+  Mp mx(x, prec), mv(nu, prec);
+  mpfr_set_prec(want, prec);
+  const bool integral = mpfr_integer_p(mv) != 0;
+  if (p.fn == 'J' && integral) {
+    mpfr_jn(want, static_cast<long>(nu.hi), mx, MPFR_RNDN);
+  } else if (p.fn == 'Y' && integral && std::fabs(nu.hi) <= 140.0) {  // MPFR's Y_n is slow beyond
+    mpfr_yn(want, static_cast<long>(nu.hi), mx, MPFR_RNDN);
+  } else if (p.fn == 'J' || p.fn == 'I') {
+    dd::test::mp_bessel_series(want, mv, mx, p.fn == 'J' ? -1 : 1);
+  } else if (p.fn == 'Y') {
+    mp_bessel_y(want, nu, x, prec + 400);
+  } else {
+    mp_bessel_k(want, nu, x, prec + 400);
+  }
+}
+
+/// x next to a zero of J_n (or Y_n) in [lo, hi], from McMahon's first terms.
+double near_zero(std::mt19937_64& g, char fn, double n, double lo, double hi) {
+  const double shift = fn == 'J' ? 0.25 : 0.75;
+  const double kmin = std::max(1.0, std::ceil(lo / M_PI - n / 2.0 + shift)), kmax = std::floor(hi / M_PI - n / 2.0 + shift);
+  const double k = kmin + std::floor(std::uniform_real_distribution<double>(0.0, 1.0)(g) * std::max(1.0, kmax - kmin));
+  const double beta = (k + n / 2.0 - shift) * M_PI;
+  const double z = beta - (4.0 * n * n - 1.0) / (8.0 * beta);
+  return z * (1.0 + std::uniform_real_distribution<double>(-1.0, 1.0)(g) * 0x1p-40);
+}
+
+/// Error in units of 2^-104: against the envelope for J and Y where x > |nu|;
+/// values below the full-precision range count when they are off by more
+/// than 2^-1000; an "overflows" stop counts as refused (-1) when the value is
+/// beyond the kernels' range.
+double point_error(const Part& p, const DDReal& nu, const DDReal& x) {
+  DDReal got;
+  std::string stop;
+  Mp want;
+  reference(p, nu, x, want);
+  const double w = std::fabs(mpfr_get_d(want, MPFR_RNDN));
+  if (!evaluate(p, nu, x, got, stop)) {
+    return stop.find("overflows") != std::string::npos && !(w < 0x1p990) ? -1.0 : 1e300;
+  }
+  if (w < 0x1p-960) {
+    Mp d(got, mpfr_get_prec(want));
+    mpfr_sub(d, d, want, MPFR_RNDN);
+    return std::fabs(mpfr_get_d(d, MPFR_RNDN)) <= 0x1p-1000 ? 0.0 : 1e300;
+  }
+  const bool wave = (p.fn == 'J' || p.fn == 'Y') && x.hi > std::fabs(nu.hi);
+  return units_of(got, want, wave ? envelope(x) : 0.0);
+}
+
+/// Measures the parts of one family, checks each against its bound and
+/// reports the table (block name in ACCURACY.md).
+void accuracy_table(const char* block, const std::vector<Part>& parts) {
+  std::mt19937_64 g(dd::test::test_seed());
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  std::vector<dd::test::AccuracyRow> rows;
+  for (const Part& p : parts) {
+    char routine[32], range[160];
+    std::snprintf(routine, sizeof routine, "`DDBESSEL%c%sR`", p.fn, p.integer ? "N" : "");
+    std::snprintf(range, sizeof range, "%s %g..%g, x %g..%g%s", p.integer ? "n" : "nu", p.nlo, p.nhi, p.xlo, p.xhi,
+                  p.zeros ? " next to zeros" : "");
+    dd::test::AccuracyRow row;
+    row.routine = routine;
+    row.range = range;
+    row.points = p.points;
+    row.bound = p.bound;
+    const bool wide = p.nlo >= 0.0 && p.nhi > 8.0 * (p.nlo + 1.0);
+    dd::test::measure_row(row, [&](int i, std::string& where) {
+      double v = wide ? std::exp(std::log(p.nlo + 1.0) + u(g) * std::log((p.nhi + 1.0) / (p.nlo + 1.0))) - 1.0
+                      : p.nlo + u(g) * (p.nhi - p.nlo);
+      if (p.integer) v = std::floor(v);
+      if (!p.integer && wide && (g() & 1) != 0) v = -v;
+      double d = 0.0;  // every third real order next to an integer
+      if (!p.integer && i % 3 == 1) {
+        v = std::round(v);
+        d = ((g() & 1) != 0 ? 1.0 : -1.0) * std::ldexp(1.0, -4 - static_cast<int>(g() % 57));
+      }
+      const double xv = p.zeros ? near_zero(g, p.fn, v, p.xlo, p.xhi) : std::exp(std::log(p.xlo) + u(g) * std::log(p.xhi / p.xlo));
+      DDReal x = dd::test::random_dd(g, xv, xv), nu;
+      dd::DDADD(DDReal(v), DDReal(d), nu);
+      if (p.integer) x = DDReal(xv);
+      char at[96];
+      std::snprintf(at, sizeof at, "%.17g%+.3g, %.17g", v, d, x.hi);
+      where = at;
+      return point_error(p, nu, x);
+    });
+    EXPECT_LE(row.worst, p.bound) << routine << " " << range << " at " << row.at;
+    rows.push_back(row);
+  }
+  dd::test::report_rows(block, rows);
+}
+
+// Each routine over its whole domain: tiny and large arguments, the switch
+// points 2, 8 and 47.86, orders up to 3000 (where recurrences take over from
+// the series and the expansions), orders next to integers, points next to
+// zeros.  Bounds a little above the measured maxima.
+TEST(bessel_accuracy, j_and_y_over_their_domains) {
+  std::vector<Part> parts;
+  for (char fn : {'J', 'Y'}) {
+    parts.push_back({fn, true, 0, 3, 1e-280, 1e-5, 64});
+    parts.push_back({fn, true, 0, 140, 1e-3, 8, 512});
+    parts.push_back({fn, true, 0, 60, 8, 47.86, 256});
+    parts.push_back({fn, true, 0, 60, 47.87, 300, 0x1p18});
+    parts.push_back({fn, true, 141, 3000, 1, 1000, 1024, false, 10});
+    parts.push_back({fn, true, 0, 5, 1, 300, 0x1p18, true});
+    parts.push_back({fn, false, -3, 3, 1e-30, 1e-5, 0x1p12});
+    parts.push_back({fn, false, -140, 140, 1e-3, 8, 0x1p13});
+    parts.push_back({fn, false, -60, 60, 8, 47.86, 1024});
+    parts.push_back({fn, false, -60, 60, 47.87, 300, 0x1p18});
+    parts.push_back({fn, false, 140, 3000, 1, 1000, 1024, false, 10});
+  }
+  accuracy_table("bessel-jy", parts);
+}
+
+TEST(bessel_accuracy, i_and_k_over_their_domains) {
+  std::vector<Part> parts;
+  for (char fn : {'I', 'K'}) {
+    parts.push_back({fn, true, 0, 1, 1e-280, 1e-5, 16});
+    parts.push_back({fn, true, 0, 140, 1e-3, 47.86, 256});
+    parts.push_back({fn, true, 60, 140, 30, 47.86, 256, false, 8});  // factorials past the range below the switch
+    parts.push_back({fn, true, 0, 60, 47.87, 690, 0x1p18});
+    parts.push_back({fn, true, 141, 3000, 1, 690, 1024, false, 10});
+    parts.push_back({fn, false, -140, 140, 1e-30, 47.86, 0x1p12});
+    parts.push_back({fn, false, 60, 140, 30, 47.86, 0x1p12, false, 8});
+    parts.push_back({fn, false, -60, 60, 47.87, 690, 0x1p18});
+    parts.push_back({fn, false, 140, 3000, 1, 690, 1024, false, 10});
+  }
+  accuracy_table("bessel-ik", parts);
+}
+
+// Orders that wrapped around as an int, hung, or overflowed into NaN words:
+// values below the smallest subnormal are zero, values beyond the kernels'
+// range and orders beyond every method stop with a message; none hangs.
+// NaN and infinite arguments give NaN words.
+TEST(bessel, huge_orders_and_values_out_of_range) {
+  struct Case {
+    const char* what;
+    std::function<void(DDReal&)> call;
+    const char* stop;  ///< nullptr: the value is zero
+  };
+  const DDReal two(2.0);
+  const Case cases[] = {
+      {"J_1e20(2)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1e20), two, r); }, nullptr},
+      {"J_(2^32)(2)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(0x1p32), two, r); }, nullptr},
+      {"J_INT_MIN(2)", [&](DDReal& r) { dd::DDBESSELJNR(INT_MIN, two, r); }, nullptr},
+      {"I_INT_MIN(2)", [&](DDReal& r) { dd::DDBESSELINR(INT_MIN, two, r); }, nullptr},
+      {"I_1e12(50)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(1e12), DDReal(50.0), r); }, nullptr},
+      {"I_0.5(0)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(0.5), DDReal(0.0), r); }, nullptr},
+      {"Y_INT_MIN(2)", [&](DDReal& r) { dd::DDBESSELYNR(INT_MIN, two, r); },
+       "*** DDBESSELYNR: Order too large for the argument"},
+      {"K_1e15(5)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(1e15), DDReal(5.0), r); },
+       "*** DDBESSELKR: Order too large for the argument"},
+      {"J_1e10(1e10)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1e10), DDReal(1e10), r); },
+       "*** DDBESSELJR: Order too large for the argument"},
+      {"K_200(2)", [&](DDReal& r) { dd::DDBESSELKNR(200, two, r); }, "*** DDBESSELKNR: Result overflows"},
+      {"Y_-94.6(0.00227)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(-94.6), DDReal(0.00227), r); },
+       "*** DDBESSELJR: Result overflows"},  // J_94.6 overflows inside the quotient
+  };
+  // A NaN or infinite argument or order gives NaN words.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const DDReal& bad : {DDReal(nan), DDReal(HUGE_VAL)}) {
+    const std::function<void(DDReal&)> calls[] = {
+        [&](DDReal& r) { dd::DDBESSELJNR(1, bad, r); },        [&](DDReal& r) { dd::DDBESSELYNR(1, bad, r); },
+        [&](DDReal& r) { dd::DDBESSELINR(1, bad, r); },        [&](DDReal& r) { dd::DDBESSELKNR(1, bad, r); },
+        [&](DDReal& r) { dd::DDBESSELJR(bad, two, r); },       [&](DDReal& r) { dd::DDBESSELYR(DDReal(0.5), bad, r); },
+        [&](DDReal& r) { dd::DDBESSELIR(bad, two, r); },       [&](DDReal& r) { dd::DDBESSELKR(DDReal(0.5), bad, r); },
+        [&](DDReal& r) { dd::DDSTRUVEHN(1, bad, r); },
+    };
+    for (const auto& call : calls) {
+      DDReal r(1.0);
+      call(r);
+      EXPECT_TRUE(std::isnan(r.hi) && std::isnan(r.lo));
+    }
+  }
+  for (const Case& c : cases) {
+    DDReal r(1.0);
+    if (c.stop != nullptr) {
+      SCOPED_TRACE(c.what);
+      EXPECT_DD_STOP(c.call(r), c.stop);
+    } else {
+      c.call(r);
+      EXPECT_EQ(r.hi, 0.0) << c.what;
     }
   }
 }

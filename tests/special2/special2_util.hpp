@@ -7,8 +7,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <random>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "dd.hpp"
 #include "support/mpfr_ref.hpp"
@@ -65,6 +71,60 @@ inline void mp_bessel_series(Mp& want, const Mp& nu, const Mp& x, int sign) {
     mpfr_mul_ui(r, r, static_cast<unsigned long>(k), MPFR_RNDN);
     mpfr_div(r, q.get(), r, MPFR_RNDN);
   });
+}
+
+/// An accuracy-table row: sample a routine over one part of its domain,
+/// measure each point's error in units of 2^-104 and keep the largest.
+struct AccuracyRow {
+  std::string routine, range;
+  int points = 0;
+  double bound = 0.0;  ///< the test fails above it
+  double worst = 0.0;
+  std::string at;
+  int refused = 0;  ///< points that stopped with an accepted message (values out of range)
+};
+
+/// Measures row over its points: sample(i) draws point i, measure() evaluates
+/// it and returns its error in units (negative: an accepted refusal), naming
+/// the point in where.
+inline void measure_row(AccuracyRow& row, const std::function<double(int, std::string&)>& point) {
+  for (int i = 0; i < row.points; ++i) {
+    std::string where;
+    const double e = point(i, where);
+    if (e < 0.0) {
+      ++row.refused;
+    } else if (!(e <= row.worst)) {
+      row.worst = e;
+      row.at = where;
+    }
+  }
+}
+
+/// Prints the rows as a markdown table and, when DD_ACCURACY_TABLE names
+/// ACCURACY.md, replaces its block between "<!-- block begin -->" and
+/// "<!-- block end -->" with them.
+inline void report_rows(const char* block, const std::vector<AccuracyRow>& rows) {
+  std::ostringstream t;
+  t << "| routine | range | points | largest error | test bound | worst at |\n|---|---|---|---|---|---|\n";
+  for (const AccuracyRow& r : rows) {
+    char line[400];
+    std::snprintf(line, sizeof line, "| %s | %s | %d%s | 2^%.1f | 2^%.1f | %s |\n", r.routine.c_str(), r.range.c_str(),
+                  r.points, r.refused > 0 ? (" (" + std::to_string(r.refused) + " refused)").c_str() : "",
+                  std::log2(std::max(r.worst, 0.5)), std::log2(r.bound), r.at.c_str());
+    t << line;
+  }
+  std::printf("%s", t.str().c_str());
+  const char* path = std::getenv("DD_ACCURACY_TABLE");
+  if (path == nullptr) return;
+  std::ifstream in(path);
+  std::stringstream all;
+  all << in.rdbuf();
+  std::string text = all.str();
+  const std::string begin = std::string("<!-- ") + block + " begin -->\n", end = std::string("<!-- ") + block + " end -->";
+  const std::size_t b = text.find(begin), e = text.find(end);
+  if (b == std::string::npos || e == std::string::npos || e < b) return;
+  text.replace(b + begin.size(), e - b - begin.size(), t.str());
+  std::ofstream(path) << text;
 }
 
 }  // namespace dd::test
