@@ -43,27 +43,30 @@ const std::vector<DDReal>& a_pow() { static auto v = args(-10.0, 10.0, 3); retur
 const std::vector<DDReal>& a_ang() { static auto v = args(-10.0, 10.0, 4); return v; }
 const std::vector<DDReal>& b_ang() { static auto v = args(-10.0, 10.0, 5); return v; }
 const std::vector<DDReal>& a_hyp() { static auto v = args(-20.0, 20.0, 6); return v; }
+// The accurate paths: small angles, huge arguments, the exponential's range beyond 300.
+const std::vector<DDReal>& a_small() { static auto v = args(1e-8, 1e-6, 9); return v; }
+const std::vector<DDReal>& a_huge() { static auto v = args(1e29, 1e31, 10); return v; }
+const std::vector<DDReal>& a_wide_exp() { static auto v = args(300.0, 690.0, 11); return v; }
+const std::vector<DDReal>& a_near1() { static auto v = args(1.0 - 1e-3, 1.0 + 1e-3, 12); return v; }
 
 // ---- ddkit ----------------------------------------------------------------------
 
-void dd_exp(benchmark::State& st) {
-  const auto& a = a_exp();
-  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::exp(a[i]));
+template <DDReal (*F)(const DDReal&)>
+void dd_unary(benchmark::State& st, const std::vector<DDReal>& a) {
+  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(F(a[i]));
   per_call(st);
 }
-void dd_log(benchmark::State& st) {
-  const auto& a = a_pos();
-  for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::log(a[i]));
-  per_call(st);
-}
+DDReal exp_of(const DDReal& a) { return dd::exp(a); }
+DDReal log_of(const DDReal& a) { return dd::log(a); }
+void dd_exp(benchmark::State& st) { dd_unary<exp_of>(st, a_exp()); }
+void dd_log(benchmark::State& st) { dd_unary<log_of>(st, a_pos()); }
 void dd_pow(benchmark::State& st) {
   const auto& a = a_pos();
   const auto& b = a_pow();
   for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(dd::pow(a[i], b[i]));
   per_call(st);
 }
-void dd_cos_sin(benchmark::State& st) {
-  const auto& a = a_ang();
+void cos_sin_of(benchmark::State& st, const std::vector<DDReal>& a) {
   for (auto _ : st)
     for (int i = 0; i < kN; ++i) {
       DDReal c, s;
@@ -73,6 +76,7 @@ void dd_cos_sin(benchmark::State& st) {
     }
   per_call(st);
 }
+void dd_cos_sin(benchmark::State& st) { cos_sin_of(st, a_ang()); }
 void dd_atan2(benchmark::State& st) {
   const auto& a = a_ang();
   const auto& b = b_ang();
@@ -90,6 +94,10 @@ void dd_cosh_sinh(benchmark::State& st) {
     }
   per_call(st);
 }
+void dd_cos_sin_small(benchmark::State& st) { cos_sin_of(st, a_small()); }
+void dd_cos_sin_huge(benchmark::State& st) { cos_sin_of(st, a_huge()); }
+void dd_exp_wide(benchmark::State& st) { dd_unary<exp_of>(st, a_wide_exp()); }
+void dd_log_near1(benchmark::State& st) { dd_unary<log_of>(st, a_near1()); }
 std::vector<DDComplex> cargs(std::uint64_t seed) {
   const auto r = args(-10.0, 10.0, seed), i = args(-10.0, 10.0, seed + 100);
   std::vector<DDComplex> v(kN);
@@ -132,8 +140,8 @@ void q_pow(benchmark::State& st) {
   for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(powq(a[i], b[i]));
   per_call(st);
 }
-void q_sincos(benchmark::State& st) {
-  const auto a = quad(a_ang());
+void q_sincos_of(benchmark::State& st, const std::vector<DDReal>& src) {
+  const auto a = quad(src);
   for (auto _ : st)
     for (int i = 0; i < kN; ++i) {
       __float128 s, c;
@@ -143,6 +151,11 @@ void q_sincos(benchmark::State& st) {
     }
   per_call(st);
 }
+void q_sincos(benchmark::State& st) { q_sincos_of(st, a_ang()); }
+void q_sincos_small(benchmark::State& st) { q_sincos_of(st, a_small()); }
+void q_sincos_huge(benchmark::State& st) { q_sincos_of(st, a_huge()); }
+void q_exp_wide(benchmark::State& st) { q_unary<expq>(st, a_wide_exp()); }
+void q_log_near1(benchmark::State& st) { q_unary<logq>(st, a_near1()); }
 void q_atan2(benchmark::State& st) {
   const auto a = quad(a_ang()), b = quad(b_ang());
   for (auto _ : st) for (int i = 0; i < kN; ++i) benchmark::DoNotOptimize(atan2q(a[i], b[i]));
@@ -188,11 +201,16 @@ void m_pow(benchmark::State& st) {
   for (auto _ : st) for (int i = 0; i < kN; ++i) mpfr_pow(r.v[i], a.v[i], b.v[i], MPFR_RNDN);
   per_call(st);
 }
-void m_sincos(benchmark::State& st) {
-  MpVec a(a_ang()), s(kN), c(kN);
+void m_sincos_of(benchmark::State& st, const std::vector<DDReal>& src) {
+  MpVec a(src), s(kN), c(kN);
   for (auto _ : st) for (int i = 0; i < kN; ++i) mpfr_sin_cos(s.v[i], c.v[i], a.v[i], MPFR_RNDN);
   per_call(st);
 }
+void m_sincos(benchmark::State& st) { m_sincos_of(st, a_ang()); }
+void m_sincos_small(benchmark::State& st) { m_sincos_of(st, a_small()); }
+void m_sincos_huge(benchmark::State& st) { m_sincos_of(st, a_huge()); }
+void m_exp_wide(benchmark::State& st) { m_unary<mpfr_exp>(st, a_wide_exp()); }
+void m_log_near1(benchmark::State& st) { m_unary<mpfr_log>(st, a_near1()); }
 void m_atan2(benchmark::State& st) {
   MpVec a(a_ang()), b(b_ang()), r(kN);
   for (auto _ : st) for (int i = 0; i < kN; ++i) mpfr_atan2(r.v[i], a.v[i], b.v[i], MPFR_RNDN);
@@ -273,6 +291,18 @@ BENCHMARK(m_atan2);
 BENCHMARK(dd_cosh_sinh);
 BENCHMARK(q_cosh);
 BENCHMARK(m_cosh);
+BENCHMARK(dd_cos_sin_small);
+BENCHMARK(q_sincos_small);
+BENCHMARK(m_sincos_small);
+BENCHMARK(dd_cos_sin_huge);
+BENCHMARK(q_sincos_huge);
+BENCHMARK(m_sincos_huge);
+BENCHMARK(dd_exp_wide);
+BENCHMARK(q_exp_wide);
+BENCHMARK(m_exp_wide);
+BENCHMARK(dd_log_near1);
+BENCHMARK(q_log_near1);
+BENCHMARK(m_log_near1);
 BENCHMARK(dd_cmul);
 BENCHMARK(q_cmul);
 BENCHMARK(m_cmul);

@@ -111,10 +111,13 @@ inline DD exp(const DD& a, Vi live, Vi& slow) { return exp_core(a, live, slow); 
 
 /// DDLOG: x = log(a.hi) refined by three Newton steps x + (a - e^x) / e^x.
 /// Lanes with a.hi <= 0, non-finite words, or a step outside the
-/// exponential's range (the scalar routine then scales a) are slow.
+/// exponential's range (the scalar routine then scales a), or within 2^-9
+/// of 1, are slow.
 inline DD log(DD a, Vi live, Vi& slow) {
   const Vd inf = splat(std::numeric_limits<double>::infinity());
-  Vi ok = live & lt(Vd{}, a.hi) & lt(a.hi, inf) & lt(vabs(a.lo), inf);
+  // Near 1 the scalar routine checks its result against a series.
+  Vi ok = live & lt(Vd{}, a.hi) & lt(a.hi, inf) & lt(vabs(a.lo), inf) &
+          ~lt(vabs(a.hi - 1.0), splat(dd::detail::kSeriesBelow));
   slow |= live & ~ok;
   a = sel(ok, a, DD{splat(1.5), Vd{}});
   DD x{per_lane(a.hi, [](double v) { return std::log(v); }), Vd{}};
@@ -174,11 +177,18 @@ inline DD sine_unreduced(DD a, Vi live, Vi& slow) {
   const DD half{splat(0.5), Vd{}}, one{splat(1.0), Vd{}};
   DD w = muld_exact(sub(half, mul(sum, sum)), splat(2.0));
   for (int k = 0; k < 4; ++k) w = muld_exact(sub(mul(w, w), half), splat(2.0));
-  return muld_exact(sqrt(sub(one, mul(w, w))), sign);
+  const DD sn = muld_exact(sqrt(sub(one, mul(w, w))), sign);
+  // Where DDCSSNR checks its sine against the accurate one (its error bound
+  // (128 + |a|) |cos| / sin^2 units may pass 2^17), the scalar routine runs.
+  const Vd e = splat(128.0) + vabs(a.hi), k = splat(dd::detail::kKeepWithin);
+  slow |= ok & lt(k * sn.hi * sn.hi, e * vabs(w.hi));
+  return sn;
 }
 
 /// DDCOSHSINH: t = e^a, u = 1 / t, cosh = (t + u) / 2, sinh = (t - u) / 2.
 inline void cosh_sinh(const DD& a, Vi live, Vi& slow, DD& c, DD& s) {
+  // Below |a| = 2^-9 the scalar routine checks the sinh against its series.
+  slow |= live & lt(vabs(a.hi), splat(dd::detail::kSeriesBelow));
   const DD t = exp_core(a, live, slow);
   const DD u = div(DD{splat(1.0), Vd{}}, t);
   c = muld(add(t, u), splat(0.5));

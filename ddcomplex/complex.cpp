@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "ddcomplex/ddcomplex.hpp"
+#include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 
 namespace dd {
@@ -11,6 +12,9 @@ namespace {
 
 /// Below this larger hi word the squares re^2, im^2 lose their low words.
 constexpr double kScaleLow = 0x1p-484;
+/// A square root's part im / 2r is formed from im scaled near 1 below this
+/// im, as used (the division's products would fall into the subnormal range).
+constexpr double kTinyPart = 0x1p-900;
 /// Above this larger hi word of a divisor, 1 / |b|^2 has a subnormal low word
 /// and the quotient loses digits (about 3 units of 2^-104 at 2^485, growing
 /// fourfold per binade).
@@ -55,23 +59,51 @@ inline bool csqrt_core(const DDComplex& a, DDComplex& v) {
 // as non-negative.  The result is formed in locals, so v may share storage
 // with a.  Where the modulus leaves the kernels' range (overflow near 2^512,
 // lost low words below 2^-484), a is scaled by an even power of two 4^j and
-// the root by 2^-j, both exact.  Infinite or NaN parts give NaN words.
+// the root by 2^-j, both exact.  Infinite or NaN parts, in either word, give
+// NaN words.
 void DDCSQRT(const DDComplex& a, DDComplex& v) noexcept {
   if (a.re.hi == 0.0 && a.im.hi == 0.0) {
     v = DDComplex{DDReal(0.0, 0.0), DDReal(0.0, 0.0)};
     return;
   }
   DDComplex r;
-  const double big = std::fmax(std::fabs(a.re.hi), std::fabs(a.im.hi));
-  if (std::isfinite(big) && (big < kScaleLow || !csqrt_core(a, r))) {
-    const int j = -std::ilogb(big) / 2;
-    const DDComplex as{scaled(a.re, 2 * j), scaled(a.im, 2 * j)};
-    csqrt_core(as, r);
+  // fmax would drop a NaN part: the larger part is taken only of finite words.
+  const bool finite = std::isfinite(a.re.hi) && std::isfinite(a.re.lo) && std::isfinite(a.im.hi) &&
+                      std::isfinite(a.im.lo);
+  const double big = finite ? std::fmax(std::fabs(a.re.hi), std::fabs(a.im.hi)) : std::nan("");
+  if (!std::isfinite(big)) {
+    const DDReal nan(std::nan(""), std::nan(""));
+    v = DDComplex{nan, nan};
+    return;
+  }
+  const bool scale = big < kScaleLow || !csqrt_core(a, r);
+  const int j = -std::ilogb(big) / 2;
+  if (scale) {
+    csqrt_core(DDComplex{scaled(a.re, 2 * j), scaled(a.im, 2 * j)}, r);
     r.re = scaled(r.re, -j);
     r.im = scaled(r.im, -j);
-  } else if (!std::isfinite(big)) {
-    const DDReal nan(std::nan(""), std::nan(""));
-    r = DDComplex{nan, nan};
+  }
+  // The part im / 2r goes wrong where im, scaled or not, lies so far below
+  // the subnormal range's top that the division's products fall into it (or
+  // the scaling took it to zero beside a huge re).  It is then formed again
+  // from im scaled near 1 (with the sign of a negative im), and the first
+  // result kept where it lies within 2^17 units of the new one.
+  const double im_used = scale ? std::ldexp(std::fabs(a.im.hi), 2 * j) : std::fabs(a.im.hi);
+  if (a.im.hi != 0.0 && im_used < kTinyPart) {
+    const bool right = !(a.re.hi < 0.0);
+    DDReal root = right ? r.re : r.im, w, q;
+    DDABS(root, root);
+    DDMULD(root, 2.0, w);
+    const int k = -std::ilogb(a.im.hi);
+    DDDIV(scaled(a.im, k), w, q);
+    q = scaled(q, -k);
+    if (!right) {
+      if (q.hi < 0.0) DDNEG(q, q);
+      if (a.im.hi < 0.0) DDNEG(root, root);
+    }
+    const DDComplex acc = right ? DDComplex{root, q} : DDComplex{q, root};
+    r.re = detail::keep_or_replace(r.re, acc.re);
+    r.im = detail::keep_or_replace(r.im, acc.im);
   }
   v = r;
 }
@@ -122,7 +154,13 @@ void DDCDIV(const DDComplex& a, const DDComplex& b, DDComplex& q) {
 }
 
 // Binary exponentiation, step for step as the real integer power DDNPWR.
+// A NaN part gives NaN words, also for n = 0.
 void DDCPWR(const DDComplex& a, int n, DDComplex& q) {
+  if (std::isnan(a.re.hi) || std::isnan(a.im.hi)) {
+    const DDReal nan(std::nan(""), std::nan(""));
+    q = DDComplex{nan, nan};
+    return;
+  }
   if (a.re.hi == 0.0 && a.im.hi == 0.0) {
     if (n < 0) detail::fail(msg::kCpwrZero);
     q = DDComplex{DDReal(0.0, 0.0), DDReal(0.0, 0.0)};
@@ -150,8 +188,9 @@ void DDCPWR(const DDComplex& a, int n, DDComplex& q) {
       if (j < mn) DDCMUL(t, t, t);
     }
   }
-  if (n < 0) {
-    DDCDIV(DDComplex{DDReal(1.0, 0.0), DDReal(0.0, 0.0)}, r, q);
+  if (n < 0) DDCDIV(DDComplex{DDReal(1.0, 0.0), DDReal(0.0, 0.0)}, r, r);
+  if (nn > detail::kCpwrCheckAbove) {
+    detail::cpwr_large(a, n, r, q);
   } else {
     q = r;
   }

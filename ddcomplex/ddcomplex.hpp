@@ -130,4 +130,11 @@ void DDCDIV(const DDComplex& a, const DDComplex& b, DDComplex& q);
 /// q = a^n by binary exponentiation.  Zero to a negative power stops.
 void DDCPWR(const DDComplex& a, int n, DDComplex& q);
 
+namespace detail {
+/// Beyond this |n| DDCPWR's result is checked against the power formed in
+/// three-word arithmetic (the literal products' errors grow with |n|).
+inline constexpr long long kCpwrCheckAbove = 1LL << 14;
+void cpwr_large(const DDComplex& a, int n, const DDComplex& lit, DDComplex& q);
+}  // namespace detail
+
 }  // namespace dd

@@ -23,29 +23,13 @@ constexpr double kSineSeriesTol = 1e-32;
 constexpr int kSineMaxTerms = 1000;
 /// Up to this |a.hi| the reduction by 2 pi is the identity (3.14 / 2 pi < 1/2).
 constexpr double kNoReductionBelow = 3.14;
+/// Below this |a| the literal sequence runs (beyond it the reduction's error
+/// alone, about |a| / 2 units of 2^-104, passes kKeepWithin).
+constexpr double kLiteralLimit = 0x1p18;
+/// Up to this |a| the accurate path takes the argument itself as reduced.
+constexpr double kNoReductionAccurate = 0.78;
 /// Newton steps of DDANG from the binary64 arctangent.
 constexpr int kAngNewtonSteps = 3;
-
-/// True when x is at or above 10^60, compared in binary64: 1e60 as a binary64
-/// literal is 9.99999999999999949e59, the largest binary64 value below 10^60,
-/// and 10^60 lies strictly between it and the next binary64 value, so
-/// "x > 1e60" decides every binary64 x as the binary128 comparison does.
-inline bool at_or_above_1e60_binary64(double x) { return x > 1e60; }
-
-#if defined(__SIZEOF_FLOAT128__) && !defined(DD_NO_FLOAT128)
-/// True when x, widened exactly to binary128, is at or above the binary128
-/// value nearest to 10^60.
-inline bool at_or_above_1e60_binary128(double x) {
-  // 10^60 = (5^20)^3 2^60: 5^40 is exact in binary128, the product with 5^20
-  // is rounded once, to the nearest binary128, and 2^60 is exact.
-  constexpr __float128 kP20 = 95367431640625.0;
-  constexpr __float128 k1e60 = kP20 * kP20 * kP20 * 0x1p60;
-  return x >= 1e59 && static_cast<__float128>(x) >= k1e60;  // the first test is a shortcut
-}
-inline bool at_or_above_1e60(double x) { return at_or_above_1e60_binary128(x); }
-#else
-inline bool at_or_above_1e60(double x) { return at_or_above_1e60_binary64(x); }
-#endif
 
 /// (x/r, y/r) with r = sqrt(x^2 + y^2); false when r is not finite.
 inline bool normalise_point(const DDReal& x, const DDReal& y, DDReal& xn, DDReal& yn) {
@@ -60,36 +44,16 @@ inline bool normalise_point(const DDReal& x, const DDReal& y, DDReal& xn, DDReal
   return true;
 }
 
-}  // namespace
-
-namespace detail {
-bool cssnr_size_limit(double x) { return at_or_above_1e60(x); }
-bool cssnr_size_limit_binary64(double x) { return at_or_above_1e60_binary64(x); }
-}  // namespace detail
-
-// The argument is reduced modulo 2 pi to s, |s| <= pi, and divided by 32; the
-// sine series gives sin t, five angle doublings cos 2t ... cos 32t = cos s, and
-// the sine is the square root of 1 - cos^2 s with the sign of t.  The sine's
-// absolute error is about 1e-32, so its relative accuracy falls near the
-// multiples of pi, where 1 - cos^2 cancels; the cosine keeps full accuracy.
-void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) { detail::cssnr_beside(a, x, y, nullptr); }
-
-void detail::cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side) {
-  if (a.hi == 0.0) {
-    x = DDReal(1.0, 0.0);
-    y = DDReal(0.0, 0.0);
-    return;
-  }
-  if (std::isnan(a.hi) || !std::isfinite(a.lo)) {
-    x = DDReal(kNaN, kNaN);
-    y = DDReal(kNaN, kNaN);
-    return;
-  }
-  if (at_or_above_1e60(a.hi)) detail::fail(msg::kCssnrTooLarge);
-
-  // n = nearest integer to a / 2 pi.  DDNINT refuses quotients of 2^105 or
-  // more; the mirror case, at or below -2^105 (and -infinity), is refused
-  // with the same message, since no reduction is meaningful there.
+// The literal sequence: the argument is reduced modulo 2 pi to s, |s| <= pi,
+// and divided by 32; the sine series gives sin t, five angle doublings
+// cos 2t ... cos 32t = cos s, and the sine is the square root of 1 - cos^2 s
+// with the sign of t.  Its cosine has an absolute error below about
+// 36 + |a|/2 units of 2^-104 (the reduction by a two-word 2 pi carries n
+// times that constant's error), and its sine an absolute error of that
+// times |cos / sin|.
+void cssnr_literal(const DDReal& a, DDReal& x, DDReal& y, detail::ExpSteps* side) {
+  // n = nearest integer to a / 2 pi.  Only called for |a| below
+  // kLiteralLimit, far inside the rounding routine's range.
   DDReal s;
   if (std::fabs(a.hi) <= kNoReductionBelow && a.hi + a.lo == a.hi) {
     // |a / 2 pi| < 1/2: n = 0, and the kernels' a - 0 * 2 pi is a itself, a
@@ -98,7 +62,6 @@ void detail::cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side)
   } else {
     DDReal q, n;
     DDDIV(a, kTwoPi, q);
-    if (!(q.hi > -detail::kRoundBound)) detail::fail(msg::kNintTooLarge);
     DDNINT(q, n);
     DDReal p;
     DDMUL(n, kTwoPi, p);
@@ -150,26 +113,139 @@ void detail::cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side)
   y = sn;
 }
 
+/// sin r for |r| <= pi/4 from its Taylor series, stopped once a term falls
+/// below 2^-110 of the sum: relative error a few units of 2^-104.
+DDReal sine_series(const DDReal& r) {
+  DDReal r2, term = r, sum = r;
+  DDMUL(r, r, r2);
+  for (int i = 1; i <= kSineMaxTerms; ++i) {
+    const double di = static_cast<double>(i);
+    DDMUL(term, r2, term);
+    DDDIVD(term, -(2.0 * di) * (2.0 * di + 1.0), term);
+    DDADD(sum, term, sum);
+    if (std::fabs(term.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
+  }
+  return sum;
+}
+
+/// A bound on the literal cosine's absolute error in units of 2^-104 (see
+/// cssnr_literal), with a margin over the measured 36 + |a|/2: the rounding
+/// errors of the five doublings grow fourfold per doubling at most.
+inline double literal_cos_error(const DDReal& a) { return 128.0 + std::fabs(a.hi); }
+
+}  // namespace
+
+void detail::cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s) {
+  DDReal r;
+  int q = 0;
+  if (std::fabs(a.hi) <= kNoReductionAccurate) {
+    r = a;
+  } else {
+    q = detail::reduce_half_pi(a, r);
+  }
+  const DDReal sr = sine_series(r);
+  DDReal cr(1.0, 0.0);
+  const bool need_cos_r = (c != nullptr && q % 2 == 0) || (s != nullptr && q % 2 == 1);
+  if (need_cos_r) {
+    // 1 - sin^2 r >= 1/2 on |r| <= pi/4: no cancellation.
+    DDReal sq, d;
+    DDMUL(sr, sr, sq);
+    DDSUB(DDReal(1.0, 0.0), sq, d);
+    DDSQRT(d, cr);
+  }
+  // a = q pi/2 + r modulo 2 pi.
+  const DDReal ncr(-cr.hi, -cr.lo), nsr(-sr.hi, -sr.lo);
+  const DDReal cos_a[4] = {cr, nsr, ncr, sr};
+  const DDReal sin_a[4] = {sr, cr, nsr, ncr};
+  if (c != nullptr) *c = cos_a[q];
+  if (s != nullptr) *s = sin_a[q];
+}
+
+// Arguments below 2^18 in magnitude take the literal sequence (above).  Where
+// its error bound allows more than kKeepWithin units of 2^-104 (relative),
+// that is where 128 + |a| > 2^17 |cos a| for the cosine and where
+// (128 + |a|) |cos a| > 2^17 sin^2 a for the sine (decided on the literal's
+// own values), the value is also formed accurately and the literal one kept
+// only when it lies within 2^17 units of it (detail::keep_or_replace).  The
+// accurate values, and every result from |a| = 2^18 on, come from the exact
+// reduction modulo pi/2 and the sine's Taylor series (cos_sin_accurate).
+void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y) { detail::cssnr_beside(a, x, y, nullptr); }
+
+void detail::cssnr_beside(const DDReal& a_in, DDReal& x, DDReal& y, ExpSteps* side) {
+  const DDReal a = a_in;  // x or y may share storage with the argument
+  if (a.hi == 0.0) {
+    x = DDReal(1.0, 0.0);
+    y = DDReal(0.0, 0.0);
+    return;
+  }
+  if (!std::isfinite(a.hi) || !std::isfinite(a.lo)) {
+    x = DDReal(kNaN, kNaN);
+    y = DDReal(kNaN, kNaN);
+    return;
+  }
+  if (!(std::fabs(a.hi) < kLiteralLimit)) {
+    cos_sin_accurate(a, &x, &y);
+    return;
+  }
+  cssnr_literal(a, x, y, side);
+  const double e = literal_cos_error(a);
+  const double c = std::fabs(x.hi), s = std::fabs(y.hi);
+  const bool check_cos = e > kKeepWithin * c;
+  const bool check_sin = e * c > kKeepWithin * s * s;
+  if (!check_cos && !check_sin) return;
+  DDReal ca, sa;
+  cos_sin_accurate(a, check_cos ? &ca : nullptr, check_sin ? &sa : nullptr);
+  if (check_cos) x = keep_or_replace(x, ca);
+  if (check_sin) y = keep_or_replace(y, sa);
+}
+
+namespace {
+
+/// Three Newton steps of the angle on sin a = y/r from a, with the literal
+/// cosine and sine (accurate false) or with the accurate sine.
+DDReal angle_from_sine(const DDReal& yn, DDReal a, bool accurate) {
+  DDReal cs, sn, d, c;
+  for (int k = 0; k < kAngNewtonSteps; ++k) {
+    cssnr_literal(a, cs, sn, nullptr);
+    if (accurate) detail::cos_sin_accurate(a, nullptr, &sn);
+    DDSUB(yn, sn, d);
+    DDDIV(d, cs, c);
+    DDADD(a, c, a);
+  }
+  return a;
+}
+
+}  // namespace
+
 // The angle starts from the binary64 atan2 of the normalised point and is
 // refined by three Newton steps: on cos a = x/r near +-pi/2 (where the
-// sine's derivative vanishes), on sin a = y/r elsewhere.
-void DDANG(const DDReal& x, const DDReal& y, DDReal& a) {
+// sine's derivative vanishes), on sin a = y/r elsewhere.  The cosine
+// equation takes the literal cosine and sine (their absolute errors move
+// the angle by at most 1.5 times as much, near pi/2).  The sine equation
+// carries the literal sine's absolute error, (128 + |a|) |cos / sin| units
+// of 2^-104, into the angle: where that may pass kKeepWithin relative to
+// |a| (small angles, angles near +-pi), the steps are also taken with the
+// accurate sine and the literal angle kept only when it lies within 2^17
+// units of that one.
+void DDANG(const DDReal& x, const DDReal& y, DDReal& a) { detail::ang_kept(x, y, a); }
+
+bool detail::ang_kept(const DDReal& x, const DDReal& y, DDReal& a) {
   if (std::isnan(x.hi) || !std::isfinite(x.lo) || std::isnan(y.hi) || !std::isfinite(y.lo)) {
     a = DDReal(kNaN, kNaN);
-    return;
+    return true;
   }
   if (x.hi == 0.0) {
     if (y.hi == 0.0) detail::fail(msg::kAngBothZero);
     a = y.hi > 0.0 ? kHalfPi : kMinusHalfPi;
-    return;
+    return true;
   }
   if (y.hi == 0.0) {
     a = x.hi > 0.0 ? DDReal(0.0, 0.0) : detail::kPi;
-    return;
+    return true;
   }
   if (std::isinf(x.hi) || std::isinf(y.hi)) {
     a = DDReal(kNaN, kNaN);
-    return;
+    return true;
   }
 
   // r = sqrt(x^2 + y^2) loses the squares' low words when the larger
@@ -185,24 +261,35 @@ void DDANG(const DDReal& x, const DDReal& y, DDReal& a) {
     normalise_point(px, py, xn, yn);
   }
 
-  DDReal ang(std::atan2(yn.hi, xn.hi), 0.0);
-  DDReal cs, sn, d, c;
+  // A coordinate that vanished beside the other in the scaling (a ratio
+  // below 2^-1074) leaves an axis direction: the sign comes from the words.
+  if (yn.hi == 0.0 || xn.hi == 0.0) {
+    if (xn.hi == 0.0) {
+      a = y.hi > 0.0 ? kHalfPi : kMinusHalfPi;
+    } else {
+      a = x.hi > 0.0 ? DDReal(std::copysign(0.0, y.hi), 0.0) : (y.hi > 0.0 ? kPi : DDReal(-kPi.hi, -kPi.lo));
+    }
+    return true;
+  }
+  const DDReal start(std::atan2(yn.hi, xn.hi), 0.0);
   if (std::fabs(yn.hi) >= std::fabs(xn.hi)) {
+    DDReal ang = start, cs, sn, d, c;
     for (int k = 0; k < kAngNewtonSteps; ++k) {
-      DDCSSNR(ang, cs, sn);
+      cssnr_literal(ang, cs, sn, nullptr);
       DDSUB(xn, cs, d);
       DDDIV(d, sn, c);
       DDSUB(ang, c, ang);
     }
-  } else {
-    for (int k = 0; k < kAngNewtonSteps; ++k) {
-      DDCSSNR(ang, cs, sn);
-      DDSUB(yn, sn, d);
-      DDDIV(d, cs, c);
-      DDADD(ang, c, ang);
-    }
+    a = ang;
+    return true;
   }
+  const DDReal ang = angle_from_sine(yn, start, false);
   a = ang;
+  // |sin a| >= (2/pi) min(|a|, pi - |a|) for |a| <= pi.
+  const double dist = std::fmin(std::fabs(ang.hi), kPi.hi - std::fabs(ang.hi));
+  if (!(literal_cos_error(ang) > kKeepWithin * 0.63 * dist * std::fabs(ang.hi))) return true;
+  a = keep_or_replace(ang, angle_from_sine(yn, start, true));
+  return same_words(a, ang);
 }
 
 }  // namespace dd

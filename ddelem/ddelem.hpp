@@ -25,7 +25,6 @@ inline constexpr char kExpTooLarge[] = "('*** DDEXP: Argument is too large',f12.
 inline constexpr char kExpIterLimit[] = "('*** DDEXP: Iteration limit exceeded.')";
 inline constexpr char kLogNotPositive[] = "('*** DDLOG: Argument is less than or equal to zero.')";
 inline constexpr char kPowerNotPositive[] = "('DDPOWER: A <= 0')";
-inline constexpr char kCssnrTooLarge[] = "('*** DDCSSNR: argument is too large to compute cos or sin.')";
 inline constexpr char kCssnrIterLimit[] = "('*** DDCSSNR: Iteration limit exceeded.')";
 inline constexpr char kAngBothZero[] = "('*** DDANG: Both arguments are zero.')";
 inline constexpr char kAcoshBelowOne[] = "('DDACOSH: Argument is < 1.')";
@@ -36,16 +35,35 @@ inline constexpr char kRootNoConvergence[] = "('DDROOT: failed to converge.')";
 
 // ---- exponential, logarithm, power ------------------------------------------
 
-/// b = e^a.  Stops for a.hi >= 300; gives zero for a.hi <= -300.
+/// b = e^a.  Stops when e^a passes the kernels' splitting limit 2^996 (a.hi
+/// from 996 ln 2, about 690.37); below 2^-969 the low word fades gradually,
+/// and from a.hi = -746 on the result is zero.
 void DDEXP(const DDReal& a, DDReal& b);
-/// b = ln a for a.hi > 0.
+
+/// b = ln a for a.hi > 0, to a relative accuracy also near a = 1.
 void DDLOG(const DDReal& a, DDReal& b);
 /// p = a^b = exp(b ln a) for a.hi > 0.
 void DDPOWER(const DDReal& a, const DDReal& b, DDReal& p);
 
+namespace detail {
+/// e^(b ln a) for a.hi > 0 where |b ln a| passes DDEXP's literal range: the
+/// logarithm's error, carried |b ln a| times into the exponent, is kept small
+/// by ln a = k ln 2 + ln m with m = a 2^-k in [0.7, 1.42) and ln m from a
+/// series.  The rounding of the exponent (about |b ln a| 2^-105) stays, a few
+/// hundred units of 2^-104 at the top of the range, against some 10^4 for
+/// exp(b ln a) itself.
+void pow_wide(const DDReal& a, const DDReal& b, DDReal& p);
+
+/// ln(1 + d) = 2 atanh(d / (2 + d)) from the series of atanh, for an exact
+/// d with |d| up to about 0.42 (m - 1 for m in [0.7, 1.42]): a few units of
+/// 2^-104 relative.
+DDReal log1p_series(const DDReal& d);
+}  // namespace detail
+
 // ---- circular functions --------------------------------------------------------
 
-/// x = cos a, y = sin a.  Stops for a.hi at or above 10^60.
+/// x = cos a, y = sin a, each to a relative accuracy, for every finite a
+/// (NaN words for a NaN or infinite argument).
 void DDCSSNR(const DDReal& a, DDReal& x, DDReal& y);
 /// a = the angle in (-pi, pi] of the point (x, y).  Stops when both hi words are zero.
 void DDANG(const DDReal& x, const DDReal& y, DDReal& a);
@@ -86,10 +104,15 @@ inline void muld_exact(const DDReal& a, double d, DDReal& r) noexcept {
 
 // ---- the exponential's pieces, shared by DDEXP, DDLOG and LogSteps ----------
 
-/// DDEXP's own range: its series path handles |a.hi| below this (e^300 is
-/// about 1.9e130); from here on larger magnitudes overflow and smaller ones
-/// give zero in the exponential's fixed sequence.
+/// The range of DDEXP's literal sequence, |a.hi| below this (e^300 is about
+/// 1.9e130); beyond it the exponential scales its mantissa by 2^nz in two
+/// exact steps (exp_parts, scale_pow2).
 inline constexpr double kExpLimit = 300.0;
+/// The smallest binary64 at or above 996 ln 2: from here e^a passes the
+/// kernels' splitting limit 2^996 and DDEXP refuses.
+inline constexpr double kExpMax = 0x1.592ff2a01625ap+9;
+/// Below this e^a is under half the smallest subnormal (-1075 ln 2 = -745.13).
+inline constexpr double kExpUnderflow = -746.0;
 /// DDEXP's Taylor series of e^(s/64) stops once a term falls to 1e-32 of the sum.
 inline constexpr double kExpSeriesTol = 1e-32;
 /// With |s/64| below 0.0055 a dozen terms suffice; 99 is a guard.
@@ -175,18 +198,76 @@ inline bool exp_series_step(ExpSeries& es) {
   return false;
 }
 
-/// b = e^a from the finished series: the sum squared six times (e^s), times 2^nz.
-inline void exp_finish(const ExpSeries& es, int nz, DDReal& b) noexcept {
+/// e^s from the finished series: the sum squared six times (1 when s = 0).
+inline DDReal exp_mantissa(const ExpSeries& es) noexcept {
   DDReal mant(1.0, 0.0);
   if (!es.unit) {
     DDReal sum = es.sum;
     for (int k = 0; k < 6; ++k) DDMUL(sum, sum, sum);
     mant = sum;
   }
+  return mant;
+}
+
+/// b = e^a from the finished series: the sum squared six times (e^s), times 2^nz.
+inline void exp_finish(const ExpSeries& es, int nz, DDReal& b) noexcept {
+  const DDReal mant = exp_mantissa(es);
   // |nz| <= 433, so 2^nz is a normal binary64, built from its exponent field.
   const double scale = std::bit_cast<double>(static_cast<std::uint64_t>(1023 + nz) << 52);
   DDMULD(mant, scale, b);
 }
+
+/// e^a = mant 2^nz, mant within [0.7, 1.42], by DDEXP's reduction and series,
+/// for a finite a with |a.hi| below 1100.
+void exp_parts(const DDReal& a, DDReal& mant, int& nz);
+
+/// (a.hi 2^k, a.lo 2^k): exact while both words stay normal, one rounding
+/// per word below (the low word fades first); k from -1600 to 2046, the
+/// result finite.
+inline DDReal scale_pow2(const DDReal& a, int k) noexcept {
+  const auto pow2 = [](int e) { return std::bit_cast<double>(static_cast<std::uint64_t>(1023 + e) << 52); };
+  if (k >= -1022 && k <= 1023) return DDReal(a.hi * pow2(k), a.lo * pow2(k));
+  // Two steps, the first exact, so that each word is rounded only once.
+  const int k1 = k > 0 ? k - 1023 : k + 600;
+  const DDReal t(a.hi * pow2(k1), a.lo * pow2(k1));
+  return DDReal(t.hi * pow2(k - k1), t.lo * pow2(k - k1));
+}
+
+// ---- literal results and their accurate replacements ------------------------
+//
+// Where a routine's literal sequence may lose its relative accuracy (sines
+// near the multiples of pi, logarithms near 1, ...), the routine also forms
+// the value by an accurate method and keeps the literal result when it lies
+// within kKeepWithin units of 2^-104 of it.  The accurate values carry a few
+// units of error, so a kept result is right (within 2^18 units) with room to
+// spare, and a product of two kept results is still right; the others are
+// replaced.
+
+/// Half of the 2^18 units of 2^-104 within which a result counts as right.
+inline constexpr double kKeepWithin = 0x1p17;
+
+/// lit where it lies within kKeepWithin units of acc, relative to acc (also
+/// for a subnormal acc, which a caller may still multiply into the normal
+/// range), else acc; a NaN lit is replaced.
+inline DDReal keep_or_replace(const DDReal& lit, const DDReal& acc) noexcept {
+  DDReal d;
+  DDSUB(lit, acc, d);
+  return std::fabs(d.hi) <= kKeepWithin * 0x1p-104 * std::fabs(acc.hi) ? lit : acc;
+}
+
+/// Below this size of the result (|ln a| for the logarithm, |sinh a| for the
+/// hyperbolic sine) the literal sequences, whose absolute error stays below
+/// about 128 units of 2^-104, may pass kKeepWithin relative: there the
+/// routines check them against their Taylor series.
+inline constexpr double kSeriesBelow = 0x1p-9;
+
+/// Error-free passes of two-sums over x[0 .. m), which never change the sum
+/// of the m values: afterwards x[0] is that sum rounded, x[1] the rest
+/// rounded, and so on for the leading words, also after cancellation.
+void gather_words(double* x, int m, int words);
+
+/// sinh a from its Taylor series, for |a| below about kSeriesBelow.
+DDReal sinh_series(const DDReal& a);
 
 /// e^a by DDEXP's operations, cut into short steps (one term of the series
 /// each) so that a caller can interleave this latency-bound chain with other
@@ -222,9 +303,11 @@ class ExpSteps {
 /// for arguments where every step stays in the exponential's range (applicable()).
 class LogSteps {
  public:
-  /// True for a finite a with a.hi > 0 and |log(a.hi)| < 299.
+  /// True for a finite a with a.hi > 0 and |log(a.hi)| < 299, away from 1
+  /// (where DDLOG checks its result against a series).
   static bool applicable(const DDReal& a) noexcept {
-    return a.hi > 0.0 && std::isfinite(a.hi) && std::isfinite(a.lo) && std::fabs(std::log(a.hi)) < 299.0;
+    return a.hi > 0.0 && std::isfinite(a.hi) && std::isfinite(a.lo) && std::fabs(std::log(a.hi)) < 299.0 &&
+           !(std::fabs(a.hi - 1.0) < kSeriesBelow);
   }
   explicit LogSteps(const DDReal& a) : a_(a), x_(std::log(a.hi), 0.0) { start_exp(); }
   /// Advances the computation a little; true once the logarithm is ready.
@@ -267,11 +350,20 @@ class LogSteps {
 /// its series and per angle doubling: the two latency-bound chains overlap.
 void cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side);
 
-/// DDCSSNR's size test: true when x is at or above 10^60 (compared in binary128
-/// where the compiler offers it).
-bool cssnr_size_limit(double x);
-/// The same test as a binary64 comparison, used where binary128 is missing.
-bool cssnr_size_limit_binary64(double x);
+/// a = q pi/2 + r (modulo 2 pi) with |r| <= pi/4: returns q in 0..3 and the
+/// reduced argument r to 2^-106 relative (the fraction a 2/pi modulo 1 is
+/// formed exactly in integer arithmetic from the bits of 2/pi).
+int reduce_half_pi(const DDReal& a, DDReal& r);
+
+/// cos a and sin a, each to a few units of 2^-104 relative, from the exact
+/// reduction and the sine's Taylor series; c or s may be null when not wanted.
+void cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s);
+
+/// DDLOG(a, b) and DDANG(x, y, a); each returns false where it replaced its
+/// literal result by the accurate one, so that a caller that checks its own
+/// literal result knows whether that result is still today's.
+bool log_kept(const DDReal& a, DDReal& b);
+bool ang_kept(const DDReal& x, const DDReal& y, DDReal& a);
 }  // namespace detail
 
 // ---- hyperbolic functions --------------------------------------------------------

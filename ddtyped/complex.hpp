@@ -9,6 +9,7 @@
 // and a DDReal with a binary64 complex in either order.
 #pragma once
 
+#include <cmath>
 #include <complex>
 
 #include "ddcomplex/ddcomplex.hpp"
@@ -133,12 +134,49 @@ inline DDReal norm2(const DDComplex& g) noexcept {
   DDADD(xx, yy, s);
   return s;
 }
-/// ln |g| = ln(x^2 + y^2) / 2.
+/// The squares x^2 + y^2 keep their full precision, and their sum stays in
+/// the kernels' range, while the larger part lies in this band.
+inline constexpr double kNormBandLow = 0x1p-480;
+inline constexpr double kNormBandHigh = 0x1p495;
+/// The larger of |x.hi| and |y.hi| when it is finite, nonzero and outside the
+/// band (so that the modulus needs scaling), else 0.
+inline double outside_norm_band(const DDComplex& g) noexcept {
+  const double big = std::fmax(std::fabs(g.re.hi), std::fabs(g.im.hi));
+  const bool finite = std::isfinite(g.re.hi) && std::isfinite(g.im.hi) && std::isfinite(g.re.lo) &&
+                      std::isfinite(g.im.lo);
+  return finite && big != 0.0 && (big < kNormBandLow || big > kNormBandHigh) ? big : 0.0;
+}
+/// |g| and ln |g| from g scaled by 2^-k, k the exponent of the larger part
+/// (outside the band).
+DDReal abs_scaled(const DDComplex& g) noexcept;
+DDReal log_modulus_scaled(const DDComplex& g);
+/// x^2 + y^2 - 1 from the exact pieces of the squares, for g near the unit circle.
+DDReal norm2_minus_one(const DDComplex& g) noexcept;
+/// Within this of 1 the rounding of x^2 + y^2 (a few units of 2^-106) may
+/// cost ln |g| its relative accuracy; there it is checked against
+/// ln(1 + norm2_minus_one(g)) / 2.
+inline constexpr double kUnitCircleCheck = 0x1p-15;
+
+/// ln |g| = ln(x^2 + y^2) / 2, checked (keep_or_replace) outside the band and
+/// near the unit circle.  A zero g stops in the logarithm.
 inline DDReal log_modulus(const DDComplex& g) {
+  const DDReal n2 = norm2(g);
+  if (outside_norm_band(g) != 0.0) {
+    const DDReal acc = log_modulus_scaled(g);
+    if (!(n2.hi > 0.0) || !std::isfinite(n2.hi)) return acc;
+    DDReal l, h;
+    DDLOG(n2, l);
+    DDMULD(l, 0.5, h);
+    return keep_or_replace(h, acc);
+  }
   DDReal l, h;
-  DDLOG(norm2(g), l);
+  const bool kept = log_kept(n2, l);
   DDMULD(l, 0.5, h);
-  return h;
+  if (!(std::fabs(n2.hi - 1.0) < kUnitCircleCheck)) return h;
+  DDReal acc;
+  DDMULD(log1p_series(norm2_minus_one(g)), 0.5, acc);
+  // Where the logarithm replaced its own result this one has moved already.
+  return kept ? keep_or_replace(h, acc) : acc;
 }
 /// (e cos q, e sin q).
 inline DDComplex polar(const DDReal& e, const DDReal& q) {
@@ -151,8 +189,14 @@ inline DDComplex polar(const DDReal& e, const DDReal& q) {
 }
 }  // namespace detail
 
-/// |g| = sqrt(x^2 + y^2), without scaling.
-inline DDReal abs(const DDComplex& g) noexcept { DDReal r; DDSQRT(detail::norm2(g), r); return r; }
+/// |g| = sqrt(x^2 + y^2); outside the band of detail::log_modulus it is
+/// checked against the modulus of the scaled g.
+inline DDReal abs(const DDComplex& g) noexcept {
+  DDReal r;
+  DDSQRT(detail::norm2(g), r);
+  if (detail::outside_norm_band(g) != 0.0) r = detail::keep_or_replace(r, detail::abs_scaled(g));
+  return r;
+}
 
 /// The principal square root (DDCSQRT).
 inline DDComplex sqrt(const DDComplex& g) noexcept { DDComplex v; DDCSQRT(g, v); return v; }
@@ -190,28 +234,44 @@ inline SinCosParts sin_cos_parts(const DDComplex& g) {
   DDSUB(e1, e2, r.m);
   return r;
 }
+
+
+/// sin g (sine true) or cos g for |y| >= 300, where cosh y = |sinh y| =
+/// e^|y| / 2: the exponential's mantissa times the cosine or sine of x,
+/// scaled by its power of two.  Stops with the exponential's message when a
+/// part passes the splitting limit.
+DDComplex sin_cos_wide_imag(const DDComplex& g, bool sine);
 }  // namespace detail
 
-/// sin(x + iy) = sin x cosh y + i cos x sinh y.
+/// sin(x + iy) = sin x cosh y + i cos x sinh y.  For |y| below 2^-9 the sinh
+/// is checked against its series (e^-y - e^y cancels), from |y| = 300 on it
+/// comes from e^|y|.
 inline DDComplex sin(const DDComplex& g) {
+  if (std::fabs(g.im.hi) >= detail::kExpLimit) return detail::sin_cos_wide_imag(g, true);
   const detail::SinCosParts s = detail::sin_cos_parts(g);
   DDReal hp, hm;
   DDComplex v;
   DDMULD(s.p, 0.5, hp);
   DDMUL(hp, s.si, v.re);
   DDMULD(s.m, -0.5, hm);
+  if (std::fabs(g.im.hi) < detail::kSeriesBelow) hm = detail::keep_or_replace(hm, detail::sinh_series(g.im));
   DDMUL(hm, s.co, v.im);
   return v;
 }
 
-/// cos(x + iy) = cos x cosh y - i sin x sinh y.
+/// cos(x + iy) = cos x cosh y - i sin x sinh y, its sinh as for sin.
 inline DDComplex cos(const DDComplex& g) {
+  if (std::fabs(g.im.hi) >= detail::kExpLimit) return detail::sin_cos_wide_imag(g, false);
   const detail::SinCosParts s = detail::sin_cos_parts(g);
   DDReal hp, hm;
   DDComplex v;
   DDMULD(s.p, 0.5, hp);
   DDMUL(hp, s.co, v.re);
   DDMULD(s.m, 0.5, hm);
+  if (std::fabs(g.im.hi) < detail::kSeriesBelow) {
+    const DDReal sh = detail::sinh_series(g.im);
+    hm = detail::keep_or_replace(hm, DDReal(-sh.hi, -sh.lo));
+  }
   DDMUL(hm, s.si, v.im);
   return v;
 }

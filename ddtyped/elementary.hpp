@@ -27,6 +27,19 @@ inline DDReal log10(const DDReal& a) {
 }
 
 namespace detail {
+/// e^p for the product p of ln a and the exponent b; where p leaves (-300,
+/// 300) the power is formed again by pow_wide (its error does not grow
+/// with p).
+inline DDReal exp_of_log_product(const DDReal& p, const DDReal& a, const DDReal& b) {
+  DDReal r;
+  if (std::fabs(p.hi) >= kExpLimit) {
+    pow_wide(a, b, r);
+  } else {
+    DDEXP(p, r);
+  }
+  return r;
+}
+
 /// a^b for a negative base a and a whole exponent b: DDNPWR(a, b) when b fits
 /// a 32-bit integer, else |a|^b = exp(ln|a| * b) with the sign of a^b.
 /// Returns false, writing nothing, for any other a or b.
@@ -41,7 +54,7 @@ inline bool negative_base_power(const DDReal& a, const DDReal& b, DDReal& r) {
   DDReal l, p;
   DDLOG(-a, l);
   DDMUL(l, b, p);
-  DDEXP(p, r);
+  r = exp_of_log_product(p, -a, b);
   if (odd) r = -r;
   return true;
 }
@@ -53,8 +66,7 @@ inline DDReal pow(const DDReal& a, const DDReal& b) {
   if (detail::negative_base_power(a, b, r)) return r;
   DDLOG(a, l);
   DDMUL(l, b, p);
-  DDEXP(p, r);
-  return r;
+  return detail::exp_of_log_product(p, a, b);
 }
 
 /// a^x = exp(ln a * x), the product by the binary64 exponent; a negative a
@@ -64,8 +76,7 @@ inline DDReal pow(const DDReal& a, double x) {
   if (detail::negative_base_power(a, DDReal(x, 0.0), r)) return r;
   DDLOG(a, l);
   DDMULD(l, x, p);
-  DDEXP(p, r);
-  return r;
+  return detail::exp_of_log_product(p, a, DDReal(x, 0.0));
 }
 
 /// x^b = exp(ln x * b); a negative x with a whole b through DDNPWR.
@@ -74,8 +85,7 @@ inline DDReal pow(double x, const DDReal& b) {
   if (detail::negative_base_power(DDReal(x, 0.0), b, r)) return r;
   DDLOG(DDReal(x, 0.0), l);
   DDMUL(l, b, p);
-  DDEXP(p, r);
-  return r;
+  return detail::exp_of_log_product(p, DDReal(x, 0.0), b);
 }
 
 /// cos a and sin a together (DDCSSNR).
@@ -93,7 +103,10 @@ inline DDReal tan(const DDReal& a) {
 inline void cosh_sinh(const DDReal& a, DDReal& c, DDReal& s) { DDCOSHSINH(a, c, s); }
 inline DDReal cosh(const DDReal& a) { DDReal c, s; DDCOSHSINH(a, c, s); return c; }
 inline DDReal sinh(const DDReal& a) { DDReal c, s; DDCOSHSINH(a, c, s); return s; }
+/// tanh a = sinh a / cosh a; from |a.hi| = 300 on (where 1 - |tanh a| is
+/// below 2^-860) it is +-1.
 inline DDReal tanh(const DDReal& a) {
+  if (std::fabs(a.hi) >= detail::kExpLimit) return DDReal(std::copysign(1.0, a.hi), 0.0);
   DDReal c, s, r;
   DDCOSHSINH(a, c, s);
   DDDIV(s, c, r);
@@ -109,12 +122,52 @@ inline DDReal cos_leg(const DDReal& a) noexcept {
   DDSQRT(d, w);
   return w;
 }
+
+/// sqrt((1 - |a|)(1 + |a|)) for |a| near 1, where 1 - |a| is exact and the
+/// product does not cancel.
+inline DDReal cos_leg_near_one(const DDReal& a) noexcept {
+  DDReal m, t, u, p, w;
+  DDABS(a, m);
+  DDSUB(DDReal(1.0, 0.0), m, t);
+  DDADD(DDReal(1.0, 0.0), m, u);
+  DDMUL(t, u, p);
+  DDSQRT(p, w);
+  return w;
+}
+
+/// The leg w = sqrt(1 - a^2) carries the absolute error of a^2 (about 2^-106)
+/// divided by 2w: below this w the angle may lose its relative accuracy
+/// (acos a ~ w near a = 1), and the angle is checked against the one from
+/// cos_leg_near_one.
+inline constexpr double kLegCheckBelow = 0x1p-9;
+
+/// The angle of the point (x(w), y(w)) for the literal leg, kept where it
+/// lies within kKeepWithin units of the angle from the accurate leg.
+template <class Point>
+inline DDReal angle_with_leg(const DDReal& a, Point point) {
+  const DDReal w = cos_leg(a);
+  DDReal x, y, r;
+  point(w, x, y);
+  const bool kept = ang_kept(x, y, r);
+  if (std::fabs(w.hi) < kLegCheckBelow) {
+    DDReal r2;
+    point(cos_leg_near_one(a), x, y);
+    DDANG(x, y, r2);
+    // Where the angle replaced its own result this one has moved already.
+    r = kept ? keep_or_replace(r, r2) : r2;
+  }
+  return r;
+}
 }  // namespace detail
 
 /// asin a: the angle of the point (sqrt(1 - a^2), a).
-inline DDReal asin(const DDReal& a) { DDReal r; DDANG(detail::cos_leg(a), a, r); return r; }
+inline DDReal asin(const DDReal& a) {
+  return detail::angle_with_leg(a, [&a](const DDReal& w, DDReal& x, DDReal& y) { x = w; y = a; });
+}
 /// acos a: the angle of the point (a, sqrt(1 - a^2)).
-inline DDReal acos(const DDReal& a) { DDReal r; DDANG(a, detail::cos_leg(a), r); return r; }
+inline DDReal acos(const DDReal& a) {
+  return detail::angle_with_leg(a, [&a](const DDReal& w, DDReal& x, DDReal& y) { x = a; y = w; });
+}
 /// atan a: the angle of the point (1, a).
 inline DDReal atan(const DDReal& a) { DDReal r; DDANG(DDReal(1.0, 0.0), a, r); return r; }
 /// atan2(a, b): the angle of the point (b, a); both zero stops.

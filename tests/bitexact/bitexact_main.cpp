@@ -22,8 +22,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "ddcomplex/ddcomplex.hpp"
 #include "ddelem/ddelem.hpp"
+#include "ddtyped/complex.hpp"
+#include "ddtyped/elementary.hpp"
 #include "ddio/ddio.hpp"
 #include "ddspecial/ddspecial.hpp"
 #include "ddreal/stop.hpp"
@@ -444,18 +449,106 @@ void register_text_cases() {
   }, 500);
 }
 
+// Whole domains of the elementary and complex functions (added after the
+// cases above, so that their pseudo-random streams stay as they were).
+void register_whole_domains() {
+  unary("DDEXP whole", dd::DDEXP, [](Rng& r) { return gen::between(r, -760.0, 700.0); });
+  unary("DDLOG whole", dd::DDLOG, [](Rng& r) { return r.next() % 2 ? gen::near_one(r, -100, -1) : gen::full(r); });
+  binary("DDPOWER whole", dd::DDPOWER, gen::positive_wide, [](Rng& r) { return gen::make(r, -12, 0, false); });
+  two_results("DDCSSNR whole", dd::DDCSSNR, [](Rng& r) {
+    const int k = static_cast<int>(r.next() % 3);
+    return k == 0 ? gen::full(r) : k == 1 ? gen::near_half_pi(r, 20) : gen::make(r, -60, 18, false);
+  });
+  binary("DDANG whole", dd::DDANG, gen::full, [](Rng& r) { return r.next() % 2 ? gen::full(r) : gen::make(r, -60, 2, false); });
+  two_results("DDCOSHSINH whole", dd::DDCOSHSINH,
+              [](Rng& r) { return r.next() % 2 ? gen::between(r, -691.0, 691.0) : gen::make(r, -80, 0, false); });
+  unary("DDASINH near 0", dd::DDASINH, [](Rng& r) { return gen::make(r, -80, 5, false); });
+  unary("DDACOSH near 1", dd::DDACOSH, [](Rng& r) {
+    DDReal a;
+    dd::DDADD(DDReal(1.0), gen::make(r, -106, 10, true), a);
+    return a;
+  });
+  unary("DDATANH near 1", dd::DDATANH, [](Rng& r) {
+    DDReal a;
+    dd::DDSUB(DDReal(1.0), gen::make(r, -106, -1, true), a);
+    return (r.next() & 1) ? DDReal(-a.hi, -a.lo) : a;
+  });
+  binary("DDAGMR whole", dd::DDAGMR, gen::positive_wide, gen::positive_wide);
+  with_int("DDNRT whole", dd::DDNRT, [](Rng& r) { return dd::DDReal(std::fabs(gen::full(r).hi)); }, 1, 100000);
+  typed("tan", [](const DDReal& a, const DDReal&) { return dd::tan(a); },
+        [](Rng& r) { return r.next() % 2 ? gen::near_half_pi(r, 16) : gen::full(r); }, gen::moderate);
+  typed("tanh", [](const DDReal& a, const DDReal&) { return dd::tanh(a); }, gen::full, gen::moderate);
+  typed("asin acos", [](const DDReal& a, const DDReal&) { return dd::asin(a) + dd::acos(a); },
+        [](Rng& r) { return r.next() % 2 ? gen::make(r, -60, 0, false) : gen::near_one(r, -106, -1); }, gen::moderate);
+  typed("atan", [](const DDReal& a, const DDReal&) { return dd::atan(a); }, gen::full, gen::moderate);
+  typed("log10 pow(a, x) pow(x, b)", [](const DDReal& a, const DDReal& b) {
+    return dd::log10(a) + dd::pow(a, b.hi) + dd::pow(a.hi, b);
+  }, [](Rng& r) { return gen::make(r, -200, 200, true); }, [](Rng& r) { return gen::make(r, -10, 1, false); });
+  add("complex exp log sqrt", [](Rng& r, std::string& out) {
+    const dd::DDComplex z{gen::make(r, -100, 9, false), gen::make(r, -100, 40, false)};
+    for (const dd::DDComplex& v : {z, dd::exp(z), dd::log(z), dd::sqrt(z)}) {
+      words(out, v.re);
+      words(out, v.im);
+    }
+  });
+  add("complex sin cos", [](Rng& r, std::string& out) {
+    const dd::DDComplex z{r.next() % 2 ? gen::near_half_pi(r, 16) : gen::make(r, -60, 16, false),
+                          r.next() % 4 ? gen::make(r, -80, 5, false) : gen::between(r, -680.0, 680.0)};
+    for (const dd::DDComplex& v : {z, dd::sin(z), dd::cos(z)}) {
+      words(out, v.re);
+      words(out, v.im);
+    }
+  });
+  add("complex pow abs", [](Rng& r, std::string& out) {
+    const dd::DDComplex z{gen::make(r, -500, 500, false), gen::make(r, -500, 500, false)};
+    const dd::DDComplex w{gen::make(r, -4, 3, false), gen::make(r, -4, 3, false)};
+    const DDReal a = gen::make(r, -3, 3, true);
+    const int n = r.integer(-100000, 100000);
+    const dd::DDComplex u{gen::make(r, -1, 0, false), gen::make(r, -1, 0, false)};
+    for (const dd::DDComplex& v : {z, w, dd::pow(w, a), dd::pow(a, w), dd::pow(w, u), dd::pow(u, n), dd::DDComplex(dd::abs(z))}) {
+      words(out, v.re);
+      words(out, v.im);
+    }
+  }, 1000);
+}
+
+/// FNV-1a over the bytes of s, continuing from h.
+std::uint64_t fnv1a(std::uint64_t h, const std::string& s) {
+  for (const unsigned char c : s) h = (h ^ c) * 0x100000001B3u;
+  return h;
+}
+
 }  // namespace
 
-int main() {
+// With --digest the program prints, instead of the result lines, one line per
+// routine: its name, its number of results and a 64-bit FNV-1a hash of its
+// result lines.  tests/bitexact/digest.txt holds the committed digest; after
+// a change that moves results on purpose it is regenerated with
+//   build/tests/bitexact/dd_bitexact_O0 --digest > tests/bitexact/digest.txt
+// and the full outputs of the two builds (diffed) show which inputs moved.
+int main(int argc, char** argv) {
+  const bool digest = argc > 1 && std::strcmp(argv[1], "--digest") == 0;
+  // The messages of routines that stop go to standard output; in digest mode
+  // they are kept out of it (they enter the hashes through the result lines).
+  const int saved_stdout = digest ? dup(1) : -1;
+  if (digest) {
+    std::fflush(stdout);
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, 1);
+    close(null_fd);
+  }
+  std::string digest_lines;
   // A routine that stops is recorded with its message, and the run goes on.
   const dd::stop_guard guard;
   register_cases();
   register_text_cases();
+  register_whole_domains();
   long long lines = 0;
   std::string line;
   for (std::size_t c = 0; c < cases().size(); ++c) {
     const Case& k = cases()[c];
     Rng rng(0xB17E5AC7u + 7919u * c);
+    std::uint64_t hash = 0xCBF29CE484222325u;
     for (int i = 0; i < k.count; ++i) {
       line = k.name + ' ' + std::to_string(i) + ':';
       try {
@@ -465,10 +558,26 @@ int main() {
         line += e.what();
       }
       line += '\n';
-      std::fwrite(line.data(), 1, line.size(), stdout);
+      if (digest) {
+        hash = fnv1a(hash, line);
+      } else {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+      }
       ++lines;
     }
+    if (digest) {
+      char buf[40];
+      std::snprintf(buf, sizeof buf, " %d %016llx\n", k.count, static_cast<unsigned long long>(hash));
+      digest_lines += k.name + buf;
+    }
   }
-  std::printf("bitexact: %zu routines, %lld results\n", cases().size(), lines);
-  return 0;
+  if (digest) {
+    std::fflush(stdout);
+    dup2(saved_stdout, 1);
+    close(saved_stdout);
+    std::fwrite(digest_lines.data(), 1, digest_lines.size(), stdout);
+  } else {
+    std::printf("bitexact: %zu routines, %lld results\n", cases().size(), lines);
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

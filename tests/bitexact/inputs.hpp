@@ -90,6 +90,39 @@ inline DDReal small(Rng& r) { return make(r, -8, 6, false); }
 inline DDReal small_positive(Rng& r) { return make(r, -8, 6, true); }
 /// |a| in [2^-4, 2^4), for integer powers up to |n| = 60.
 inline DDReal base(Rng& r) { return make(r, -4, 4, false); }
+/// a uniform in [lo, hi) with a random low word.
+inline DDReal between(Rng& r, double lo, double hi) {
+  const double x = lo + (hi - lo) * (r.mantissa() - 1.0);
+  const double f = r.mantissa() - 1.5;
+  DDReal a;
+  detail::quick_two_sum(x, x * 0x1p-54 * f, a.hi, a.lo);
+  return a;
+}
+/// 1 + d with |d| in [2^emin, 2^emax), either sign.
+inline DDReal near_one(Rng& r, int emin, int emax) {
+  DDReal a;
+  DDADD(DDReal(1.0), make(r, emin, emax, false), a);
+  return a;
+}
+/// k pi/2 + d (k below 2^kbits, |d| in [2^-100, 2^-3)): next to the zeros of
+/// the cosine and the sine.
+inline DDReal near_half_pi(Rng& r, int kbits) {
+  const DDReal half_pi(1.5707963267948966, 6.123233995736766e-17);
+  DDReal a;
+  DDMULD(half_pi, std::trunc(std::ldexp(r.mantissa() - 1.0, kbits)), a);
+  DDADD(a, make(r, -100, -3, false), a);
+  return a;
+}
+/// Magnitudes from 2^-1074 to 2^1023, both signs, no specials.
+inline DDReal full(Rng& r) {
+  DDReal a = make(r, -1020, 1023, false);
+  if (r.next() % 16 == 0) {
+    const int e = r.integer(-1074, -1023);
+    const double m = std::ldexp(r.mantissa(), e);
+    a = DDReal((r.next() & 1) ? -m : m);
+  }
+  return a;
+}
 
 }  // namespace gen
 

@@ -133,6 +133,15 @@ TEST(complex_kernels, division_and_power_values) {
   EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
   dd::DDCPWR(C(0.0, 0.0), 0, v);
   EXPECT_TRUE(words(v, 0.0, 0.0, 0.0, 0.0));
+  // A NaN part gives NaN words (fmax once dropped it and left the root unwritten).
+  for (const DDComplex& z : {C(std::nan(""), 1.0), C(1.0, std::nan("")), DDComplex(DDReal(1.0, std::nan("")), DDReal(2.0))}) {
+    dd::DDCSQRT(z, v);
+    EXPECT_TRUE(std::isnan(v.re.hi) && std::isnan(v.re.lo) && std::isnan(v.im.hi) && std::isnan(v.im.lo));
+  }
+  for (int n : {0, 3}) {
+    dd::DDCPWR(C(std::nan(""), 1.0), n, v);
+    EXPECT_TRUE(std::isnan(v.re.hi) && std::isnan(v.im.hi)) << n;
+  }
   // (1 + i)^8 = 16 and (1 + i)^-8 = 1/16, exactly; n = -2^31 does not overflow.
   dd::DDCPWR(C(1.0, 1.0), 8, v);
   EXPECT_TRUE(words(v, 16.0, 0.0, 0.0, 0.0));
@@ -140,6 +149,30 @@ TEST(complex_kernels, division_and_power_values) {
   EXPECT_TRUE(words(v, 0.0625, 0.0, 0.0, 0.0));
   dd::DDCPWR(kI, std::numeric_limits<int>::min(), v);
   EXPECT_TRUE(words(v, 1.0, 0.0, 0.0, 0.0));
+  // Large exponents keep the power right (the squarings' errors grow with n):
+  // z^n for z = (1 + 2^-40)(cos 0.7 + i sin 0.7) rounded, against MPFR.
+  {
+    const DDComplex z(DDReal(std::cos(0.7) * (1.0 + 0x1p-40)), DDReal(std::sin(0.7) * (1.0 + 0x1p-40)));
+    for (int n : {1 << 20, std::numeric_limits<int>::max(), -(1 << 30)}) {
+      MpC p(kOne), b(z);
+      unsigned m = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+      while (m != 0) {  // the exact power by squaring at 256 bits
+        MpC t;
+        if ((m & 1) != 0) {
+          mul(t, p, b);
+          mpfr_set(p.re, t.re, MPFR_RNDN);
+          mpfr_set(p.im, t.im, MPFR_RNDN);
+        }
+        m >>= 1;
+        mul(t, b, b);
+        mpfr_set(b.re, t.re, MPFR_RNDN);
+        mpfr_set(b.im, t.im, MPFR_RNDN);
+      }
+      dd::DDCPWR(z, n, v);
+      if (n < 0) dd::DDCMUL(v, dd::DDComplex(dd::test::to_ddreal(p.re), dd::test::to_ddreal(p.im)), v);
+      EXPECT_LE(n < 0 ? cerr(v, MpC(kOne)) : cerr(v, p), 0x1.1p17) << n;
+    }
+  }
 
   EXPECT_DD_STOP(dd::DDCDIV(kOne, DDComplex(DDReal(0.0, 1e-300), DDReal(-0.0)), v),
                  "*** DDCDIV: Divisor is zero.");
@@ -353,50 +386,38 @@ TEST(complex_typed, functions) {
   EXPECT_DD_STOP(C(1.0, 2.0) / 0.0, "*** DDCDIV: Divisor is zero.");
   EXPECT_DD_STOP(dd::pow(C(0.0, 0.0), -1), "*** DDCPWR: Argument is zero and N is negative or zero.");
 
-  std::mt19937_64 g(32);
-  double e_exp = 0, e_log = 0, e_sin = 0, e_cos = 0, e_pow = 0, e_powr = 0, e_rpow = 0;
-  for (int k = 0; k < 300; ++k) {
-    const DDComplex a = rndc(g, -3.0, 3.0), w = rndc(g, -2.0, 2.0);
-    const DDReal r = uniform_dd(g, 0.1, 4.0);
-    // Identities checked in the complex sense, against MPFR only where a
-    // function is needed: log(exp(a)) = a (for |im| < pi), exp of the
-    // log gives back a, sin^2 + cos^2 = 1.
-    const DDComplex l = dd::log(a);
-    e_log = std::max(e_log, cerr(dd::exp(l), MpC(a)));
-    const DDComplex e = dd::exp(a);
-    Mp er(a.re), ei(a.im), c(a.im), s(a.im);
-    mpfr_exp(er, er, MPFR_RNDN);
-    mpfr_cos(c, c, MPFR_RNDN);
-    mpfr_sin(s, s, MPFR_RNDN);
-    MpC ew;
-    mpfr_mul(ew.re, er, c, MPFR_RNDN);
-    mpfr_mul(ew.im, er, s, MPFR_RNDN);
-    e_exp = std::max(e_exp, cerr(e, ew));
-    const DDComplex sn = dd::sin(a), cs = dd::cos(a);
-    const DDComplex one = sn * sn + cs * cs;
-    e_sin = std::max(e_sin, cerr(one, MpC(kOne)) / std::max(1.0, std::exp(2.0 * std::fabs(a.im.hi))));
-    // sin(a)/cos(a) against exp forms: cos a = (e^{ia} + e^{-ia})/2.
-    const DDComplex ia = kI * a;
-    const DDComplex cw = (dd::exp(ia) + dd::exp(-ia)) * 0.5;
-    e_cos = std::max(e_cos, cerr(cs, MpC(cw)));
-    // a^w = exp(w log a).
-    e_pow = std::max(e_pow, cerr(dd::pow(a, w), MpC(dd::exp(w * l))));
-    // a^2 = a a and r^(2 + 0i) = r r.
-    MpC sq;
-    mul(sq, MpC(a), MpC(a));
-    e_powr = std::max(e_powr, cerr(dd::pow(a, DDReal(2.0)), sq));
-    mul(sq, MpC(DDComplex(r)), MpC(DDComplex(r)));
-    e_rpow = std::max(e_rpow, cerr(dd::pow(r, C(2.0, 0.0)), sq));
+  // From |Im| = 300 on, cosh and sinh come from e^|y| / 2: sin(1 + 300i) and
+  // cos(-2 - 650i) against MPFR, and the stop where a part passes 2^996.
+  for (const DDComplex& z : {C(1.0, 300.0), C(-2.0, -650.0), C(1e-250, 680.0)}) {
+    MpC ws, wc;
+    Mp x(z.re), y(z.im), sx, cx, sy, cy;
+    mpfr_sin_cos(sx, cx, x, MPFR_RNDN);
+    mpfr_sinh_cosh(sy, cy, y, MPFR_RNDN);
+    mpfr_mul(ws.re, sx, cy, MPFR_RNDN);
+    mpfr_mul(ws.im, cx, sy, MPFR_RNDN);
+    mpfr_mul(wc.re, cx, cy, MPFR_RNDN);
+    mpfr_mul(wc.im, sx, sy, MPFR_RNDN);
+    mpfr_neg(wc.im, wc.im, MPFR_RNDN);
+    EXPECT_LE(cerr(dd::sin(z), ws), 400.0) << z.im.hi;
+    EXPECT_LE(cerr(dd::cos(z), wc), 400.0) << z.im.hi;
   }
-  std::printf("[ accuracy ] exp %.1f, exp(log) %.1f, sin2+cos2 %.1f, cos %.1f, pow(a,w) %.1f, a^2 %.1f, r^2 %.1f x 2^-104\n",
-              e_exp, e_log, e_sin, e_cos, e_pow, e_powr, e_rpow);
-  EXPECT_LE(e_exp, 600.0);
-  EXPECT_LE(e_log, 2000.0);
-  EXPECT_LE(e_sin, 2000.0);
-  EXPECT_LE(e_cos, 2000.0);
-  EXPECT_LE(e_pow, 200.0);
-  EXPECT_LE(e_powr, 1500.0);
-  EXPECT_LE(e_rpow, 400.0);
+  EXPECT_DD_STOP(dd::sin(C(1.0, 700.0)), "*** DDEXP: Argument is too large  700.000000");
+  // ln |g| and |g| of moduli whose squares leave the kernels' range, and
+  // ln |g| near the unit circle (cos t + i sin t rounded: ln |g| ~ 1e-33).
+  for (const DDComplex& z : {C(3e200, -4e200), C(1e-200, 2e-250), C(0x1.8p-900, 0.5e-270), C(0.6, 0.8),
+                             C(std::cos(1e-9), std::sin(1e-9)), C(0.75, -std::sqrt(1.0 - 0.5625))}) {
+    Mp m, x(z.re), y(z.im), l;
+    mpfr_hypot(m, x, y, MPFR_RNDN);
+    mpfr_log(l, m, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_error(dd::abs(z), m) / kU104, 4.0) << z.re.hi;
+    EXPECT_LE(dd::test::rel_error(dd::log(z).re, l) / kU104, 16.0) << z.re.hi;
+  }
+  // For a small |Im| the sinh keeps its relative accuracy: Im sin(1 + 1e-20 i) = cos 1 sinh 1e-20.
+  const DDComplex v = dd::sin(C(1.0, 1e-20));
+  Mp want(DDReal(1.0));
+  mpfr_cos(want, want, MPFR_RNDN);
+  mpfr_mul_d(want, want, 1e-20, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_error(v.im, want) / kU104, 8.0);
 }
 
 }  // namespace

@@ -49,6 +49,28 @@ TEST(elem_typed, inverse_functions) {
   EXPECT_DD_STOP(dd::pow(DDReal(0.0), DDReal(0.5)), "*** DDLOG: Argument is less than or equal to zero.");
   EXPECT_DD_STOP(dd::acosh(DDReal(0.5)), "DDACOSH: Argument is < 1.");
   EXPECT_DD_STOP(dd::atanh(DDReal(-1.0)), "DDATANH: Argument is <= -1 or >= 1.");
+  // Small angles keep their relative accuracy; so do acos near 1 and the
+  // tangent near its zeros.
+  struct Case { DDReal (*f)(const DDReal&); int (*ref)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t); double x; };
+  const Case cases[] = {
+      {dd::atan, mpfr_atan, 1.23e-15}, {dd::atan, mpfr_atan, -2e-40}, {dd::asin, mpfr_asin, 3e-12},
+      {dd::acos, mpfr_acos, 1.0 - 0x1p-40}, {dd::acos, mpfr_acos, -1.0 + 0x1p-45}, {dd::asin, mpfr_asin, 1.0 - 0x1p-50},
+      {dd::tan, mpfr_tan, 3.141592653589793}, {dd::tan, mpfr_tan, 1e-9}, {dd::tan, mpfr_tan, 1.5707963267948966},
+  };
+  for (const Case& c : cases) {
+    Mp want(DDReal(c.x));
+    c.ref(want, want, MPFR_RNDN);
+    EXPECT_LE(dd::test::rel_ulps(c.f(DDReal(c.x)), want), dd::detail::kKeepWithin) << c.x;
+  }
+  // The angle of a point just above the negative axis: pi less a tiny angle.
+  Mp want, y(DDReal(1e-20)), x(DDReal(-1.0));
+  mpfr_atan2(want, y, x, MPFR_RNDN);
+  EXPECT_LE(dd::test::rel_ulps(dd::atan2(DDReal(1e-20), DDReal(-1.0)), want), 4.0);
+
+  // Beyond |a| = 300 the hyperbolic tangent is +-1.
+  EXPECT_TRUE(same_words(dd::tanh(DDReal(301.0)), 1.0, 0.0));
+  EXPECT_TRUE(same_words(dd::tanh(DDReal(-1e300)), -1.0, 0.0));
+  EXPECT_TRUE(std::isnan(dd::tanh(DDReal(std::nan(""))).hi));
 }
 
 }  // namespace
