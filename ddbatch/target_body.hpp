@@ -240,6 +240,19 @@ void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
             scalar::pow);
 }
 
+void cos_sin_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
+  const LeaveClean clean;
+  two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cos_sin(x, live, slow, y1, y2); },
+                 scalar::cos_sin);
+}
+
+/// r[i] = atan2(y[i], x[i]), the angle of the point (x[i], y[i]).
+void atan2_all(const DDReal* y, const DDReal* x, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
+  binary_fn(y, x, r, n, [](const DD& yv, const DD& xv, Vi live, Vi& slow) { return angle(xv, yv, live, slow); },
+            scalar::atan2);
+}
+
 void cosh_sinh_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
   const LeaveClean clean;
   two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cosh_sinh(x, live, slow, y1, y2); },
@@ -315,6 +328,8 @@ const Table& DD_LANES_TABLE() noexcept {
     s.exp = L::exp_all;
     s.log = L::log_all;
     s.pow = L::pow_all;
+    s.cos_sin = L::cos_sin_all;
+    s.atan2 = L::atan2_all;
     s.cosh_sinh = L::cosh_sinh_all;
     s.erf = L::erf_all;
     s.gamma = L::gamma_all;

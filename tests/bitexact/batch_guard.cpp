@@ -42,6 +42,8 @@ std::vector<DDReal> special_values() {
       {9.0, 0.0}, {-9.0, 0.0}, {6.75, 0.0}, {27.0, 0.0}, {-3.0, 0.0}, {171.7, 0.0}, {1e8, 1.0},
       {1.0 + 0x1p-40, 0.0}, {0x1p-500, 0.0}, {1e200, 0.0}, {1e-200, 0.0}, dd::detail::kLog2, dd::detail::kPi,
       // Next to the integers and poles of Gamma, and far along its recurrence.
+      // Near multiples of pi and pi/2, and at the end of the literal circular sequence.
+      {3.141592653589793, 0.0}, {-1.5707963267948966, 0.0}, {355.0, 0.0}, {0x1p18, 0.0}, {-0x1.fffffp17, 0.5},
       {-3.0 + 0x1p-30, 0.0}, {-1.0 - 0x1p-45, 0.0}, {2.0 + 0x1p-50, 0.0}, {1.0 - 0x1p-52, 0.0}, {-0.5, 0.0},
       {100.5, 0.0}, {-170.5, 0.0}, {5.0, -0x1p-60}, {-8.0 + 1.7e-10, 3e-27},
   };
@@ -129,8 +131,8 @@ void register_routines() {
   unary("log", gen::positive_wide, batch::log, dd::DDLOG);
   binary("pow", gen::small_positive, gen::small, batch::pow,
          [](const DDReal& a, const DDReal& b) { return dd::pow(a, b); });
-  two("cos_sin", gen::small, batch::cos_sin, dd::DDCSSNR);
-  binary("atan2", gen::mid, gen::mid, batch::atan2, dd::atan2);
+  two("cos_sin", [](Rng& r) { return gen::make(r, -8, 20, false); }, batch::cos_sin, dd::DDCSSNR);
+  binary("atan2", gen::moderate, gen::moderate, batch::atan2, dd::atan2);
   two("cosh_sinh", [](Rng& r) { return gen::make(r, -30, 9, false); }, batch::cosh_sinh, dd::DDCOSHSINH);
   unary("erf", gen::small, batch::erf, dd::DDERFR);
   unary("gamma_fn", gen::small, batch::gamma_fn, dd::DDGAMMAR);
