@@ -6,6 +6,7 @@
 // falls.  Built at -O0 and at -O3 -march=native like the fingerprint; exits
 // with status 1 on any difference and prints the first ones.
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -18,6 +19,7 @@
 #include "ddtyped/elementary.hpp"
 #include "ddtyped/real.hpp"
 #include "inputs.hpp"
+#include "pslq/pslq.hpp"
 
 namespace {
 
@@ -260,6 +262,60 @@ long long check_target(batch::target t, const std::vector<DDReal>& specials, Eff
   return calls;
 }
 
+/// The relation search's iterations (their corner rotations and reduction
+/// run in lanes where the target has them): the words of b, h and y after
+/// each of up to 60 iterations from initmp.
+std::vector<double> search_words(const std::vector<DDReal>& x) {
+  const int n = static_cast<int>(x.size());
+  constexpr int kNsave = dd::pslq::kNsave;
+  std::vector<DDReal> b(n * n), h(n * n), ys(n * kNsave), y(n);
+  dd::initmp(0, n, kNsave, b.data(), h.data(), ys.data(), x.data(), y.data());
+  const DDReal eps(1e-29, 0.0);
+  std::vector<double> words;
+  int dupflag = 0, istatus = 0;
+  for (int iter = 1; iter <= 60 && istatus == 0; ++iter) {
+    dd::itermp(0, iter, n, kNsave, eps, b.data(), h.data(), ys.data(), y.data(), dupflag, istatus);
+    for (const std::vector<DDReal>* v : {&b, &h, &y})
+      for (const DDReal& e : *v) words.insert(words.end(), {e.hi, e.lo});
+  }
+  return words;
+}
+
+/// Vectors of 3 to 24 entries: powers of 3^(1/3) - 2^(1/3), and random
+/// entries whose last one is a small integer combination of the others.
+std::vector<std::vector<DDReal>> search_inputs() {
+  std::vector<std::vector<DDReal>> v;
+  const DDReal alpha = dd::nroot(DDReal(3.0), 3) - dd::nroot(DDReal(2.0), 3);
+  Rng rng(0x5EA4C4u);
+  for (int n = 3; n <= 24; n += 3) {
+    std::vector<DDReal> p(n, DDReal(1.0)), r(n);
+    for (int i = 1; i < n; ++i) p[i] = alpha * p[i - 1];
+    DDReal last(0.0);
+    for (int i = 0; i + 1 < n; ++i) {
+      r[i] = gen::make(rng, -2, 2, false);
+      const int c = rng.integer(-3, 3);
+      last = last + r[i] * static_cast<double>(c);
+    }
+    r[n - 1] = last;
+    v.push_back(p);
+    v.push_back(r);
+  }
+  return v;
+}
+
+/// The search on target t against the scalar target, word for word.
+void check_search(batch::target t, const std::vector<std::vector<DDReal>>& inputs) {
+  for (const std::vector<DDReal>& x : inputs) {
+    batch::use(batch::target::scalar);
+    const std::vector<double> want = search_words(x);
+    batch::use(t);
+    const std::vector<double> got = search_words(x);
+    if (got.size() != want.size() || std::memcmp(got.data(), want.data(), got.size() * sizeof(double)) != 0)
+      report(std::string("relation search target ") + batch::name(t) + " n " + std::to_string(x.size()) +
+             " words differ");
+  }
+}
+
 }  // namespace
 
 /// "quick" as the first argument lightens the run (for the -O0 build): every
@@ -271,6 +327,7 @@ int main(int argc, char** argv) {
   const dd::stop_guard guard;  // a stop throws its message, and the run goes on
   register_routines();
   const std::vector<DDReal> specials = special_values();
+  const std::vector<std::vector<DDReal>> searches = search_inputs();
   for (batch::target t : {batch::target::scalar, batch::target::generic, batch::target::avx2, batch::target::avx512}) {
     if (quick && t == batch::target::scalar) continue;
     if (!batch::available(t)) {
@@ -279,6 +336,7 @@ int main(int argc, char** argv) {
     }
     const long long before = g_failures;
     const long long calls = check_target(t, specials, effort);
+    check_search(t, searches);
     std::printf("batch target %s: %lld calls, %lld differ from the scalar loop\n", batch::name(t), calls,
                 g_failures - before);
   }
