@@ -146,8 +146,8 @@ inline DD load(const DDReal* p) noexcept {
 #endif
 }
 
-inline void store(DDReal* p, const DD& x) noexcept {
-  Vd a, b;
+/// The words of x interleaved as a DDReal array holds them: two vectors.
+inline void interleave(const DD& x, Vd& a, Vd& b) noexcept {
 #if DD_LANES == 4
   a = __builtin_shufflevector(x.hi, x.lo, 0, 4, 1, 5);
   b = __builtin_shufflevector(x.hi, x.lo, 2, 6, 3, 7);
@@ -155,6 +155,11 @@ inline void store(DDReal* p, const DD& x) noexcept {
   a = __builtin_shufflevector(x.hi, x.lo, 0, 8, 1, 9, 2, 10, 3, 11);
   b = __builtin_shufflevector(x.hi, x.lo, 4, 12, 5, 13, 6, 14, 7, 15);
 #endif
+}
+
+inline void store(DDReal* p, const DD& x) noexcept {
+  Vd a, b;
+  interleave(x, a, b);
   std::memcpy(p, &a, sizeof a);
   std::memcpy(reinterpret_cast<char*>(p) + sizeof a, &b, sizeof b);
 }
@@ -211,6 +216,32 @@ inline DD gather(const DDReal* p, std::ptrdiff_t step, int count, const DDReal& 
 #endif
 }
 
+/// p[0 .. count-1] in the first count lanes, pad in the others, by masked
+/// loads of the consecutive words (nothing is read beyond p[count - 1]).
+inline DD load_first(const DDReal* p, int count, const DDReal& pad) noexcept {
+#if (DD_LANES == 8 && defined(__AVX512F__)) || (DD_LANES == 4 && defined(__AVX__))
+  Vd a, b;
+  interleave(DD{splat(pad.hi), splat(pad.lo)}, a, b);
+  const double* w = &p->hi;
+#if DD_LANES == 8
+  const unsigned bits = (1u << (2 * count)) - 1;
+  a = (Vd)_mm512_mask_loadu_pd((__m512d)a, static_cast<__mmask8>(bits), w);
+  b = (Vd)_mm512_mask_loadu_pd((__m512d)b, static_cast<__mmask8>(bits >> 8), w + 8);
+  return {__builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14),
+          __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15)};
+#else
+  Vi iota;
+  for (int i = 0; i < W; ++i) iota[i] = i;
+  const Vi ma = iota < (Vi{} + 2 * count), mb = (iota + W) < (Vi{} + 2 * count);
+  a = sel(ma, (Vd)_mm256_maskload_pd(w, (__m256i)ma), a);
+  b = sel(mb, (Vd)_mm256_maskload_pd(w + 4, (__m256i)mb), b);
+  return {__builtin_shufflevector(a, b, 0, 2, 4, 6), __builtin_shufflevector(a, b, 1, 3, 5, 7)};
+#endif
+#else
+  return gather(p, 1, count, pad);
+#endif
+}
+
 /// p[k step] = lane k of x for k < count.
 inline void scatter(DDReal* p, std::ptrdiff_t step, int count, const DD& x) noexcept {
 #if defined(__AVX__)
@@ -238,6 +269,27 @@ inline void scatter(DDReal* p, std::ptrdiff_t step, int count, const DD& x) noex
 #endif
 }
 
+
+/// p[k] = lane k of x for k < count, by masked stores of the consecutive words.
+inline void store_first(DDReal* p, int count, const DD& x) noexcept {
+#if (DD_LANES == 8 && defined(__AVX512F__)) || (DD_LANES == 4 && defined(__AVX__))
+  Vd a, b;
+  interleave(x, a, b);
+  double* w = &p->hi;
+#if DD_LANES == 8
+  const unsigned bits = (1u << (2 * count)) - 1;
+  _mm512_mask_storeu_pd(w, static_cast<__mmask8>(bits), (__m512d)a);
+  _mm512_mask_storeu_pd(w + 8, static_cast<__mmask8>(bits >> 8), (__m512d)b);
+#else
+  Vi iota;
+  for (int i = 0; i < W; ++i) iota[i] = i;
+  _mm256_maskstore_pd(w, (__m256i)(iota < (Vi{} + 2 * count)), (__m256d)a);
+  _mm256_maskstore_pd(w + 4, (__m256i)((iota + W) < (Vi{} + 2 * count)), (__m256d)b);
+#endif
+#else
+  scatter(p, 1, count, x);
+#endif
+}
 
 // ---- the four primitives and the kernels, as in ddreal/kernels.hpp -------------
 

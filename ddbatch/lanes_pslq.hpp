@@ -88,16 +88,16 @@ inline void corner(DDReal* h, int n, const int* ipair, int npairs) {
       DDReal* const y = at(i, i + 1);
       for (int l = 0; l <= n - i; l += W) {
         const int count = n - i + 1 - l < W ? n - i + 1 - l : W;
-        const DD t4 = count == W ? load(x + l) : gather(x + l, 1, count, zero);
-        const DD t5 = count == W ? load(y + l) : gather(y + l, 1, count, zero);
+        const DD t4 = count == W ? load(x + l) : load_first(x + l, count, zero);
+        const DD t5 = count == W ? load(y + l) : load_first(y + l, count, zero);
         const DD u1 = add(mul(u, t4), mul(v, t5));
         const DD u2 = add(neg(mul(v, t4)), mul(u, t5));
         if (count == W) {
           store(x + l, u1);
           store(y + l, u2);
         } else {
-          scatter(x + l, 1, count, u1);
-          scatter(y + l, 1, count, u2);
+          store_first(x + l, count, u1);
+          store_first(y + l, count, u2);
         }
       }
     }
@@ -178,7 +178,7 @@ inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, i
   const Column ys(scratch, n);
   for (int k0 = 0; k0 < n - 1; k0 += W) {
     const int count = n - 1 - k0 < W ? n - 1 - k0 : W;
-    ys.put(k0, count == W ? load(y + k0) : gather(y + k0, 1, count, one));
+    ys.put(k0, count == W ? load(y + k0) : load_first(y + k0, count, one));
   }
 
   // The diagonal of h, and padding after it.
@@ -281,7 +281,7 @@ inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, i
       // The terms t y(j + d) of y(j): computed in every lane unless every
       // lane's is a zero term that zero_term_keeps would pass over.
       const DD acc = ys.get(k0);
-      const DD v = live_n == W ? load(y + k0 + d) : gather(y + k0 + d, 1, live_n, one);
+      const DD v = live_n == W ? load(y + k0 + d) : load_first(y + k0 + d, live_n, one);
       if (multipliers != 0 || !all(~live | (absorbs_zero(acc) & gives_zero_product(v))))
         ys.put(k0, sel(live, add(acc, mul(t, v)), acc));
     }
@@ -295,7 +295,7 @@ inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, i
     if (count == W) {
       store(y + k0, ys.get(k0));
     } else {
-      scatter(y + k0, 1, count, ys.get(k0));
+      store_first(y + k0, count, ys.get(k0));
     }
   }
 }
