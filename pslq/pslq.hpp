@@ -150,15 +150,25 @@ int sortidx_depth(int m, const DDReal* a, int* ip);
 /// h that itermp keeps up to date as it writes them (-1: not yet known):
 /// every entry of b is a small_integer_entry (b_keeps), a short_integer_entry
 /// (b_short); every entry of h (n x (n-1)) passes gives_zero_product.
+/// lanes (itermp_lane_words(n) values) is the scratch area of the steps
+/// done in SIMD lanes (ddbatch/lanes_pslq.hpp).
 struct ItermpWork {
   const DDReal* gpow;
   DDReal* rwork;
   int* iwork;
+  double* lanes;
   int b_keeps = -1;
   int b_short = -1;
   int h_gives_zero = -1;
 };
 inline std::size_t itermp_real_words(int n) { return static_cast<std::size_t>(n) * (n + 1); }
+/// The steps in lanes keep the high and low words of h and tmat diagonal by
+/// diagonal, and those of y, each padded to n + kLanePad entries (two groups
+/// of up to 8 lanes).
+inline constexpr int kLanePad = 16;
+inline std::size_t itermp_lane_words(int n) {
+  return (4 * static_cast<std::size_t>(n) + 2) * static_cast<std::size_t>(n + kLanePad);
+}
 inline std::size_t itermp_int_words(int n) { return 5 * static_cast<std::size_t>(n); }
 
 /// gpow(i) = pow(gamma, i), i = 1..n-1, gamma = sqrt(4/3): the weights of the selection keys.
