@@ -148,6 +148,26 @@ TEST(relations, known_relations_at_60_and_100_digits) {
   }
 }
 
+// Relations the iterations alone run out of digits for: the numbers carry
+// barely enough (at 32 digits the 30-number combination is of the size of the
+// chance relations, hence flagged, but it must be the true one).
+TEST(relations, relations_at_the_edge_of_the_precision) {
+  struct Case {
+    const char* name;
+    Values v;
+    int count, digits;
+  } cases[] = {
+      {"powers of the root of t^39 - t - 1", trinomial_root_powers(40), 40, 32},
+      {"combination of 29 random numbers", combination(30, 3), 30, 32},
+      {"combination of 39 random numbers", combination(40, 4), 40, 60},
+  };
+  for (const auto& c : cases) {
+    const auto r = dd::find_relation(texts(c.v, c.count, c.digits));
+    ASSERT_EQ(r.status, relation_status::found) << c.name << ": " << r.message;
+    EXPECT_LT(holds_to(c.v, r.coefficients), -150.0) << c.name;
+  }
+}
+
 TEST(relations, minimal_polynomials_at_any_precision) {
   // 2^(1/3) + 3^(1/4) has degree 12; sqrt 2 + sqrt 3 degree 4; the exact decimal 0.5 degree 1.
   const Values sum_of_roots = [](mpfr_prec_t p, std::vector<Mp>& x) {
