@@ -774,6 +774,11 @@ bool relation_test(const typename Big::B* row, int n, double ly, const std::vect
 /// Deep insertions of the final reduction go into this many first rows.
 inline constexpr int kDeepRows = 8;
 
+/// Searches on more numbers end without the reduction: its cost grows as
+/// n^4 (a second at 100 numbers), and a relation it could add among that
+/// many numbers is mostly of the size of the chance ones.
+inline constexpr int kMaxReduced = 64;
+
 /// The reduction that ends a search without a sure relation: the rows of b
 /// with last coordinates b(j) . round(2^w y0) reduced (reduce.hpp), and the
 /// shortest reduced row that passes the relation test, when it is shorter
@@ -783,7 +788,7 @@ bool reduce_and_pick(const Fld& f, int n, const std::vector<typename Fld::Big::B
                      const std::vector<typename Fld::T>& y0, const std::vector<double>& y0log, const SearchLimits& lim,
                      SearchResult<typename Fld::Big>& res, double& lnorm) {
   using Big = typename Fld::Big;
-  if (lim.log2_weight <= 0 || n < 3) return false;
+  if (lim.log2_weight <= 0 || n < 3 || n > kMaxReduced) return false;
   std::vector<typename Big::B> xw(n);
   typename Fld::T t[2] = {f.make(), f.make()};
   for (int l = 0; l < n; ++l) {

@@ -110,7 +110,10 @@ class RelationLattice {
       for (; i < std::min(k - 1, depth) && !(proj < delta * c_[i]); ++i) proj -= mu(k, i) * mu(k, i) * c_[i];
       if (i < std::min(k - 1, depth)) {
         if (++swaps > max_swaps) return true;
+        // Rows past k lose their Gram-Schmidt data: they are formed again
+        // when the reduction comes back to them.
         insert_row(k, i);
+        kmax = k;
         if (!rebuild(i, kmax)) return false;
         k = std::max(i, 1);
         continue;
