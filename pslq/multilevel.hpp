@@ -16,7 +16,12 @@
 // (multipliers beyond 2^53, entries of H out of the binary64 range), one
 // iteration runs at full precision instead.  A middle level (DDMiddle) runs
 // the same scheme in double-double under an arbitrary-precision state, which
-// makes three levels.
+// makes three levels.  A search that ends without a sure relation (y spent
+// with only a possible chance relation in hand, or none; the integers out of
+// range) reduces the lattice of its rows of b with their weighted residuals
+// (reduce.hpp) and takes the shortest reduced row that passes the relation
+// test: where the numbers carry barely enough digits, that finds relations
+// the iterations miss.
 //
 // The number types enter through a field (DDField here): in-place arithmetic
 // and the scaled conversions to binary64 and double-double.  The integer
