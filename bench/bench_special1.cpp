@@ -2,7 +2,10 @@
 // beside __float128 (libquadmath: tgammaq, lgammaq) and MPFR at 106 bits
 // (mpfr_gamma, mpfr_zeta, mpfr_eint, mpfr_digamma) on the same arguments, and
 // the cost of one even-Bernoulli table of 47 entries.  Neither has a Hurwitz
-// zeta function, so DDHURWITZZETANBE is timed alone.
+// zeta function, so DDHURWITZZETANBE is timed alone.  The _pole, _far and
+// _scaled variants time the paths that replace stops and lost digits (gamma
+// next to its poles, zeta below -170, Ei above 690, Gamma(s, z) with scaled
+// powers), beside the same peers.
 //
 // Each benchmark applies its function to 64 prepared arguments per iteration;
 // the per_call counter is the time of one call.
@@ -107,6 +110,49 @@ void BM_mpfr_digamma(benchmark::State& s) {
   run_mpfr(s, a_psi(), [](mpfr_t r, mpfr_t x) { mpfr_digamma(r, x, MPFR_RNDN); });
 }
 
+// ---- paths that replace stops, NaN words and lost digits ---------------------------
+
+/// Next to the poles -1 .. -20 (within 2^-40, full low words), where the
+/// reduced argument is t + n.
+const std::vector<DDReal>& a_gpole() {
+  static auto v = [] {
+    auto w = args(1.0, 20.0, 30, true), d = args(0x1p-41, 0x1p-40, 31);
+    for (int i = 0; i < kN; ++i) dd::DDADD(DDReal(-w[i].hi), d[i], w[i]);
+    return w;
+  }();
+  return v;
+}
+const std::vector<DDReal>& a_zfar() { static auto v = args(-250.0, -170.0, 32); return v; }
+const std::vector<DDReal>& a_eifar() { static auto v = args(690.0, 709.0, 33); return v; }
+const std::vector<DDReal>& a_tiny() { static auto v = args(1e-12, 1e-11, 34); return v; }
+const std::vector<DDReal>& a_near1() { static auto v = args(1.0 - 0x1p-40, 1.0 - 0x1p-41, 35); return v; }
+
+void BM_dd_gamma_pole(benchmark::State& s) { run_dd(s, a_gpole(), [](const DDReal& x, DDReal& r) { dd::DDGAMMAR(x, r); }); }
+void BM_quad_tgamma_pole(benchmark::State& s) { run_quad(s, a_gpole(), [](__float128 x) { return tgammaq(x); }); }
+void BM_mpfr_gamma_pole(benchmark::State& s) { run_mpfr(s, a_gpole(), [](mpfr_t r, mpfr_t x) { mpfr_gamma(r, x, MPFR_RNDN); }); }
+void BM_dd_zetar_far(benchmark::State& s) { run_dd(s, a_zfar(), [](const DDReal& x, DDReal& r) { dd::DDZETAR(x, r); }); }
+void BM_mpfr_zeta_far(benchmark::State& s) { run_mpfr(s, a_zfar(), [](mpfr_t r, mpfr_t x) { mpfr_zeta(r, x, MPFR_RNDN); }); }
+void BM_dd_expint_far(benchmark::State& s) { run_dd(s, a_eifar(), [](const DDReal& x, DDReal& r) { dd::DDEXPINT(x, r); }); }
+void BM_mpfr_eint_far(benchmark::State& s) { run_mpfr(s, a_eifar(), [](mpfr_t r, mpfr_t x) { mpfr_eint(r, x, MPFR_RNDN); }); }
+/// Gamma(-30.5, z) for z near 1e-11: the scaled series.
+void BM_dd_incgammar_scaled(benchmark::State& s) {
+  run_dd(s, a_tiny(), [](const DDReal& x, DDReal& r) { dd::DDINCGAMMAR(DDReal(-30.5), x, r); });
+}
+void BM_mpfr_gamma_inc_scaled(benchmark::State& s) {
+  mpfr_t a;
+  mpfr_init2(a, 106);
+  mpfr_set_d(a, -30.5, MPFR_RNDN);
+  run_mpfr(s, a_tiny(), [&a](mpfr_t r, mpfr_t x) { mpfr_gamma_inc(r, a, x, MPFR_RNDN); });
+  mpfr_clear(a);
+}
+/// zeta(31, a) and psi^(150)(a) for a near 1 (the scaled Hurwitz sums; no peer has them).
+void BM_dd_hurwitz_near_one(benchmark::State& s) {
+  run_dd(s, a_near1(), [](const DDReal& x, DDReal& r) { dd::DDHURWITZZETAN(31, x, r); });
+}
+void BM_dd_polygamma_150(benchmark::State& s) {
+  run_dd(s, a_near1(), [](const DDReal& x, DDReal& r) { dd::DDPOLYGAMMA(150, x, r); });
+}
+
 void BM_dd_berner47(benchmark::State& s) {
   std::vector<DDReal> t(47);
   for (auto _ : s) {
@@ -140,5 +186,16 @@ BENCHMARK(BM_dd_hurwitzbe);
 BENCHMARK(BM_dd_digammabe);
 BENCHMARK(BM_mpfr_digamma);
 BENCHMARK(BM_dd_berner47);
+BENCHMARK(BM_dd_gamma_pole);
+BENCHMARK(BM_quad_tgamma_pole);
+BENCHMARK(BM_mpfr_gamma_pole);
+BENCHMARK(BM_dd_zetar_far);
+BENCHMARK(BM_mpfr_zeta_far);
+BENCHMARK(BM_dd_expint_far);
+BENCHMARK(BM_mpfr_eint_far);
+BENCHMARK(BM_dd_incgammar_scaled);
+BENCHMARK(BM_mpfr_gamma_inc_scaled);
+BENCHMARK(BM_dd_hurwitz_near_one);
+BENCHMARK(BM_dd_polygamma_150);
 
 BENCHMARK_MAIN();

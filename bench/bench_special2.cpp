@@ -37,6 +37,9 @@ const std::vector<DDReal>& a_bes() { static auto v = args(0.5, 20.0, 12); return
 const std::vector<DDReal>& a_big() { static auto v = args(50.0, 150.0, 13); return v; }
 const std::vector<DDReal>& a_mid() { static auto v = args(10.0, 20.0, 15); return v; }
 const std::vector<DDReal>& a_li() { static auto v = args(-0.9, 0.9, 14); return v; }
+const std::vector<DDReal>& a_erfc_far() { static auto v = args(17.3, 25.8, 15); return v; }
+const std::vector<DDReal>& a_li_neg() { static auto v = args(-100.0, -0.01, 16); return v; }
+const std::vector<DDReal>& a_kummer() { static auto v = args(-60.0, -30.0, 17); return v; }
 
 template <class F>
 void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
@@ -93,6 +96,25 @@ void mpfr_yn60_large_(benchmark::State& s) {
 }
 void mpfr_li2_(benchmark::State& s) { run_mpfr(s, a_li(), [](mpfr_t r, mpfr_t x) { mpfr_li2(r, x, MPFR_RNDN); }); }
 
+// Paths that replace zeros and lost digits: erfc past e^-300, Li_-60 at
+// x < 0 (the sum over the poles where the Eulerian form cancels), 1F1 at
+// large negative x (Kummer's transformation).  No peer has the last two.
+void dd_erfc_far(benchmark::State& s) { run_dd(s, a_erfc_far(), [](const DDReal& x) { return dd::erfc(x); }); }
+void quad_erfc_far(benchmark::State& s) { run_quad(s, a_erfc_far(), [](__float128 x) { return erfcq(x); }); }
+void mpfr_erfc_far(benchmark::State& s) { run_mpfr(s, a_erfc_far(), [](mpfr_t r, mpfr_t x) { mpfr_erfc(r, x, MPFR_RNDN); }); }
+void dd_polylog_neg60(benchmark::State& s) {
+  static const std::vector<DDReal> t = [] {
+    std::vector<DDReal> v(60);
+    dd::polylog_ini(v);
+    return v;
+  }();
+  run_dd(s, a_li_neg(), [](const DDReal& x) { return dd::polylog_neg(t, x); });
+}
+void dd_pfq_kummer(benchmark::State& s) {
+  static const std::vector<DDReal> a = {DDReal(0.5)}, b = {DDReal(1.5)};
+  run_dd(s, a_kummer(), [](const DDReal& x) { return dd::hypergeom_pfq(a, b, x); });
+}
+
 }  // namespace
 
 BENCHMARK(dd_erf);
@@ -135,6 +157,11 @@ BENCHMARK(dd_yn60_large);
 BENCHMARK(quad_yn60_large);
 BENCHMARK(mpfr_yn60_large_);
 BENCHMARK(dd_li2);
+BENCHMARK(dd_erfc_far);
+BENCHMARK(quad_erfc_far);
+BENCHMARK(mpfr_erfc_far);
+BENCHMARK(dd_polylog_neg60);
+BENCHMARK(dd_pfq_kummer);
 BENCHMARK(mpfr_li2_);
 
 BENCHMARK_MAIN();

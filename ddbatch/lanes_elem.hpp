@@ -16,6 +16,7 @@
 
 #include "ddbatch/lanes.hpp"
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/rounding.hpp"
 
 namespace dd::batch::detail::DD_LANES_NS {

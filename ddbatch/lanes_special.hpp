@@ -9,6 +9,7 @@
 
 #include "ddbatch/lanes_elem.hpp"
 #include "ddspecial/erf.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd::batch::detail::DD_LANES_NS {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 
 namespace dd {

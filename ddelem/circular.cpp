@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/rounding.hpp"
 

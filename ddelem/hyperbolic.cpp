@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 
 namespace dd {

@@ -6,6 +6,7 @@
 
 #include "ddcomplex/ddcomplex.hpp"
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/power.hpp"
 
 namespace dd {

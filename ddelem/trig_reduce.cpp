@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 
 namespace dd::detail {
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ddreal/power.hpp"
+#include "ddspecial/series.hpp"
 
 namespace dd {
 
@@ -53,8 +54,7 @@ void DDBERNER(int NB2, DDReal* table) {
   DDNPWR(DDReal(2.0), -100, eps);
   DDReal prev(0.0, 0.0);
   int nn = std::min(4, NB2);
-  bool done = false;
-  for (int iter = 1; iter <= kBernerMaxIterations; ++iter) {
+  detail::run_series(kBernerMaxIterations, msg::kBernerLoopEnd, [&](int) {
     DDSERMUL(nn, den.data(), q.data(), r.data());
     DDSERSUB(nn, unit.data(), r.data(), s.data());
     DDSERMUL(nn, s.data(), q.data(), r.data());
@@ -65,17 +65,14 @@ void DDBERNER(int NB2, DDReal* table) {
     int ic;
     DDCOMPARE(diff, eps, ic);
     if (ic < 0) {
-      if (nn == NB2) {
-        done = true;
-        break;
-      }
+      if (nn == NB2) return true;
       nn = std::min(2 * nn, NB2);
       prev = DDReal(0.0, 0.0);
     } else {
       prev = q[nn];
     }
-  }
-  if (!done) detail::fail(msg::kBernerLoopEnd);
+    return false;
+  });
 
   DDSERMUL(NB2, num.data(), q.data(), r.data());
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
 #include "ddspecial/series.hpp"

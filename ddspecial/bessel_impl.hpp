@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/kernels.hpp"
 #include "ddspecial/bessel.hpp"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/gamma.hpp"

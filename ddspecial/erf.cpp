@@ -5,6 +5,7 @@
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -19,6 +20,8 @@ using detail::negligible;
 
 /// From here on erfc z rounds to zero in binary64.
 constexpr double kErfcZeroFrom = 27.3;
+/// From this z^2 on sqrt(pi) e^{z^2} passes the kernels' splitting limit.
+constexpr double kErfcScaleFrom = 689.0;
 
 constexpr int kConvergent = 1;
 constexpr int kAsymptotic = 2;
@@ -48,8 +51,9 @@ bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit
   DDReal prev_term, prev_sum;
   bool have_prev = false;
   double rho_d = 1.0e10;
-  int k = 0;
-  for (;;) {
+  bool out_of_range = false;
+  // Step j sums term j - 1; past term kErfMaxTerms the series has failed.
+  detail::run_series(kErfMaxTerms + 1, limit_msg, [&](int j) {
     DDReal term;
     DDDIV(u, v, term);
     DDADD(sum, term, sum);
@@ -66,23 +70,25 @@ bool erf_series(const DDReal& z, const DDReal& z2, int branch, const char* limit
       int ic1, ic2;
       DDCOMPARE(r, eps, ic1);
       DDCOMPARE(r, rho, ic2);
-      if (ic1 <= 0 || ic2 >= 0) break;
+      if (ic1 <= 0 || ic2 >= 0) return true;
     }
     rho_d = rd;
     prev_term = term;
     prev_sum = sum;
     have_prev = true;
-    ++k;
-    if (k == kErfMaxTerms + 1) detail::fail(limit_msg, {branch, kErfMaxTerms});
+    const int k = j;  // the index of the next term
+    if (k > kErfMaxTerms) return false;  // the series has failed
     if (branch == kConvergent) {
       DDMUL(f, u, u);
       DDMULD(v, static_cast<double>(2 * k + 1), v);
-      if (std::fabs(u.hi) > kTermLimit || std::fabs(v.hi) > kTermLimit) return false;
-    } else {
-      DDMULD(u, -static_cast<double>(2 * k - 1), u);
-      DDMUL(v, f, v);
+      out_of_range = std::fabs(u.hi) > kTermLimit || std::fabs(v.hi) > kTermLimit;
+      return out_of_range;
     }
-  }
+    DDMULD(u, -static_cast<double>(2 * k - 1), u);
+    DDMUL(v, f, v);
+    return false;
+  }, {branch, kErfMaxTerms});
+  if (out_of_range) return false;
   s = sum;
   return true;
 }
@@ -245,15 +251,20 @@ void DDERFCR(const DDReal& z, DDReal& y) {
   DDReal z2, s, e, t;
   DDMUL(x, x, z2);
   if (ic3 >= 0) {
-    // z >= 9: the asymptotic series; e^{z^2} leaves the exponential's range
-    // at z^2 = 300, where erfc z < 1e-131.
-    if (z2.hi >= detail::kExpLimit) {
-      y = DDReal(0.0);
-      return;
-    }
+    // z >= 9: the asymptotic series over sqrt(pi) e^{z^2}, while that stays
+    // below the kernels' splitting limit (z^2 < 689, z < 26.25); beyond, down
+    // to where erfc rounds to zero, times e^{-z^2} formed scaled.
     erf_series(x, z2, kAsymptotic, msg::kErfcIterLimit, s);
-    erf_scale(z2, e);
-    DDDIV(s, e, y);
+    if (z2.hi < kErfcScaleFrom) {
+      erf_scale(z2, e);
+      DDDIV(s, e, y);
+    } else {
+      DDReal mz2, pi, rp;
+      DDNEG(z2, mz2);
+      DDPI(pi);
+      DDSQRT(pi, rp);
+      y = detail::to_dd(detail::div(detail::mul(detail::to_scaled(s), detail::exp_scaled(mz2)), detail::to_scaled(rp)));
+    }
     return;
   }
   if (x.hi > kErfcTaylorFrom) {

@@ -17,11 +17,15 @@
 // Gamma(t) = 1/t - gamma, exact to double-double precision for |t| < 2^-480.
 #include "ddspecial/gamma.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/rounding.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -32,6 +36,11 @@ constexpr double kGammarMaxArg = 1.0e8;
 constexpr int kGammarMaxTerms = 100000;
 /// Gamma(t) exceeds the largest binary64 value for t above about 171.6244.
 constexpr double kGammarOverflowArg = 172.0;
+/// Below this argument |Gamma(t)| = pi / (|sin(pi t)| Gamma(1 - t)) is under
+/// 2^-1074 even for t one subnormal away from a pole (400! ~ 6e868), so the
+/// result is a zero of Gamma's sign; the recurrence would take up to 1e8
+/// divisions (seconds) to arrive there.
+constexpr double kGammarZeroBelow = -400.0;
 /// Below this magnitude Gamma(t) = 1/t - gamma to double-double precision.
 constexpr double kGammarTinyArg = 0x1p-480;
 /// Scaling step for the recurrence products.
@@ -49,8 +58,10 @@ DDReal scale2(const DDReal& a, int e) { return DDReal(std::ldexp(a.hi, e), std::
 
 /// a * 2^e as the final result: an overflowing hi word gives a signed infinity
 /// (lo zero), an underflowing one a signed zero or subnormal.
-DDReal finish_scaled(const DDReal& a, int e) {
-  if (e == 0) return a;
+DDReal finish_scaled(const DDReal& a, std::int64_t e64) {
+  if (e64 == 0) return a;
+  // Far past the binary64 range either way: the same zero or infinity.
+  const int e = static_cast<int>(std::clamp<std::int64_t>(e64, -4000, 4000));
   const double hi = std::ldexp(a.hi, e);
   if (!std::isfinite(hi)) return DDReal(hi, 0.0);
   return DDReal(hi, std::ldexp(a.lo, e));
@@ -223,8 +234,15 @@ void DDGAMMAR(const DDReal& t, DDReal& z) {
     z = DDReal(HUGE_VAL, 0.0);
     return;
   }
+  if (d < kGammarZeroBelow) {
+    // Gamma is negative where floor(t) is odd.
+    const double fl = ic > 0 ? nt.hi : nt.hi - 1.0;
+    const double zero = std::fmod(fl, 2.0) != 0.0 ? -0.0 : 0.0;
+    z = DDReal(zero, zero);
+    return;
+  }
   const detail::Scaled v = gamma_value(t);
-  z = finish_scaled(v.m, static_cast<int>(v.e));
+  z = finish_scaled(v.m, v.e);
 }
 
 namespace {
@@ -246,7 +264,10 @@ detail::Scaled gamma_value(const DDReal& t) {
   DDReal ip, fr;
   DDINFR(t, ip, fr);
   DDReal f(1.0, 0.0);
-  int scale = 0;  // the value of f is f * 2^scale
+  // The value of f is f * 2^scale; past |t| of about 8e7 the scale needs
+  // more than 32 bits (an int overflowed, and Gamma(-9e7 - 0.5) came out as
+  // -infinity).
+  std::int64_t scale = 0;
   if (DDSIGN(fr) == 0) {
     const int n = static_cast<int>(ip.hi);
     for (int i = 2; i <= n - 1; ++i) {

@@ -23,6 +23,7 @@
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
 #include "ddspecial/incgamma.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -44,15 +45,15 @@ constexpr double kCancelFactor = 4.0;
 /// Sines below this size are recomputed from the reduced angle.
 constexpr double kSineRecomputeBelow = 0.25;
 
-/// Above this order the expansion's incomplete gamma functions leave the
-/// exponential's range (from IS = 121 on, first for a near 1).
-constexpr int kHurwitzExpansionMaxOrder = 120;
+/// Above this order the expansion's incomplete gamma functions leave their
+/// range (from about IS = 296 on, with the exponential over its whole range;
+/// up to here it was right to 2^10.2 units on a grid of a).
+constexpr int kHurwitzExpansionMaxOrder = 280;
 /// Below 2^-969 the power |v|^IS of v = a or 1 - a (in the expansion) or
 /// a^ISS (in the direct series) has a subnormal low word, and the sums that
-/// divide by it lose digits gradually: 2^4 units of 2^-104 at 2^-970, 2^15
-/// at 2^-987, 2^30 at 2^-1001 (measured).  Below this bound the scaled sums
-/// take over.
-constexpr double kPowerLog2Min = -988.0;
+/// divide by it lose digits gradually; below kLowWordLossLimit the scaled
+/// sums take over.
+const double kPowerLog2Min = std::log2(detail::kLowWordLossLimit);
 /// The scaled direct series is used while it needs at most this many terms.
 constexpr double kScaledDirectTerms = 400.0;
 /// The even-Bernoulli table DDHURWITZZETAN uses for its scaled sums.
@@ -89,8 +90,7 @@ DDReal euler_maclaurin_bracket(int s, const DDReal& n, int nb2, const DDReal* ta
   DDDIV(DDReal(1.0, 0.0), n, x);
   DDMUL(x, x, x2);
   DDMULD(x, ds * 0.5, p);  // s / (2 N)
-  bool done = false;
-  for (int k = 1; k <= nb2 && !done; ++k) {
+  detail::run_series(nb2, loop_end, [&](int k) {
     if (k > 1) {
       DDMULD(p, ds + static_cast<double>(2 * k - 3), p);
       DDMULD(p, ds + static_cast<double>(2 * k - 2), p);
@@ -101,9 +101,8 @@ DDReal euler_maclaurin_bracket(int s, const DDReal& n, int nb2, const DDReal* ta
     DDMUL(table[k - 1], p, term);
     DDADD(corr, term, corr);
     DDADD(br, corr, whole);
-    done = negligible(term, detail::kSeriesEps, whole);
-  }
-  if (!done) detail::fail(loop_end);
+    return negligible(term, detail::kSeriesEps, whole);
+  });
   DDADD(br, corr, br);
   return br;
 }
@@ -145,16 +144,8 @@ void pi_sq(const DDReal& pi, const DDReal& x, DDReal& r) {
 
 /// The regularized lower incomplete gamma function P(h, x) = 1 - Gamma(h, x) / Gamma(h)
 /// for h > 0 an integer or half an odd integer, from x^h e^-x / Gamma(h + 1) sum_k x^k / ((h+1)...(h+k)); g = Gamma(h).
-void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const DDReal& eps, DDReal& p) {
-  DDReal term(1.0, 0.0), sum(1.0, 0.0);
-  for (int k = 1; k <= kHurwitzMaxSteps; ++k) {
-    DDReal hk;
-    DDADD(h, DDReal(static_cast<double>(k), 0.0), hk);
-    DDMUL(term, x, term);
-    DDDIV(term, hk, term);
-    DDADD(sum, term, sum);
-    if (negligible(term, eps, sum)) break;
-  }
+void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, DDReal& p) {
+  const DDReal sum = detail::lower_gamma_sum(h, x, DDReal(1.0, 0.0), kHurwitzMaxSteps, msg::kHurwitzLoopEnd);
   // h is an integer or half an odd integer: x^h as an integer power times
   // sqrt(x), exact to a few units where exp(h log x) would lose |h log x| units.
   DDReal xh, ex, hg;
@@ -179,7 +170,7 @@ void lower_regularized(const DDReal& h, const DDReal& g, const DDReal& x, const 
 /// follows would otherwise magnify the cancellation error (by 2^45 at
 /// IS = 8, a = 0.986).
 void p_pair(const DDReal& h1, const DDReal& g1, const DDReal& h2, const DDReal& g2, const DDReal& x, bool add,
-            const DDReal& eps, DDReal& r) {
+            DDReal& r) {
   DDReal a, b;
   DDINCGAMMAR(h1, x, a);
   DDDIV(a, g1, a);
@@ -190,8 +181,8 @@ void p_pair(const DDReal& h1, const DDReal& g1, const DDReal& h2, const DDReal& 
   } else {
     DDSUB(a, b, r);
     if (std::fabs(r.hi) * kCancelFactor < std::fabs(a.hi)) {
-      lower_regularized(h1, g1, x, eps, a);
-      lower_regularized(h2, g2, x, eps, b);
+      lower_regularized(h1, g1, x, a);
+      lower_regularized(h2, g2, x, b);
       DDSUB(b, a, r);
     }
   }
@@ -297,7 +288,8 @@ bool hurwitz_be_sums_fit(int iss, const DDReal& a) {
   if (s * std::log2(a.hi) < kPowerLog2Min) return false;
   if (iss > kHurwitzDirectAbove) {
     const double n = direct_terms(s, a.hi);
-    return n < kHurwitzMaxSteps - 100 && s * std::log2(a.hi + n) < std::log2(detail::kSplitLimit) - 1.0;
+    // The series forms (a + i)^ISS for i up to n, and at least for i = 1.
+    return n < kHurwitzMaxSteps - 100 && s * std::log2(a.hi + std::max(n, 1.0)) < std::log2(detail::kSplitLimit) - 1.0;
   }
   return (s + 3.0) * std::log2(std::max(a.hi, kHurwitzRefitShiftTo)) < 990.0;
 }
@@ -363,7 +355,7 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
   DDPI(pi);
   DDReal x, s1, pw;
   pi_sq(pi, a, x);
-  p_pair(h1, g1, h2, g2, x, true, eps, s1);
+  p_pair(h1, g1, h2, g2, x, true, s1);
   DDReal absa;
   DDABS(a, absa);
   DDNPWR(absa, IS, pw);
@@ -375,14 +367,14 @@ void DDHURWITZZETAN(int IS, const DDReal& AA, DDReal& z) {
     DDReal u1, u2, u3, v, av;
     DDADD(dk, a, v);
     pi_sq(pi, v, x);
-    p_pair(h1, g1, h2, g2, x, true, eps, u1);
+    p_pair(h1, g1, h2, g2, x, true, u1);
     DDABS(v, av);
     DDNPWR(av, IS, pw);
     DDDIV(u1, pw, u1);
 
     DDSUB(a, dk, v);
     pi_sq(pi, v, x);
-    p_pair(h1, g1, h2, g2, x, false, eps, u2);
+    p_pair(h1, g1, h2, g2, x, false, u2);
     DDABS(v, av);
     DDNPWR(av, IS, pw);
     DDDIV(u2, pw, u2);
@@ -452,18 +444,17 @@ void DDHURWITZZETANBE(int NB2, const DDReal* table, int ISS, const DDReal& AA, D
 
   if (ISS > kHurwitzDirectAbove) {
     DDReal sum(0.0, 0.0);
-    for (int i = 0; i <= kHurwitzMaxSteps; ++i) {
+    // Step j adds the term of i = j - 1.
+    detail::run_series(kHurwitzMaxSteps + 1, msg::kHurwitzBeLoop1, [&](int j) {
       DDReal v, p, term;
-      DDADD(a, DDReal(static_cast<double>(i), 0.0), v);
+      DDADD(a, DDReal(static_cast<double>(j - 1), 0.0), v);
       DDNPWR(v, ISS, p);
       DDDIV(DDReal(1.0, 0.0), p, term);
       DDADD(sum, term, sum);
-      if (negligible(term, eps, sum)) {
-        z = sum;
-        return;
-      }
-    }
-    detail::fail(msg::kHurwitzBeLoop1);
+      return negligible(term, eps, sum);
+    });
+    z = sum;
+    return;
   }
 
   DDReal r;

@@ -17,6 +17,10 @@ inline constexpr char kPfqLoopEnd[] = "('*** DDHYPERGEOMPFQ: Loop end error',i10
 inline constexpr char kPfqPole[] =
     "('*** DDHYPERGEOMPFQ: Denominator parameter',i3,' is zero or a negative integer.')";
 inline constexpr char kPfqDiverges[] = "('*** DDHYPERGEOMPFQ: Series diverges (term',i8,' overflows).')";
+inline constexpr char kPfqDivergent[] =
+    "('*** DDHYPERGEOMPFQ: The series diverges for NP > NQ + 1, and for NP = NQ + 1 with |XX| > 1.')";
+inline constexpr char kPfqCancels[] =
+    "('*** DDHYPERGEOMPFQ: The alternating series cancels; fewer than',i3,' digits would be right.')";
 }  // namespace msg
 
 /// yy = pFq(aa[0..np-1]; bb[0..nq-1]; xx) for 1 <= np, nq <= 10.
@@ -28,10 +32,20 @@ inline constexpr char kPfqDiverges[] = "('*** DDHYPERGEOMPFQ: Series diverges (t
 /// [2^-400, 2^400]: a power-of-two scale is exact, so the terms are those of
 /// the unscaled products, with no overflow of the separate products.
 /// Refuses a denominator factor b_j + i that is exactly zero (b_j zero or a
-/// negative integer reached before the series ends), and stops with a message
-/// when a term overflows (a divergent series).  No convergence test is made
-/// beforehand; an alternating series with large |xx| loses the digits that its
-/// largest term has beyond the sum.
+/// negative integer reached before the series ends), a series that cannot
+/// converge (np > nq + 1, or np = nq + 1 with |xx| > 1, unless a numerator
+/// parameter is zero or a negative integer and the series ends; 2F1 at
+/// xx <= -1 is then summed after Pfaff's transformation, below), and stops
+/// with a message when a term overflows.  An alternating series loses the
+/// digits its terms have beyond its sum: where that would leave it wrong by
+/// more than 2^18 units of 2^-104, 1F1 and 2F1 at xx < 0 are summed after
+/// Kummer's transformation e^x 1F1(b - a; b; -x) or Pfaff's
+/// (1 - x)^-a 2F1(a, c - b; c; x / (x - 1)), whose terms have one sign; other
+/// series, and those transformations where they cancel too, stop with a
+/// message that says how many digits would have been right.  Pfaff's series
+/// in x / (x - 1) slows as x falls towards -infinity: some 10^5 terms and
+/// 2^11 units of accumulated rounding at x = -10^4, the term limit's message
+/// from about x = -10^5 on.
 void DDHYPERGEOMPFQ(int np, int nq, const DDReal* aa, const DDReal* bb, const DDReal& xx, DDReal& yy);
 
 }  // namespace dd

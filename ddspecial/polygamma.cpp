@@ -13,7 +13,7 @@
 #include "ddreal/power.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/hurwitz.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -149,22 +149,19 @@ void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y) {
   // above 138: the sum then changes no bit of the result, and past about
   // 2^250 its powers of y12 would leave the splitting range and turn into
   // NaN words (a loop-end stop for a plain argument such as 1e300).
-  bool done = y12.hi > kDigammaNoSumAbove;
-  for (int k = 1; k <= NB2 && !done; ++k) {
-    DDReal d, term;
-    DDMUL(p, w, p);
-    DDMULD(p, static_cast<double>(2 * k), d);
-    DDDIV(table[k - 1], d, term);
-    DDADD(tsum, term, tsum);
-    if (detail::negligible(term, eps, tsum)) {
-      done = true;
-      break;
-    }
-    fallback.note(term, tsum);
-  }
-  if (!done) {
-    if (!fallback.have) detail::fail(msg::kDigammaBeLoopEnd);
-    tsum = fallback.sum;
+  if (y12.hi <= kDigammaNoSumAbove) {
+    bool done = false;
+    detail::run_series(NB2, msg::kDigammaBeLoopEnd, [&](int k) {
+      DDReal d, term;
+      DDMUL(p, w, p);
+      DDMULD(p, static_cast<double>(2 * k), d);
+      DDDIV(table[k - 1], d, term);
+      DDADD(tsum, term, tsum);
+      if (detail::negligible(term, eps, tsum)) return done = true;
+      fallback.note(term, tsum);
+      return k == NB2 && fallback.have;
+    });
+    if (!done) tsum = fallback.sum;
   }
   DDReal t, h;
   DDSUB(lg, r, t);

@@ -23,9 +23,12 @@ inline constexpr char kDigammaBeTable[] =
 inline constexpr char kDigammaBeLoopEnd[] = "('*** DDDIGAMMABE: Loop end error: Increase NB2')";
 }  // namespace msg
 
-/// y = psi^(NN)(X) = (-1)^(NN+1) NN! zeta(NN+1, X) for NN >= 1 and 0 < X < 1.
+/// y = psi^(NN)(X) = (-1)^(NN+1) NN! zeta(NN+1, X) for 1 <= NN <= 166 and 0 < X < 1
+/// (a signed infinity where the value passes the binary64 range).
 void DDPOLYGAMMA(int NN, const DDReal& X, DDReal& y);
-/// y = psi^(NN)(X) for NN >= 1 and X > 0, with the even-Bernoulli table (NB2 >= 44).
+/// y = psi^(NN)(X) for 1 <= NN <= 1000 and X > 0, with the even-Bernoulli table
+/// (NB2 >= 44); the factorial and the Hurwitz sum are scaled where they leave
+/// the kernels' range, so the value is right wherever it lies in range.
 void DDPOLYGAMMABE(int NB2, const DDReal* table, int NN, const DDReal& X, DDReal& y);
 /// y = psi(x) for x > 0, with the even-Bernoulli table (NB2 >= 44).
 void DDDIGAMMABE(int NB2, const DDReal* table, const DDReal& x, DDReal& y);

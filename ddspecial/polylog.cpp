@@ -2,13 +2,14 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 #include "ddelem/ddelem.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
 #include "ddspecial/bernoulli.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 #include "ddspecial/zeta.hpp"
 
@@ -17,6 +18,11 @@ namespace dd {
 namespace {
 using detail::negligible;
 
+/// log2 of the kernels' splitting limit, with a margin.
+const double kPowerSplitLog2 = std::log2(detail::kSplitLimit) - 1.0;
+/// For x > 0 the defining series replaces the sum over the poles once
+/// |ln x| passes this (fewer than n/2 + 40 terms).
+constexpr double kPolylogNegSeriesFrom = 2.0;
 /// Most terms of the sum over the poles (a few dozen for n >= 20).
 constexpr int kPolylogNegPoleTerms = 100000;
 /// The closed form is kept while its error estimate, 2^-106 of the sum of
@@ -24,6 +30,10 @@ constexpr int kPolylogNegPoleTerms = 100000;
 /// natural size (2^18 units of 2^-104): its actual error was at most twice
 /// the estimate, and a fifth of it on the median, over 400 arguments.
 constexpr double kPolylogNegCancelLog2 = -86.0;
+/// Up to this order the closed form stands at every x < 0 (no estimate).
+constexpr long long kPolylogNegAlwaysClosed = 20;
+/// Below this cancellation (sum of sizes over the sum) the check is not needed.
+constexpr double kPolylogNegCheckFrom = 0x1p18;
 
 /// Li_n(e^mu) for mu < 0 near 0 (|mu| < 2 pi) and n >= 1, by
 ///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
@@ -105,12 +115,13 @@ DDReal log_near_one(const DDReal& x, const DDReal& eps) {
 // kernels' range long before the value does (the table's entries pass 1e300
 // from n = 167 on).  Where the closed form's own error estimate exceeds 2^-86
 // of that natural size, or a word leaves the range, the value comes from
-//   - the sum over the poles (|ln |x|| <= n):
+//   - the sum over the poles (|ln x| <= 2 for x > 0, |ln |x|| <= n for x < 0):
 //       Li_-n(e^mu) = n! sum_{j in Z} (2 pi i j - mu)^-(n+1)          (x > 0)
 //       Li_-n(-e^t) = 2 (-1)^(n+1) n! sum_{j>=0} Re (t - i pi (2j+1))^-(n+1)  (x < 0)
 //     whose terms fall like j^-(n+1) (a few dozen for n >= 20);
-//   - the defining series sum_k k^n x^k (|ln |x|| > n, where its terms fall
-//     from the first), with x replaced by 1/x for |x| > 1 through
+//   - the defining series sum_k k^n x^k elsewhere (its terms have one sign
+//     for x > 0, and fall from the first for x < 0), with x replaced by 1/x
+//     for |x| > 1 through
 //     Li_-n(x) = (-1)^(n+1) Li_-n(1/x);
 // both with scaled powers, so that only the result's own range matters.
 
@@ -152,7 +163,7 @@ detail::Scaled polylog_neg_poles(int n, const DDReal& x, const char* loop_end) {
   DDReal ax, pi;
   DDABS(x, ax);
   DDPI(pi);
-  const DDReal l = detail::log_near_one(ax);
+  const DDReal l = detail::log_accurate(ax);
   const bool positive = x.hi > 0.0;
   DDReal u = l;
   if (positive) DDNEG(l, u);  // -mu
@@ -193,25 +204,29 @@ detail::Scaled polylog_neg_poles(int n, const DDReal& x, const char* loop_end) {
   return detail::mul(f, sum);
 }
 
-/// Li_-n(y) = sum_k k^n y^k for 0 < |y| < 1 with |ln |y|| > n, where the
-/// terms fall from the first.
+/// Li_-n(y) = sum_k k^n y^k for 0 < |y| < 1: y > 0 with |ln y| > 2, or
+/// y < 0 with |ln |y|| > n, where the terms fall from the first.
 detail::Scaled polylog_neg_series(int n, const DDReal& y, const char* loop_end) {
-  detail::Scaled sum, yk{DDReal(1.0, 0.0), 0};
-  const detail::Scaled ys = detail::to_scaled(y);
+  detail::Scaled sum;
+  const double peak = static_cast<double>(n) / std::fabs(std::log(std::fabs(y.hi)));  // the largest term's k
   detail::run_series(kPolylogPosMaxTerms, loop_end, [&](int k) {
-    yk = detail::mul(yk, ys);
-    const detail::Scaled term = detail::mul(detail::pow_scaled(DDReal(static_cast<double>(k), 0.0), n), yk);
+    const detail::Scaled term = detail::mul(detail::pow_scaled(DDReal(static_cast<double>(k), 0.0), n),
+                                            detail::pow_scaled(y, k));
     sum = detail::add(sum, term);
-    if (term.e > sum.e) return false;
+    if (term.e > sum.e || k < peak) return false;
     return negligible(detail::ldexp_words(term.m, static_cast<int>(std::max<std::int64_t>(term.e - sum.e, -200))),
                       detail::kSeriesEps, sum.m);
   });
   return sum;
 }
 
-/// Li_-n(x), x != 0, 1, without the Eulerian table.
+/// Li_-n(x), x != 0, 1, without the Eulerian table.  The defining series has
+/// terms of one sign for x > 0 and ends quickly once |ln x| passes 2; for
+/// x < 0 its terms grow and cancel unless |ln |x|| passes n.  The sum over
+/// the poles serves in between.
 detail::Scaled polylog_neg_wide(int n, const DDReal& x, const char* loop_end) {
-  if (std::fabs(std::log(std::fabs(x.hi))) <= static_cast<double>(n)) return polylog_neg_poles(n, x, loop_end);
+  const double l = std::fabs(std::log(std::fabs(x.hi)));
+  if (l <= (x.hi > 0.0 ? kPolylogNegSeriesFrom : static_cast<double>(n))) return polylog_neg_poles(n, x, loop_end);
   if (std::fabs(x.hi) < 1.0) return polylog_neg_series(n, x, loop_end);
   DDReal y;
   DDDIV(DDReal(1.0, 0.0), x, y);
@@ -224,6 +239,10 @@ detail::Scaled polylog_neg_wide(int n, const DDReal& x, const char* loop_end) {
 
 void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   if (n < 0) detail::fail(msg::kPolylogPosNegative);
+  if (detail::is_nan(x)) {
+    y = detail::kNaNWords;
+    return;
+  }
   const DDReal eps = detail::kSeriesEps;
   DDReal ax;
   DDABS(x, ax);
@@ -253,18 +272,19 @@ void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
   const DDReal xx = x;
   DDReal s = xx;
   DDReal t = xx;
-  for (int k = 2; k <= kPolylogPosMaxTerms; ++k) {
+  // Step j adds the term of k = j + 1.  Once k^N passes the kernels' splitting
+  // limit the term is below 2^-996 of |x| and the sum is complete.
+  const double k_split = std::exp2(kPowerSplitLog2 / static_cast<double>(n));
+  detail::run_series(kPolylogPosMaxTerms - 1, msg::kPolylogPosLoopEnd, [&](int j) {
+    if (static_cast<double>(j + 1) >= k_split) return true;
     DDMUL(xx, t, t);
     DDReal kn, term;
-    DDNPWR(DDReal(static_cast<double>(k)), n, kn);
+    DDNPWR(DDReal(static_cast<double>(j + 1)), n, kn);
     DDDIV(t, kn, term);
     DDADD(s, term, s);
-    if (negligible(term, eps, s)) {
-      y = s;
-      return;
-    }
-  }
-  detail::fail(msg::kPolylogPosLoopEnd);
+    return negligible(term, eps, s);
+  });
+  y = s;
 }
 
 void DDPOLYLOGINI(int nn, DDReal* table) {
@@ -302,36 +322,47 @@ void DDPOLYLOGNEG(int nn, const DDReal* table, const DDReal& x, DDReal& y) {
   if (d.hi == 0.0) detail::fail(msg::kPolylogNegAtOne);
   DDReal s = xx;
   DDReal t = xx;
-  // Sizes met on the way: the largest factor (a power of x or a table entry,
-  // which the products must be able to split) and the sum of the terms'
-  // sizes times 2^-600 (for the error estimate, kept clear of overflow).
-  double big = std::fabs(xx.hi);
-  double abs_sum = std::fabs(xx.hi) * 0x1p-600;
-  for (long long k = 2; k <= n; ++k) {
-    DDMUL(xx, t, t);
-    DDReal at;
-    DDMUL(table[k - 1], t, at);
-    DDADD(s, at, s);
-    big = std::fmax(big, std::fmax(std::fabs(t.hi), std::fabs(table[k - 1].hi)));
-    abs_sum += std::fabs(at.hi) * 0x1p-600;
+  // For x < 0 and n above 20 the terms' sizes are summed beside them, for the
+  // error estimate; up to n = 20 the closed form's error stays below 2^12
+  // units of the natural size for every x < 0 (the terms reach at most
+  // (pi/2)^(n+1) / 4 times that size, at x = -1; 2^8.3 units measured).
+  const bool check = xx.hi < 0.0 && n > kPolylogNegAlwaysClosed;
+  double abs_sum = std::fabs(xx.hi);
+  auto sum_terms = [&](auto alternating) {
+    for (long long k = 2; k <= n; ++k) {
+      DDMUL(xx, t, t);
+      DDReal at;
+      DDMUL(table[k - 1], t, at);
+      DDADD(s, at, s);
+      if constexpr (decltype(alternating)::value) abs_sum += std::fabs(at.hi);
+    }
+  };
+  if (check) {
+    sum_terms(std::true_type{});
+  } else {
+    sum_terms(std::false_type{});
   }
+  // The largest factor the products had to split: x or x^n, or the middle
+  // Eulerian number (the largest of its row).
+  const double big = std::fmax(std::fmax(std::fabs(xx.hi), std::fabs(t.hi)), std::fabs(table[n / 2].hi));
   DDReal den;
   DDNPWR(d, static_cast<int>(n + 1), den);
   // The closed form stands where every factor stayed inside the range the
   // kernels can split, the sums stayed finite, and, for x < 0, where its
   // rounding errors stay small against the function's natural size.
-  const double lden = std::log2(std::fabs(den.hi));
-  bool fits = big < detail::kSplitLimit && std::isfinite(s.hi) && std::isfinite(s.lo) &&
-              lden < std::log2(detail::kSplitLimit) && lden > std::log2(detail::kFullPrecisionMin) &&
-              std::isfinite(den.lo);
+  const double aden = std::fabs(den.hi);
+  bool fits = big < detail::kSplitLimit && std::isfinite(s.hi) && std::isfinite(s.lo) && aden < detail::kSplitLimit &&
+              aden >= detail::kFullPrecisionMin && std::isfinite(den.lo);
   // At x = -1 and even n the value is zero (the symmetric Eulerian numbers
   // cancel in pairs), which the rounded partial sums miss from n = 32 on.
   if (xx.hi == -1.0 && xx.lo == 0.0 && n % 2 == 0) {
     y = DDReal(0.0, 0.0);
     return;
   }
-  if (fits && xx.hi < 0.0 && abs_sum * 0x1p600 > std::fabs(s.hi)) {
-    const double err = std::log2(abs_sum) + 600.0 - 106.0 - lden;
+  // Cancelling less than 2^18-fold keeps the error below 2^18 units of the
+  // value itself; only beyond that is the natural size worked out.
+  if (fits && check && !(abs_sum <= kPolylogNegCheckFrom * std::fabs(s.hi))) {
+    const double err = std::log2(abs_sum) - 106.0 - std::log2(aden);
     fits = err <= polylog_neg_log2_scale(static_cast<int>(n), xx.hi) + kPolylogNegCancelLog2;
   }
   if (fits) {

@@ -47,7 +47,10 @@ void DDPOLYLOGINI(int nn, DDReal* table);
 
 /// y = Li_{-|nn|}(x) = sum_{m=1..|nn|} A(|nn|, m) x^m / (1 - x)^(|nn|+1), with
 /// table from DDPOLYLOGINI(nn).  Refuses nn = 0, a table whose first or last
-/// entry is not 1, and x = 1 (the pole).
+/// entry is not 1, and x = 1 (the pole).  Where that closed form cancels
+/// (x < 0) beyond 2^18 units of the function's natural size, or its factors
+/// leave the kernels' range, the value comes from the sum over the poles or
+/// the defining series with scaled powers (ddspecial/polylog.cpp).
 void DDPOLYLOGNEG(int nn, const DDReal* table, const DDReal& x, DDReal& y);
 
 }  // namespace dd

@@ -13,12 +13,13 @@
 #include <cmath>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddreal/power.hpp"
 #include "ddreal/rounding.hpp"
 #include "ddspecial/bernoulli.hpp"
 #include "ddspecial/gamma.hpp"
-#include "ddspecial/scaled.hpp"
+#include "ddspecial/scaled_impl.hpp"
 #include "ddspecial/series.hpp"
 
 namespace dd {
@@ -40,10 +41,11 @@ constexpr double kNearPole = 0.25;
 constexpr int kZetaintrOverflowBelow = -1000;
 /// ln(2 pi), for the range tests of (2 pi)^t.
 constexpr double kLogTwoPi = 1.8378770664093453;
+/// Up to this t, Gamma(t) stays below the kernels' splitting limit.
+constexpr double kGammaSplitT = 167.5;
 /// Above this t = 1 - s, zeta(s) of a non-integer s is beyond the binary64 range.
 constexpr double kZetaReflectionOverflowT = 400.0;
 
-using detail::kExpLimit;
 using detail::negligible;
 
 /// Bases whose logarithms are kept: every term of the alternating series,
@@ -70,15 +72,15 @@ void base_power(double i, const DDReal& t, DDReal& r) {
 }
 
 /// i^t, real or integer exponent; in_range(i) tells whether the routine's
-/// own power stays inside the range of the exponential (real t) or of the
-/// kernels' splitting (integer t), and inverse(i) gives i^-t otherwise.
+/// own power stays below the kernels' splitting limit (the exponential's
+/// range for a real t), and inverse(i) gives i^-t otherwise.
 struct RealPower {
   const DDReal& t;
   void operator()(double i, DDReal& r) const { base_power(i, t, r); }
-  bool in_range(double i) const { return t.hi * std::log(i) < kExpLimit; }
+  bool in_range(double i) const { return t.hi * std::log(i) < detail::kExpMax - 1.0; }
   DDReal inverse(double i) const {
     DDReal x;
-    DDMUL(t, detail::log_near_one(DDReal(i, 0.0)), x);
+    DDMUL(t, detail::log_accurate(DDReal(i, 0.0)), x);
     DDNEG(x, x);
     return detail::to_dd(detail::exp_scaled(x));
   }
@@ -91,29 +93,26 @@ struct IntPower {
 };
 
 /// sum_{i>=1} i^-t, stopped at the first term <= 2^-106 of the sum.  A power
-/// past the range of the routine's own power (2^433.5 for a real t, 2^996
-/// for an integer one) is formed scaled: its term is far below 2^-106 and
-/// ends the series.
+/// past the kernels' splitting limit 2^996 is formed scaled: its term is far
+/// below 2^-106 and ends the series.
 template <class Power>
 void direct_series(const Power& power, const DDReal& eps, const char* limit_msg, DDReal& z) {
   DDReal sum(1.0, 0.0);
-  for (int i = 2; i <= kZetaMaxTerms; ++i) {
+  // Step j adds the term of i = j + 1.
+  detail::run_series(kZetaMaxTerms - 1, limit_msg, [&](int j) {
+    const double i = static_cast<double>(j + 1);
     DDReal p, term;
-    if (!power.in_range(static_cast<double>(i))) {
-      term = power.inverse(static_cast<double>(i));
+    if (!power.in_range(i)) {
+      term = power.inverse(i);
       DDADD(sum, term, sum);
-      z = sum;
-      return;
+      return true;
     }
-    power(static_cast<double>(i), p);
+    power(i, p);
     DDDIV(DDReal(1.0, 0.0), p, term);
     DDADD(sum, term, sum);
-    if (negligible(term, eps, sum)) {
-      z = sum;
-      return;
-    }
-  }
-  detail::fail(limit_msg, {1, kZetaMaxTerms});
+    return negligible(term, eps, sum);
+  }, {1, kZetaMaxTerms});
+  z = sum;
 }
 
 /// Borwein's series with n = 33; den = 1 - 2^(1-t).
@@ -183,8 +182,8 @@ void functional_equation(const DDReal& zt, const DDReal& gt, const DDReal& pit, 
 }
 
 /// The functional equation with Gamma(t) and (2 pi)^t as scaled values, for
-/// t where (2 pi)^t leaves the exponential's range (t > 163.2) or the
-/// kernels' (integer t > 375).  Past t = 400 the result is beyond the
+/// t where Gamma(t) passes the kernels' splitting limit (t > 167.5) or
+/// (2 pi)^t does (integer t > 375).  Past t = 400 the result is beyond the
 /// binary64 range for every non-integer s (|cos(pi t / 2)| is at least about
 /// t 2^-106 there): a signed infinity.
 void functional_equation_scaled(const DDReal& zt, const DDReal& t, const DDReal& pit, DDReal& z) {
@@ -217,7 +216,7 @@ void functional_equation_real(const DDReal& zt, const DDReal& t, DDReal& z) {
   DDPI(pi);
   DDMUL(pi, t, pit);
   DDMULD(pi, 2.0, tp);
-  if (t.hi * kLogTwoPi >= kExpLimit) {
+  if (t.hi > kGammaSplitT) {
     functional_equation_scaled(zt, t, pit, z);
     return;
   }
@@ -229,6 +228,11 @@ void functional_equation_real(const DDReal& zt, const DDReal& t, DDReal& z) {
 }  // namespace
 
 void DDZETAR(const DDReal& s, DDReal& z) {
+  // zeta(+inf) = 1; towards -inf zeta oscillates without bound.
+  if (detail::is_nan(s) || std::isinf(s.hi)) {
+    z = s.hi == HUGE_VAL ? DDReal(1.0, 0.0) : detail::kNaNWords;
+    return;
+  }
   int ic;
   DDCOMPARE(s, DDReal(1.0, 0.0), ic);
   if (ic == 0) detail::fail(msg::kZetarOne);
@@ -351,6 +355,10 @@ void DDZETAINTR(int IS, DDReal& z) {
 
 void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
   detail::check_bernoulli_table(NB2, table, kZetaTableMinimum, msg::kZetabeTable);
+  if (detail::is_nan(s) || std::isinf(s.hi)) {
+    z = s.hi == HUGE_VAL ? DDReal(1.0, 0.0) : detail::kNaNWords;
+    return;
+  }
   int ic;
   DDCOMPARE(s, DDReal(1.0, 0.0), ic);
   if (ic == 0) detail::fail(msg::kZetabeOne);
@@ -403,7 +411,9 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
     detail::SeriesFallback fallback{std::fabs(a.hi)};
     const int last = std::min(NB2, kZetaMaxTerms);
     bool done = false;
-    for (int k = 2; k <= last; ++k) {
+    // Step j adds the term of k = j + 1.
+    detail::run_series(last - 1, msg::kZetabeIterLimit, [&](int jj) {
+      const int k = jj + 1;
       const double j = static_cast<double>(2 * k - 2);
       DDReal f1, f2, term, den;
       DDADD(t, DDReal(j, 0.0), f1);
@@ -416,16 +426,11 @@ void DDZETABE(int NB2, const DDReal* table, const DDReal& s, DDReal& z) {
       DDMULD(q, static_cast<double>(2 * k), den);
       DDDIV(term, den, term);
       DDADD(rsum, term, rsum);
-      if (negligible(term, eps, rsum)) {
-        done = true;
-        break;
-      }
+      if (negligible(term, eps, rsum)) return done = true;
       fallback.note(term, rsum);
-    }
-    if (!done) {
-      if (!fallback.have) detail::fail(msg::kZetabeIterLimit, {2, last});
-      rsum = fallback.sum;
-    }
+      return k == last && fallback.have;
+    }, {2, last});
+    if (!done) rsum = fallback.sum;
     DDADD(a, rsum, zt);
   }
   if (DDSIGN(s) < 0) {

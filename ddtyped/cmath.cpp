@@ -11,6 +11,7 @@
 #include <numbers>
 
 #include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/kernels.hpp"
 
 namespace dd {
@@ -220,27 +221,6 @@ namespace {
 constexpr double kSeriesTol = 0x1p-106;
 constexpr int kSeriesMaxTerms = 60;
 
-/// ln(1 + a) = 2 atanh(s) = 2 (s + s^3/3 + s^5/5 + ...), s = a / (2 + a), for
-/// a in (-1/3, 1/2), where |s| < 1/5 and some 22 terms reach 2^-106.  s is
-/// formed to a few units of 2^-104 and leads the sum, so the result is too.
-DDReal log1p_series(const DDReal& a) noexcept {
-  DDReal d, s, s2;
-  DDADD(DDReal(2.0, 0.0), a, d);
-  DDDIV(a, d, s);
-  DDMUL(s, s, s2);
-  DDReal term = s, sum = s;
-  for (int k = 1; k <= kSeriesMaxTerms; ++k) {
-    DDReal t;
-    DDMUL(term, s2, term);
-    DDDIVD(term, 2.0 * k + 1.0, t);
-    DDADD(sum, t, sum);
-    if (std::fabs(t.hi) <= kSeriesTol * std::fabs(sum.hi)) break;
-  }
-  DDReal r;
-  DDMULD(sum, 2.0, r);  // exact
-  return r;
-}
-
 DDReal nan_words() noexcept {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   return DDReal(nan, nan);
@@ -250,7 +230,8 @@ DDReal nan_words() noexcept {
 
 DDReal log1p(const DDReal& a) {
   if (isnan(a)) return nan_words();
-  if (a.hi > -1.0 / 3.0 && a.hi < 0.5) return log1p_series(a);
+  // ln(1 + a) = 2 atanh(a / (2 + a)) from its series, to a few units of 2^-104.
+  if (a.hi > -1.0 / 3.0 && a.hi < 0.5) return detail::log1p_series(a);
   // Here |ln(1 + a)| > 0.28: the rounding of 1 + a costs at most 2^-106 absolute.
   DDReal u, r;
   DDADD(DDReal(1.0, 0.0), a, u);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/outfmt.hpp"
 
 namespace dd {

@@ -41,8 +41,16 @@ done
 # The headers stay inside include/ddkit/, and private ones are not installed.
 stray="$(find "${prefix}/include" -mindepth 1 -maxdepth 1 ! -name ddkit)"
 [[ -z "${stray}" ]] || { say "installed outside include/ddkit: ${stray}"; exit 1; }
-private="$(find "${prefix}/include" -name '*_impl.hpp' -o -name series.hpp)"
+private="$(find "${prefix}/include" -name '*_impl.hpp' -o -name series.hpp -o -name multilevel.hpp)"
 [[ -z "${private}" ]] || { say "private headers installed: ${private}"; exit 1; }
+
+# Every installed header compiles on its own: none reaches for a private one.
+say "each installed header on its own"
+(cd "${prefix}/include/ddkit" && find . -name '*.hpp' | sort) | while read -r h; do
+  printf '#include "%s"\n' "${h#./}" |
+    "${CXX:-c++}" -std=c++20 -fsyntax-only -x c++ -I"${prefix}/include/ddkit" -I/usr/include/eigen3 - ||
+    { say "installed header ${h} does not compile on its own"; exit 1; }
+done
 
 say "examples against the installed package"
 cmake -S "${src}/examples" -B "${work}/ex-installed" -DCMAKE_BUILD_TYPE=Release \

@@ -285,7 +285,8 @@ void register_cases() {
     std::vector<DDReal> x(n);
     DDReal sum(0.0), t;
     for (int i = 0; i + 1 < n; ++i) {
-      dd::detail::quick_two_sum(0.5 + r.mantissa() * 0.5, r.mantissa() * 0x1p-54, x[i].hi, x[i].lo);
+      const double hi = 0.5 + r.mantissa() * 0.5;
+      dd::detail::quick_two_sum(hi, r.mantissa() * 0x1p-54, x[i].hi, x[i].lo);
       dd::DDMULD(x[i], static_cast<double>(r.integer(-3, 3)), t);
       dd::DDADD(sum, t, sum);
     }
@@ -374,6 +375,110 @@ void register_cases() {
     dd::DDSTRUVEHN(n, gen::small_positive(r), st);
     integer(out, n);
     for (const DDReal* v : std::initializer_list<const DDReal*>{&a, &x, &hz, &pg, &li, &st}) words(out, *v);
+  }, kFew);
+
+  // Special functions over their whole domains: the scaled paths, the ends
+  // of the ranges, orders near the 32-bit limits, NaN and infinite arguments.
+  const auto either_sign = [](Rng& r, DDReal a) { return (r.next() & 1) != 0 ? DDReal(-a.hi, -a.lo) : a; };
+  add("DDGAMMAR whole domain", [=](Rng& r, std::string& out) {
+    DDReal t;
+    switch (r.integer(0, 3)) {
+      case 0: {
+        const double n = r.integer(-170, 170);  // one draw per statement
+        DDADD(DDReal(n), either_sign(r, gen::make(r, -60, -1, true)), t);
+        break;
+      }
+      case 1: t = gen::between(r, -1e8, 172.0); break;
+      case 2: t = gen::make(r, -1000, -1, false); break;
+      default: t = gen::wide(r);
+    }
+    if (t.hi == 0.0 || (t.hi < 0.0 && t.hi == std::trunc(t.hi) && t.lo == 0.0) || !(std::fabs(t.hi) <= 1e8)) t = DDReal(0.5);
+    DDReal g;
+    dd::DDGAMMAR(t, g);
+    words(out, t);
+    words(out, g);
+  }, kFew);
+  add("DDERFR DDERFCR whole domain", [=](Rng& r, std::string& out) {
+    const DDReal z = r.integer(0, 1) != 0 ? gen::between(r, -30.0, 30.0) : gen::wide(r);
+    DDReal e, c;
+    dd::DDERFR(z, e);
+    dd::DDERFCR(z, c);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&z, &e, &c}) words(out, *v);
+  }, kFew);
+  add("DDINCGAMMAR DDEXPINT whole domain", [=](Rng& r, std::string& out) {
+    DDReal s = gen::between(r, -200.0, 200.0);
+    if (r.integer(0, 3) == 0) s = DDReal(std::trunc(s.hi));
+    const DDReal z = r.integer(0, 1) != 0 ? gen::make(r, -1000, 10, true) : gen::between(r, 88.0, 745.0);
+    const DDReal x = gen::between(r, -745.0, 709.0);
+    DDReal g, e;
+    dd::DDINCGAMMAR(s, z, g);
+    dd::DDEXPINT(x.hi == 0.0 ? DDReal(1.0) : x, e);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&s, &z, &g, &x, &e}) words(out, *v);
+  }, kFew);
+  add("DDZETAR DDZETAINTR DDZETABE whole domain", [=](Rng& r, std::string& out) {
+    static const std::vector<DDReal> bern = [] {
+      std::vector<DDReal> v(60);
+      dd::DDBERNER(60, v.data());
+      return v;
+    }();
+    DDReal s = gen::between(r, -450.0, 1100.0);
+    if (s.hi == 1.0) s = DDReal(2.0);
+    const int n = r.integer(0, 1) != 0 ? r.integer(-1200, 1200) : (r.next() & 1) != 0 ? INT_MAX - r.integer(0, 9) : INT_MIN + r.integer(0, 9);
+    DDReal z, zi, zb;
+    dd::DDZETAR(s, z);
+    dd::DDZETAINTR(n == 1 ? 2 : n, zi);
+    dd::DDZETABE(60, bern.data(), s, zb);
+    integer(out, n);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&s, &z, &zi, &zb}) words(out, *v);
+  }, kFew);
+  add("Hurwitz zeta polygamma whole domain", [=](Rng& r, std::string& out) {
+    static const std::vector<DDReal> bern = [] {
+      std::vector<DDReal> v(60);
+      dd::DDBERNER(60, v.data());
+      return v;
+    }();
+    const int n = r.integer(0, 3) != 0 ? r.integer(2, 400) : INT_MAX - r.integer(0, 9);
+    DDReal a;
+    switch (r.integer(0, 2)) {
+      case 0: DDSUB(DDReal(1.0), gen::make(r, -100, -1, true), a); break;
+      case 1: a = gen::make(r, -40, -1, true); break;
+      default: a = gen::between(r, 0.0, 1.0);
+    }
+    if (!(a.hi > 0.0 && a.hi < 1.0)) a = DDReal(0.5);
+    const DDReal b = gen::make(r, -40, 100, true);
+    const int m = r.integer(1, 1000);
+    DDReal hz, pg, hb, pb, dg;
+    dd::DDHURWITZZETAN(n, a, hz);
+    dd::DDPOLYGAMMA(n % 166 + 1, a, pg);
+    dd::DDHURWITZZETANBE(60, bern.data(), n, b, hb);
+    dd::DDPOLYGAMMABE(60, bern.data(), m, b, pb);
+    dd::DDDIGAMMABE(60, bern.data(), b, dg);
+    integer(out, n);
+    integer(out, m);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&a, &b, &hz, &pg, &hb, &pb, &dg}) words(out, *v);
+  }, kFew);
+  add("DDPOLYLOGPOS DDPOLYLOGNEG whole domain", [=](Rng& r, std::string& out) {
+    const int n = r.integer(1, 200);
+    std::vector<DDReal> table(static_cast<std::size_t>(n));
+    dd::DDPOLYLOGINI(n, table.data());
+    DDReal x = r.integer(0, 1) != 0 ? gen::between(r, -5.0, 5.0) : gen::make(r, -60, 60, false);
+    if (x.hi == 1.0 && x.lo == 0.0) x = DDReal(2.0);
+    DDReal y = gen::between(r, -0.999, 0.999), ln, lp;
+    dd::DDPOLYLOGNEG(-n, table.data(), x, ln);
+    dd::DDPOLYLOGPOS(r.integer(0, 1) != 0 ? n : INT_MAX - n, y, lp);
+    integer(out, n);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&x, &ln, &y, &lp}) words(out, *v);
+  }, kFew);
+  add("DDHYPERGEOMPFQ whole domain", [=](Rng& r, std::string& out) {
+    const int p = r.integer(1, 2), q = r.integer(1, 2);
+    DDReal a[2], b[2];
+    for (DDReal& v : a) v = gen::between(r, -5.0, 5.0);
+    for (DDReal& v : b) v = gen::between(r, 0.1, 6.0);
+    const DDReal x = p <= q ? gen::between(r, -60.0, 60.0) : gen::between(r, -30.0, 0.95);
+    DDReal y;
+    dd::DDHYPERGEOMPFQ(p, q, a, b, x, y);
+    integer(out, p * 10 + q);
+    for (const DDReal* v : std::initializer_list<const DDReal*>{&a[0], &a[1], &b[0], &b[1], &x, &y}) words(out, *v);
   }, kFew);
 
   // The typed interface.

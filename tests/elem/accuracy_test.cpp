@@ -175,10 +175,10 @@ std::vector<AccuracyBranch> branches() {
       unary("cos", "|a| < 2^16", kKept, 400, f_cos, mpfr_cos, signed_of(uni(0.0, 65536.0))),
       unary("cos", "near odd multiples of pi/2, |a| < 2^16", kKept, 400, f_cos, mpfr_cos, near_half_pi(41721, true)),
       unary("cos", "2^16 <= |a| < 1.8e308 (exact reduction)", 4, 300, f_cos, mpfr_cos, logu(65536.0, kBig, true)),
-      unary("cos", "near odd multiples of pi/2 up to 2^300", 4, 200, f_cos, mpfr_cos,
+      unary("cos", "near odd multiples of pi/2 from 2^16 to 2^300", 4, 200, f_cos, mpfr_cos,
             [](std::mt19937_64& g) {
-              return near_half_pi_multiple(std::nearbyint(log_uniform(g, 1.0, 0x1p300).hi) * 2.0 + 1.0,
-                                           log_uniform(g, 0x1p-110, 0x1p-3, true).hi);
+              const double k = std::nearbyint(log_uniform(g, 0x1p15, 0x1p300).hi) * 2.0 + 1.0;
+              return near_half_pi_multiple(k, log_uniform(g, 0x1p-110, 0x1p-3, true).hi);
             }),
       unary("sin", "|a| in [2^-1074, 1)", 190, 300, f_sin, mpfr_sin, logu(4.9e-324, 1.0, true)),
       unary("sin", "|a| < 2^16", kKept, 400, f_sin, mpfr_sin, signed_of(uni(0.0, 65536.0))),

@@ -153,7 +153,10 @@ TEST(find_relation, unrelated_numbers_give_no_relation_or_a_chance_one) {
   std::uniform_real_distribution<double> u(0.5, 2.0);
   for (int trial = 0; trial < 3; ++trial) {
     std::vector<DDReal> x;
-    for (int i = 0; i < 8; ++i) x.push_back(DDReal(u(gen), u(gen) * 0x1p-54));
+    for (int i = 0; i < 8; ++i) {
+      const double hi = u(gen);
+      x.push_back(DDReal(hi, u(gen) * 0x1p-54));
+    }
     const auto r = dd::find_relation(x);
     if (r.status == relation_status::found) {
       EXPECT_TRUE(r.maybe_chance) << "norm " << r.norm.hi;

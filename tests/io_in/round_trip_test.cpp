@@ -17,7 +17,9 @@ using dd::DDReal;
 DDReal random_value(std::mt19937_64& rng) {
   std::uniform_real_distribution<double> mant(1.0, 2.0), low(-0.5, 0.5);
   std::uniform_int_distribution<int> expo(-965, 996);
-  const double hi = std::ldexp(mant(rng), expo(rng)) * (rng() % 2 == 0 ? 1.0 : -1.0);
+  const double m = mant(rng);
+  const double mag = std::ldexp(m, expo(rng));
+  const double hi = rng() % 2 == 0 ? mag : -mag;
   // Any low word up to half a unit of hi's last place.
   const double ulp = std::nextafter(std::fabs(hi), HUGE_VAL) - std::fabs(hi);
   return DDReal(hi, low(rng) * ulp);

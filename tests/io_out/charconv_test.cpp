@@ -70,7 +70,9 @@ bool mpfr_pair(const std::string& t, DDReal& want) {
 // words, low words of exactly half a unit of hi, and subnormal low words.
 DDReal random_pair(std::mt19937_64& g, bool normalise = true) {
   std::uniform_int_distribution<int> expo(-1074, 1023), kind(0, 9);
-  const double hi = std::ldexp(1.0 + static_cast<double>(g() >> 12) * 0x1p-52, expo(g)) * (g() % 2 ? 1.0 : -1.0);
+  const double m = 1.0 + static_cast<double>(g() >> 12) * 0x1p-52;
+  const double mag = std::ldexp(m, expo(g));
+  const double hi = g() % 2 ? -mag : mag;
   double lo = std::ldexp(static_cast<double>(static_cast<std::int64_t>(g() >> 11)) * 0x1p-53, std::ilogb(hi) - 54);
   switch (kind(g)) {
     case 0: lo = 0.0; break;

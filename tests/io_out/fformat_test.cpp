@@ -76,7 +76,8 @@ TEST(fformat, digits_of_random_values_against_mpfr) {
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   std::uniform_int_distribution<int> ex(-40, 40);
   for (int k = 0; k < 3000; ++k) {
-    const double hi = u(g) * std::pow(10.0, ex(g));
+    const double m = u(g);
+    const double hi = m * std::pow(10.0, ex(g));
     const DDReal a(hi, hi * 1e-17 * u(g));
     const int nd = k % 25;
     const int nb = 80;

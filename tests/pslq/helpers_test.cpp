@@ -51,7 +51,10 @@ TEST(sortidx, random_keys_come_out_ascending_as_a_permutation) {
     const int m = 1 + static_cast<int>(rng() % 300);
     std::vector<DDReal> a(m);
     // Few distinct values, so that ties are common.
-    for (auto& v : a) v = DDReal(static_cast<double>(rng() % 17), static_cast<double>(rng() % 3) * 1e-20);
+    for (auto& v : a) {
+      const double hi = static_cast<double>(rng() % 17);
+      v = DDReal(hi, static_cast<double>(rng() % 3) * 1e-20);
+    }
     std::vector<int> ip(m);
     const int depth = dd::detail::sortidx_depth(m, a.data(), ip.data());
     EXPECT_LE(depth, static_cast<int>(std::floor(std::log2(m))) + 1);

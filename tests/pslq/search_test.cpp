@@ -269,17 +269,25 @@ TEST(itermp, agrees_bit_for_bit_from_states_off_the_usual_path) {
     const int n = 3 + trial % 8;
     State s(n);
     for (int i = 1; i <= n; ++i) {
-      s.y[i - 1] = DDReal(u(rng)) + DDReal(u(rng) * 1e-17);
+      const DDReal head(u(rng));
+      s.y[i - 1] = head + DDReal(u(rng) * 1e-17);
       for (int j = 1; j <= n; ++j) {
         const int kind = static_cast<int>(rng() % 6);
         const double v = std::round(u(rng) * 4.0);
+        const double w = kind == 1 ? u(rng) : 0.0;
+        const double w_lo = kind == 1 ? u(rng) * 1e-17 : 0.0;
         s.B(i, j) = kind == 0   ? DDReal(v, -0.0)
-                    : kind == 1 ? DDReal(u(rng), u(rng) * 1e-17)
+                    : kind == 1 ? DDReal(w, w_lo)
                     : kind == 2 ? DDReal(0x1p60 * v, 1.0)
                                 : DDReal(v);
       }
       for (int j = 1; j <= std::min(i, n - 1); ++j)
-        s.H(i, j) = rng() % 4 == 0 ? DDReal(-0.0, -0.0) : DDReal(u(rng)) + DDReal(u(rng) * 1e-17);
+        if (rng() % 4 == 0) {
+          s.H(i, j) = DDReal(-0.0, -0.0);
+        } else {
+          const DDReal head(u(rng));
+          s.H(i, j) = head + DDReal(u(rng) * 1e-17);
+        }
     }
     for (int j = 1; j <= n - 1; ++j) s.H(j, j) = DDReal(0.5 + 0.5 * std::fabs(u(rng)));
     total += compare_from(s, ten_to(-29), 25, duplicates);
@@ -312,9 +320,13 @@ TEST(itermp, zero_multiplier_shortcuts_match_the_kernels) {
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   const double scales[] = {1.0, 0.5, 0.25, 0.499999999999, 0.5000000001, 1e-20, 1e20, 3.0};
   for (int k = 0; k < 200000; ++k) {
-    const DDReal b = DDReal(u(rng) * std::ldexp(1.0, static_cast<int>(rng() % 200) - 100)) * (1.0 + 1e-17 * u(rng));
-    const double sc = scales[rng() % 8] * (1.0 + 1e-15 * u(rng));
-    const DDReal a = b * DDReal(sc * u(rng)) + DDReal(b.hi * 1e-17 * u(rng));
+    const double bm = u(rng);
+    const DDReal b0(bm * std::ldexp(1.0, static_cast<int>(rng() % 200) - 100));
+    const DDReal b = b0 * (1.0 + 1e-17 * u(rng));
+    const double sc0 = scales[rng() % 8];
+    const double sc = sc0 * (1.0 + 1e-15 * u(rng));
+    const DDReal a0 = b * DDReal(sc * u(rng));
+    const DDReal a = a0 + DDReal(b.hi * 1e-17 * u(rng));
     const DDReal got = dd::detail::reduction_multiplier(a, b);
     const DDReal want = dd::nearest_integer(a / b);
     ASSERT_EQ(std::memcmp(&got, &want, sizeof(DDReal)), 0) << a.hi << " " << a.lo << " / " << b.hi << " " << b.lo;
@@ -443,7 +455,10 @@ TEST(pslqm1, norm_bound_limit_at_the_first_sample) {
   std::mt19937_64 rng(5);
   std::uniform_real_distribution<double> u(0.1, 1.0);
   std::vector<DDReal> x(20);
-  for (auto& v : x) v = DDReal(u(rng)) * DDReal(u(rng));
+  for (auto& v : x) {
+    const DDReal f(u(rng));
+    v = f * DDReal(u(rng));
+  }
   const SearchRun r = run_pslqm1(2, x, -1.0);
   EXPECT_EQ(r.ifound, 0);
   ASSERT_GE(r.lines.size(), 5u);
@@ -507,7 +522,10 @@ TEST(pslqm1, reports_how_the_search_ended) {
   std::mt19937_64 rng(5);
   std::uniform_real_distribution<double> u(0.1, 1.0);
   std::vector<DDReal> r(20);
-  for (auto& v : r) v = DDReal(u(rng)) * DDReal(u(rng));
+  for (auto& v : r) {
+    const DDReal f(u(rng));
+    v = f * DDReal(u(rng));
+  }
   EXPECT_EQ(outcome(r, -1.0, ten_to(-29)), Exit::norm_bound_limit);
 }
 

@@ -252,7 +252,8 @@ void accuracy_table(const char* block, const std::vector<Part>& parts) {
       double d = 0.0;  // every third real order next to an integer
       if (!p.integer && i % 3 == 1) {
         v = std::round(v);
-        d = ((g() & 1) != 0 ? 1.0 : -1.0) * std::ldexp(1.0, -4 - static_cast<int>(g() % 57));
+        const double sign = (g() & 1) != 0 ? 1.0 : -1.0;
+        d = sign * std::ldexp(1.0, -4 - static_cast<int>(g() % 57));
       }
       const double xv = p.zeros ? near_zero(g, p.fn, v, p.xlo, p.xhi) : std::exp(std::log(p.xlo) + u(g) * std::log(p.xhi / p.xlo));
       DDReal x = dd::test::random_dd(g, xv, xv), nu;

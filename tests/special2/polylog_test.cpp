@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "special2_util.hpp"
@@ -145,6 +146,17 @@ TEST(polylog, negative_orders_in_closed_form) {
   }
 }
 
+// For huge orders the terms x^k / k^n vanish past the first: Li_n(x) = x
+// (the powers k^n overflowed into NaN words and the series hit its limit).
+TEST(polylog, huge_orders) {
+  for (double x : {0.5, -0.99999}) {
+    DDReal y;
+    dd::DDPOLYLOGPOS(INT_MAX, DDReal(x), y);
+    EXPECT_EQ(y.hi, x);
+    EXPECT_EQ(y.lo, 0.0);
+  }
+}
+
 TEST(polylog, refusals) {
   DDReal y;
   EXPECT_DD_STOP(dd::DDPOLYLOGPOS(-1, DDReal(0.5), y),
@@ -165,6 +177,51 @@ TEST(polylog, refusals) {
   EXPECT_DD_STOP(dd::DDPOLYLOGNEG(0, t3.data(), DDReal(0.5), y),
                  "*** DDPOLYLOGNEG: NN must not be zero; for order 0 call ddpolylogpos or polylog_pos.");
   EXPECT_DD_STOP(dd::DDPOLYLOGNEG(-3, t3.data(), DDReal(1.0), y), "*** DDPOLYLOGNEG: X must not be one (pole).");
+}
+
+}  // namespace
+
+namespace {
+
+// Faults of the negative orders, pinned: the alternating closed form that
+// lost every digit, NaN words where its sums overflowed, the exact zero at
+// x = -1, and infinities where the value passes the binary64 range.
+TEST(polylog, negative_orders_pinned) {
+  struct Case {
+    int n;
+    double x;
+    double bound;  // units of 2^-104; 0: expect `exact`
+    double exact;
+  };
+  const Case cases[] = {
+      {60, -100000.0, 1024, 0},       // 2.95414e16: was NaN
+      {60, -0.5, 1024, 0},            // alternating, cancels 2^40-fold
+      {200, -3.0, 1 << 14, 0},        // the table's entries pass 1e300
+      {170, 1e-3, 16, 0},             // likewise, x > 0
+      {3, 1e200, 16, 0},              // 1e-200: x^3 overflowed
+      {60, -1.0, 0, 0.0},             // zero (was 3.1e30)
+      {1000, -1.0, 0, 0.0},           // zero (was -inf)
+      {160, 0.5, 0, HUGE_VAL},        // 1.998e310: was NaN
+      {300, -3.0, 0, -HUGE_VAL},      // -2.67e457
+  };
+  for (const Case& c : cases) {
+    std::vector<DDReal> t(c.n);
+    dd::DDPOLYLOGINI(c.n, t.data());
+    DDReal y;
+    dd::DDPOLYLOGNEG(-c.n, t.data(), DDReal(c.x), y);
+    if (c.bound > 0) {
+      Mp want;
+      dd::test::mp_polylog_neg(c.n, DDReal(c.x), want);
+      EXPECT_LT(rel_ulps(y, want), c.bound) << c.n << " " << c.x;
+    } else {
+      EXPECT_EQ(y.hi, c.exact) << c.n << " " << c.x;
+    }
+  }
+  std::vector<DDReal> t(5);
+  dd::DDPOLYLOGINI(5, t.data());
+  DDReal y;
+  dd::DDPOLYLOGNEG(-5, t.data(), DDReal(std::nan("")), y);
+  EXPECT_TRUE(std::isnan(y.hi) && std::isnan(y.lo));
 }
 
 }  // namespace

@@ -9,14 +9,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dd.hpp"
+#include "support/accuracy.hpp"
 #include "support/mpfr_ref.hpp"
 
 namespace dd::test {
@@ -73,6 +74,35 @@ inline void mp_bessel_series(Mp& want, const Mp& nu, const Mp& x, int sign) {
   });
 }
 
+/// Li_-n(x) exactly (to the working precision of 4000 bits): the Eulerian
+/// numbers A(n, m) by their recurrence, then sum_m A(n, m) x^m / (1 - x)^(n+1).
+inline void mp_polylog_neg(int n, const DDReal& x, Mp& out) {
+  constexpr mpfr_prec_t kPrec = 4000;
+  std::vector<std::unique_ptr<Mp>> row;
+  for (int j = 0; j < n; ++j) {
+    row.push_back(std::make_unique<Mp>(kPrec));
+    mpfr_set_ui(*row[j], j == 0 ? 1 : 0, MPFR_RNDN);
+  }
+  Mp a(kPrec), b(kPrec);
+  for (int k = 2; k <= n; ++k) {
+    for (int j = k; j >= 2; --j) {
+      mpfr_mul_ui(a, *row[j - 2], k + 1 - j, MPFR_RNDN);
+      mpfr_mul_ui(b, *row[j - 1], j, MPFR_RNDN);
+      mpfr_add(*row[j - 1], a, b, MPFR_RNDN);
+    }
+  }
+  Mp xm(x, kPrec), sum(kPrec), pw(kPrec), t(kPrec);
+  mpfr_set_ui(pw, 1, MPFR_RNDN);
+  for (int j = 1; j <= n; ++j) {
+    mpfr_mul(pw, pw, xm, MPFR_RNDN);
+    mpfr_mul(t, pw, *row[j - 1], MPFR_RNDN);
+    mpfr_add(sum, sum, t, MPFR_RNDN);
+  }
+  mpfr_ui_sub(t, 1, xm, MPFR_RNDN);
+  mpfr_pow_ui(t, t, n + 1, MPFR_RNDN);
+  mpfr_div(out, sum, t, MPFR_RNDN);
+}
+
 /// An accuracy-table row: sample a routine over one part of its domain,
 /// measure each point's error in units of 2^-104 and keep the largest.
 struct AccuracyRow {
@@ -114,17 +144,7 @@ inline void report_rows(const char* block, const std::vector<AccuracyRow>& rows)
     t << line;
   }
   std::printf("%s", t.str().c_str());
-  const char* path = std::getenv("DD_ACCURACY_TABLE");
-  if (path == nullptr) return;
-  std::ifstream in(path);
-  std::stringstream all;
-  all << in.rdbuf();
-  std::string text = all.str();
-  const std::string begin = std::string("<!-- ") + block + " begin -->\n", end = std::string("<!-- ") + block + " end -->";
-  const std::size_t b = text.find(begin), e = text.find(end);
-  if (b == std::string::npos || e == std::string::npos || e < b) return;
-  text.replace(b + begin.size(), e - b - begin.size(), t.str());
-  std::ofstream(path) << text;
+  if (const char* path = std::getenv("DD_ACCURACY_TABLE")) write_table_section(path, block, t.str());
 }
 
 }  // namespace dd::test

@@ -163,10 +163,51 @@ TEST(hypergeom, refusals) {
   // 2F1(1, 1; 2; x) at x = 0.99999 needs more than 10^6 terms.
   EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(2, 1, a.data(), b.data(), DDReal(0.99999), r),
                  "*** DDHYPERGEOMPFQ: Loop end error   1000000");
-  // 3F1 diverges for every x != 0: its terms overflow.
+  // 3F1 diverges for every x != 0, 2F1 for x > 1 (unless the series ends;
+  // below -1 it is summed after Pfaff's transformation).
   std::vector<DDReal> a3(3, DDReal(1.0));
-  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(3, 1, a3.data(), b.data(), DDReal(0.5), r),
-                 "*** DDHYPERGEOMPFQ: Series diverges (term     194 overflows).");
+  const char* diverges = "*** DDHYPERGEOMPFQ: The series diverges for NP > NQ + 1, and for NP = NQ + 1 with |XX| > 1.";
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(3, 1, a3.data(), b.data(), DDReal(1e-3), r), diverges);
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(2, 1, a.data(), b.data(), DDReal(1.5), r), diverges);
+}
+
+}  // namespace
+
+namespace {
+
+// Alternating series: 1F1 and 2F1 at negative x through Kummer's and Pfaff's
+// transformations where the series would cancel; other series say so.
+TEST(hypergeom, alternating_series_transformed_or_refused) {
+  // 1F1(1/2; 3/2; -x^2) = sqrt(pi) erf(x) / (2x): at x^2 = 50 the series
+  // cancels 2^70-fold.
+  const DDReal x(-50.0);
+  Mp sx, e;
+  mpfr_set_d(sx, 50.0, MPFR_RNDN);
+  mpfr_sqrt(sx, sx, MPFR_RNDN);
+  mpfr_erf(e, sx, MPFR_RNDN);
+  mpfr_div(e, e, sx, MPFR_RNDN);
+  Mp pi;
+  mpfr_const_pi(pi, MPFR_RNDN);
+  mpfr_sqrt(pi, pi, MPFR_RNDN);
+  mpfr_mul(e, e, pi, MPFR_RNDN);
+  mpfr_div_ui(e, e, 2, MPFR_RNDN);
+  EXPECT_LT(rel_ulps(pfq({0.5}, {1.5}, x), e), 64.0);
+  // 2F1(1, 1; 2; x) = log(1 - x) / x for x <= -1 (its series diverges there).
+  for (double xv : {-1.0, -7.5, -100.0}) {
+    Mp l, mx{DDReal(xv)};
+    mpfr_neg(l, mx, MPFR_RNDN);
+    mpfr_log1p(l, l, MPFR_RNDN);
+    mpfr_div(l, l, mx, MPFR_RNDN);
+    mpfr_neg(l, l, MPFR_RNDN);
+    EXPECT_LT(rel_ulps(pfq({1.0, 1.0}, {2.0}, DDReal(xv)), l), 64.0) << xv;
+  }
+  // 2F2 has no transformation here: its lost digits are reported.
+  std::vector<DDReal> a = {DDReal(0.5), DDReal(0.25)}, b = {DDReal(1.5), DDReal(1.75)};
+  DDReal r;
+  EXPECT_DD_STOP(dd::DDHYPERGEOMPFQ(2, 2, a.data(), b.data(), DDReal(-80.0), r),
+                 "*** DDHYPERGEOMPFQ: The alternating series cancels; fewer than  1 digits would be right.");
+  dd::DDHYPERGEOMPFQ(2, 2, a.data(), b.data(), DDReal(std::nan("")), r);
+  EXPECT_TRUE(std::isnan(r.hi) && std::isnan(r.lo));
 }
 
 }  // namespace

@@ -45,34 +45,36 @@ DDReal near_half_pi_multiple(double k, double off) {
 }
 
 namespace {
-/// s with each '|' escaped, for a markdown table cell.
+/// s with each '|' escaped, for a markdown table cell (one escaped already stays).
 std::string cell(const std::string& s) {
   std::string r;
   for (const char c : s) {
-    if (c == '|') r += '\\';
+    if (c == '|' && (r.empty() || r.back() != '\\')) r += '\\';
     r += c;
   }
   return r;
 }
 }  // namespace
 
+std::string measure_row(const AccuracyBranch& b) {
+  std::mt19937_64 rng(std::hash<std::string>{}(b.function + b.branch) & 0xffffffffu);
+  Sample worst;
+  for (int i = 0; i < b.count; ++i) {
+    Sample s = b.sample(rng);
+    if (!(s.err <= worst.err)) worst = s;
+  }
+  EXPECT_LE(worst.err, b.bound) << b.function << ", " << b.branch << ", at " << worst.at;
+  char line[512];
+  std::snprintf(line, sizeof line, "| %s | %s | %d | %.1f | %g | %s |", cell(b.function).c_str(),
+                cell(b.branch).c_str(), b.count, worst.err, b.bound, worst.at.c_str());
+  std::printf("%s\n", line);
+  return line;
+}
+
 void check_accuracy_table(const std::vector<AccuracyBranch>& branches, const std::string& title,
                           const std::string& intro, const std::string& notes) {
   std::vector<std::string> rows;
-  for (const AccuracyBranch& b : branches) {
-    std::mt19937_64 rng(std::hash<std::string>{}(b.function + b.branch) & 0xffffffffu);
-    Sample worst;
-    for (int i = 0; i < b.count; ++i) {
-      Sample s = b.sample(rng);
-      if (!(s.err <= worst.err)) worst = s;
-    }
-    EXPECT_LE(worst.err, b.bound) << b.function << ", " << b.branch << ", at " << worst.at;
-    char line[512];
-    std::snprintf(line, sizeof line, "| %s | %s | %d | %.1f | %g | %s |", cell(b.function).c_str(),
-                  cell(b.branch).c_str(), b.count, worst.err, b.bound, worst.at.c_str());
-    rows.push_back(line);
-    std::printf("%s\n", line);
-  }
+  for (const AccuracyBranch& b : branches) rows.push_back(measure_row(b));
   const char* path = std::getenv("DD_ACCURACY_TABLE");
   if (path == nullptr) return;
   std::FILE* f = std::fopen(path, "w");

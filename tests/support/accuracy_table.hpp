@@ -37,6 +37,11 @@ struct AccuracyBranch {
 void check_accuracy_table(const std::vector<AccuracyBranch>& branches, const std::string& title,
                           const std::string& intro, const std::string& notes);
 
+/// The measuring part of check_accuracy_table: expects each branch within its
+/// bound and returns its markdown row "| function | branch | points | largest
+/// error | test bound | worst at |", also printed.
+std::string measure_row(const AccuracyBranch& b);
+
 /// |got - want| / max(|want|, 2^-969) in units of 2^-104: relative, except that
 /// below 2^-969, where the low word fades, the error counts against 2^-969.
 double err_units(const DDReal& got, const Mp& want);

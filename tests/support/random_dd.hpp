@@ -40,7 +40,8 @@ class RandomDD {
     std::uniform_real_distribution<double> mant(1.0, 2.0);
     std::uniform_real_distribution<double> frac(-1.0, 1.0);
     std::uniform_int_distribution<int> expo(emin, emax);
-    double hi = std::ldexp(mant(gen_), expo(gen_));
+    const double m = mant(gen_);
+    double hi = std::ldexp(m, expo(gen_));
     if (!positive && (gen_() & 1) != 0) hi = -hi;
     const double lo = hi * 0x1p-53 * frac(gen_);
     DDReal r;

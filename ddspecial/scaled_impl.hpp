@@ -14,10 +14,17 @@
 #include <cmath>
 #include <cstdint>
 
-#include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
 #include "ddreal/kernels.hpp"
 
 namespace dd::detail {
+
+/// Below 2^-969 a factor's low word is subnormal and loses bits gradually;
+/// a sum or quotient formed with it had lost 2^4 units of 2^-104 at 2^-974,
+/// 2^10 at 2^-980, 2^15 at 2^-986 and 2^18 at 2^-988 (measured on the
+/// Hurwitz sums).  Sequences whose factors stay above this bound are kept as
+/// they are; below it they are formed scaled.
+inline constexpr double kLowWordLossLimit = 0x1p-985;
 
 struct Scaled {
   DDReal m{0.0, 0.0};
@@ -104,31 +111,29 @@ inline Scaled exp_scaled(const DDReal& x) {
   return normalise(er, static_cast<std::int64_t>(kd));
 }
 
-/// ln a for a > 0, to relative accuracy also next to 1: there, with
-/// u = a - 1 (exact), ln a = 2 atanh(u / (2 + u)) by its series.
-inline DDReal log_near_one(const DDReal& a) {
-  DDReal u;
-  DDSUB(a, DDReal(1.0, 0.0), u);
-  if (!(std::fabs(u.hi) < 0.125)) {
-    DDReal l;
-    DDLOG(a, l);
-    return l;
+/// ln a for a > 0 (normal), to a few units of 2^-104 relative also next to
+/// 1: a = m 2^k with m in [0.7, 1.42), ln a = k ln 2 + ln m with k ln 2 from
+/// three words of ln 2 (the products with the first two exact) and ln m from
+/// the series of atanh.
+inline DDReal log_accurate(const DDReal& a) {
+  constexpr double kLog2Third = 0x1.7b57a079a1934p-111;
+  int k = std::ilogb(a.hi);
+  DDReal m = ldexp_words(a, -k);
+  if (m.hi > 1.4142135623730951) {
+    m = DDReal(0.5 * m.hi, 0.5 * m.lo);
+    ++k;
   }
-  DDReal w, w2, d, term, sum;
-  DDADD(u, DDReal(2.0, 0.0), d);
-  DDDIV(u, d, w);
-  DDMUL(w, w, w2);
-  term = w;
-  sum = w;
-  for (int k = 3; k < 80; k += 2) {
-    DDMUL(term, w2, term);
-    DDReal t;
-    DDDIVD(term, static_cast<double>(k), t);
-    DDADD(sum, t, sum);
-    if (std::fabs(t.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
-  }
-  DDMULD(sum, 2.0, sum);
-  return sum;
+  DDReal d, p1, p2, r;
+  DDSUB(m, DDReal(1.0, 0.0), d);  // exact for m in [0.5, 2]
+  r = log1p_series(d);
+  if (k == 0) return r;
+  const double kd = static_cast<double>(k);
+  DDMULDD(kd, kLog2.hi, p1);
+  DDMULDD(kd, kLog2.lo, p2);
+  DDADD(p1, p2, p1);
+  DDADD(p1, DDReal(kd * kLog2Third, 0.0), p1);
+  DDADD(p1, r, r);
+  return r;
 }
 
 /// a^n for a > 0 and any 64-bit n.  Up to |n| = 2^12 by binary exponentiation
@@ -139,8 +144,10 @@ inline Scaled pow_scaled(const DDReal& a, std::int64_t n) {
   constexpr std::int64_t kSquaringLimit = 4096;
   if (n > kSquaringLimit || n < -kSquaringLimit) {
     DDReal y;
-    DDMULD(log_near_one(a), static_cast<double>(n), y);
-    if (std::fabs(y.hi) > 0x1p30) return Scaled{DDReal(1.0, 0.0), y.hi > 0.0 ? INT64_C(1) << 40 : -(INT64_C(1) << 40)};
+    DDMULD(log_accurate(a), static_cast<double>(n), y);
+    // Far beyond any range: only the exponent matters (it keeps such values
+    // ordered), e^y = 2^(y / ln 2).
+    if (std::fabs(y.hi) > 0x1p30) return Scaled{DDReal(1.0, 0.0), std::llround(y.hi * kInvLog2)};
     return exp_scaled(y);
   }
   const bool invert = n < 0;
@@ -153,5 +160,36 @@ inline Scaled pow_scaled(const DDReal& a, std::int64_t n) {
   }
   return invert ? div(Scaled{DDReal(1.0, 0.0), 0}, r) : r;
 }
+
+// ---- scaled values of the gamma and Hurwitz zeta functions --------------------
+
+/// s = sin(x) for |x| <= pi/2 from its Taylor series, summed until a term
+/// falls below 2^-110 of the sum (at most 17 terms).  Unlike a sine taken
+/// from the cosine, its relative error stays near 2^-104 as x nears zero.
+void small_angle_sine(const DDReal& x, DDReal& s);
+/// The same, advancing side (when not null) by one step per term.
+void small_angle_sine_beside(const DDReal& x, DDReal& s, ExpSteps* side);
+/// Gamma(t) as a scaled value, for arguments whose gamma leaves the binary64
+/// range (up to the routine's limit 1e8; stops as DDGAMMAR does otherwise).
+Scaled gamma_scaled(const DDReal& t);
+
+
+/// True when DDHURWITZZETANBE's own sums stay inside the kernels' range for
+/// (ISS, AA), AA > 0: no power of a summed base leaves [2^-985, 2^995] and the
+/// direct series ends well within its term limit.  Elsewhere the routine
+/// sums with scaled powers (hurwitz_scaled).
+bool hurwitz_be_sums_fit(int iss, const DDReal& a);
+/// The same for DDHURWITZZETAN's expansion, 0 < a < 1: orders up to 280
+/// whose powers a^IS and (1 - a)^IS keep a normal low word.
+bool hurwitz_expansion_fits(int is, const DDReal& a);
+/// zeta(is, a) for 0 < a < 1 where the expansion does not fit, as a scaled value.
+Scaled hurwitz_unit_scaled(int is, const DDReal& a);
+
+/// zeta(s, a) for s >= 2, a > 0 as a scaled value, for orders and arguments
+/// whose powers leave the kernels' range: the direct series with scaled
+/// powers where it ends within a few hundred terms, else a shift to
+/// N >= max(19.15, 0.64 (s + 60)) and Euler-Maclaurin summation from N with
+/// the even-Bernoulli table (which must hold at least 44 entries).
+Scaled hurwitz_scaled(int s, const DDReal& a, int nb2, const DDReal* table, const char* loop_end);
 
 }  // namespace dd::detail
