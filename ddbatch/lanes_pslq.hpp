@@ -28,6 +28,7 @@
 
 #include "ddbatch/lanes_elem.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/pslq_impl.hpp"
 
 namespace dd::batch::detail::DD_LANES_NS {
 
