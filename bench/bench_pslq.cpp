@@ -1,11 +1,13 @@
 // One whole PSLQM1 search on the test program's vector (x(i) = alpha^(i-1),
 // alpha = 3^(1/3) - 2^(1/3), n = 10, eps = 10^-29, rb = 20) at debug level 0:
-// 57 iterations, relation found in row 4.  Also one itermp call on the state
-// after initmp, and initmp alone.
+// 57 iterations, relation found in row 4; the same with the SIMD lanes of the
+// batch routines turned off (itermp's own loops, as on a CPU without them).
+// Also one itermp call on the state after initmp, and initmp alone.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "ddbatch/batch.hpp"
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
 
@@ -35,6 +37,14 @@ void pslqm1_test_vector(benchmark::State& state) {
   if (ifound != 1) state.SkipWithError("no relation found");
 }
 BENCHMARK(pslqm1_test_vector)->Unit(benchmark::kMicrosecond);
+
+void pslqm1_test_vector_scalar_loops(benchmark::State& state) {
+  const dd::batch::target before = dd::batch::active();
+  dd::batch::use(dd::batch::target::scalar);
+  pslqm1_test_vector(state);
+  dd::batch::use(before);
+}
+BENCHMARK(pslqm1_test_vector_scalar_loops)->Unit(benchmark::kMicrosecond);
 
 void initmp_test_vector(benchmark::State& state) {
   const std::vector<DDReal> x = test_vector();

@@ -22,7 +22,7 @@ include(CMakePackageConfigHelpers)
 set(DD_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/ddkit" CACHE STRING
     "Where the CMake package files of ddkit are installed, relative to the prefix")
 
-set(DD_PRIVATE_HEADERS ddspecial/series.hpp pslq/multilevel.hpp)
+set(DD_PRIVATE_HEADERS ddspecial/series.hpp pslq/multilevel.hpp pslq/reduce.hpp)
 set(DD_INSTALL_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}/ddkit")
 install(FILES ${PROJECT_SOURCE_DIR}/dd.hpp DESTINATION ${DD_INSTALL_INCLUDEDIR})
 foreach(dir ddreal ddtyped ddio ddelem ddcomplex ddspecial pslq)

@@ -68,6 +68,8 @@ void same_length(std::size_t a, std::size_t b) {
 
 }  // namespace
 
+const detail::Table& detail::active_table() noexcept { return table(); }
+
 bool available(target t) noexcept { return cpu_has(t); }
 
 target active() noexcept { return choice().current.load(std::memory_order_relaxed); }

@@ -16,6 +16,7 @@
 #error "define DD_LANES and DD_LANES_NS before including ddbatch/lanes.hpp"
 #endif
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -47,14 +48,22 @@ inline Vd splat(double x) noexcept {
 inline DD splat(const DDReal& a) noexcept { return {splat(a.hi), splat(a.lo)}; }
 
 inline Vi mask_true() noexcept { return Vi{} - 1; }
-inline bool any(Vi m) noexcept {
+/// The lanes' sign bits, lane i in bit i (masks are all ones or zero).
+inline unsigned signs(Vi m) noexcept {
+#if DD_LANES == 8 && defined(__AVX512DQ__)
+  return _mm512_movepi64_mask((__m512i)m);
+#elif DD_LANES == 4 && defined(__AVX__)
+  return static_cast<unsigned>(_mm256_movemask_pd((__m256d)m));
+#else
   std::int64_t t[W];
   std::memcpy(t, &m, sizeof m);
-  std::int64_t r = 0;
-  for (int i = 0; i < W; ++i) r |= t[i];
-  return r != 0;
+  unsigned r = 0;
+  for (int i = 0; i < W; ++i) r |= (t[i] < 0 ? 1u : 0u) << i;
+  return r;
+#endif
 }
-inline bool all(Vi m) noexcept { return !any(~m); }
+inline bool any(Vi m) noexcept { return signs(m) != 0; }
+inline bool all(Vi m) noexcept { return signs(m) == (1u << W) - 1; }
 inline bool lane(Vi m, int i) noexcept {
   std::int64_t t[W];
   std::memcpy(t, &m, sizeof m);
@@ -103,6 +112,26 @@ inline Vd per_lane(Vd x, F f) {
   return x;
 }
 
+/// Clears the upper halves of the vector registers before returning to
+/// code compiled for the baseline: legacy SSE instructions that run while
+/// they are dirty wait on them, and would slow every later scalar routine.
+struct LeaveClean {
+  ~LeaveClean() {
+#if defined(__AVX__)
+    _mm256_zeroupper();
+#endif
+  }
+};
+
+/// Runs f, a call into code compiled for the baseline, with clean registers.
+template <class F>
+inline void call_scalar(F f) {
+#if defined(__AVX__)
+  _mm256_zeroupper();
+#endif
+  f();
+}
+
 // ---- loading and storing: DDReal arrays hold hi, lo, hi, lo, ... --------------
 
 inline DD load(const DDReal* p) noexcept {
@@ -117,8 +146,8 @@ inline DD load(const DDReal* p) noexcept {
 #endif
 }
 
-inline void store(DDReal* p, const DD& x) noexcept {
-  Vd a, b;
+/// The words of x interleaved as a DDReal array holds them: two vectors.
+inline void interleave(const DD& x, Vd& a, Vd& b) noexcept {
 #if DD_LANES == 4
   a = __builtin_shufflevector(x.hi, x.lo, 0, 4, 1, 5);
   b = __builtin_shufflevector(x.hi, x.lo, 2, 6, 3, 7);
@@ -126,6 +155,11 @@ inline void store(DDReal* p, const DD& x) noexcept {
   a = __builtin_shufflevector(x.hi, x.lo, 0, 8, 1, 9, 2, 10, 3, 11);
   b = __builtin_shufflevector(x.hi, x.lo, 4, 12, 5, 13, 6, 14, 7, 15);
 #endif
+}
+
+inline void store(DDReal* p, const DD& x) noexcept {
+  Vd a, b;
+  interleave(x, a, b);
   std::memcpy(p, &a, sizeof a);
   std::memcpy(reinterpret_cast<char*>(p) + sizeof a, &b, sizeof b);
 }
@@ -136,12 +170,125 @@ inline Vd load(const double* p) noexcept {
   return a;
 }
 
+inline void store(double* p, Vd a) noexcept { std::memcpy(p, &a, sizeof a); }
+
 /// Lane i's words as a DDReal.
 inline DDReal get(const DD& x, int i) noexcept {
   double h[W], l[W];
   std::memcpy(h, &x.hi, sizeof h);
   std::memcpy(l, &x.lo, sizeof l);
   return DDReal(h[i], l[i]);
+}
+
+// Values at a fixed step in memory, moved without passing through a buffer:
+// a buffer written value by value and read back as one vector waits for
+// every earlier instruction to retire (the store cannot be forwarded), which
+// would serialise loops that are otherwise free to overlap.
+
+/// The first count lanes set (count from 0 to W).
+inline Vi first_lanes(int count) noexcept {
+  Vi iota;
+  for (int i = 0; i < W; ++i) iota[i] = i;
+  return iota < (Vi{} + count);
+}
+
+/// p[0], p[step], ..., p[(count - 1) step] in the first count lanes, pad in
+/// the others.
+inline DD gather(const DDReal* p, std::ptrdiff_t step, int count, const DDReal& pad) noexcept {
+#if DD_LANES == 8 && defined(__AVX512F__)
+  const double* w = &p->hi;
+  const long long s = 2 * step;
+  const __m512i idx = _mm512_set_epi64(7 * s, 6 * s, 5 * s, 4 * s, 3 * s, 2 * s, s, 0);
+  const __mmask8 m = static_cast<__mmask8>((1u << count) - 1);
+  return {(Vd)_mm512_mask_i64gather_pd(_mm512_set1_pd(pad.hi), m, idx, w, 8),
+          (Vd)_mm512_mask_i64gather_pd(_mm512_set1_pd(pad.lo), m, idx, w + 1, 8)};
+#elif DD_LANES == 4 && defined(__AVX2__)
+  const double* w = &p->hi;
+  const long long s = 2 * step;
+  const __m256i idx = _mm256_set_epi64x(3 * s, 2 * s, s, 0);
+  const __m256d m = (__m256d)first_lanes(count);
+  return {(Vd)_mm256_mask_i64gather_pd(_mm256_set1_pd(pad.hi), w, idx, m, 8),
+          (Vd)_mm256_mask_i64gather_pd(_mm256_set1_pd(pad.lo), w + 1, idx, m, 8)};
+#else
+  DDReal v[W];
+  for (int k = 0; k < W; ++k) v[k] = k < count ? p[k * step] : pad;
+  return load(v);
+#endif
+}
+
+/// p[0 .. count-1] in the first count lanes, pad in the others, by masked
+/// loads of the consecutive words (nothing is read beyond p[count - 1]).
+inline DD load_first(const DDReal* p, int count, const DDReal& pad) noexcept {
+#if (DD_LANES == 8 && defined(__AVX512F__)) || (DD_LANES == 4 && defined(__AVX__))
+  Vd a, b;
+  interleave(DD{splat(pad.hi), splat(pad.lo)}, a, b);
+  const double* w = &p->hi;
+#if DD_LANES == 8
+  const unsigned bits = (1u << (2 * count)) - 1;
+  a = (Vd)_mm512_mask_loadu_pd((__m512d)a, static_cast<__mmask8>(bits), w);
+  b = (Vd)_mm512_mask_loadu_pd((__m512d)b, static_cast<__mmask8>(bits >> 8), w + 8);
+  return {__builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14),
+          __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15)};
+#else
+  Vi iota;
+  for (int i = 0; i < W; ++i) iota[i] = i;
+  const Vi ma = iota < (Vi{} + 2 * count), mb = (iota + W) < (Vi{} + 2 * count);
+  a = sel(ma, (Vd)_mm256_maskload_pd(w, (__m256i)ma), a);
+  b = sel(mb, (Vd)_mm256_maskload_pd(w + 4, (__m256i)mb), b);
+  return {__builtin_shufflevector(a, b, 0, 2, 4, 6), __builtin_shufflevector(a, b, 1, 3, 5, 7)};
+#endif
+#else
+  return gather(p, 1, count, pad);
+#endif
+}
+
+/// p[k step] = lane k of x for k < count.
+inline void scatter(DDReal* p, std::ptrdiff_t step, int count, const DD& x) noexcept {
+#if defined(__AVX__)
+  // Each lane's two words joined in a 128-bit half, stored whole.
+  const auto put = [&](int k, __m128d v) {
+    if (k < count) _mm_storeu_pd(&p[k * step].hi, v);
+  };
+  const auto quarter = [&](int k, __m128d h, __m128d l) {
+    put(k, _mm_unpacklo_pd(h, l));
+    put(k + 1, _mm_unpackhi_pd(h, l));
+  };
+#if DD_LANES == 8
+  const __m512d h = (__m512d)x.hi, l = (__m512d)x.lo;
+  quarter(0, _mm512_extractf64x2_pd(h, 0), _mm512_extractf64x2_pd(l, 0));
+  quarter(2, _mm512_extractf64x2_pd(h, 1), _mm512_extractf64x2_pd(l, 1));
+  quarter(4, _mm512_extractf64x2_pd(h, 2), _mm512_extractf64x2_pd(l, 2));
+  quarter(6, _mm512_extractf64x2_pd(h, 3), _mm512_extractf64x2_pd(l, 3));
+#else
+  const __m256d h = (__m256d)x.hi, l = (__m256d)x.lo;
+  quarter(0, _mm256_castpd256_pd128(h), _mm256_castpd256_pd128(l));
+  quarter(2, _mm256_extractf128_pd(h, 1), _mm256_extractf128_pd(l, 1));
+#endif
+#else
+  for (int k = 0; k < count; ++k) p[k * step] = get(x, k);
+#endif
+}
+
+
+/// p[k] = lane k of x for k < count, by masked stores of the consecutive words.
+inline void store_first(DDReal* p, int count, const DD& x) noexcept {
+#if (DD_LANES == 8 && defined(__AVX512F__)) || (DD_LANES == 4 && defined(__AVX__))
+  Vd a, b;
+  interleave(x, a, b);
+  double* w = &p->hi;
+#if DD_LANES == 8
+  const unsigned bits = (1u << (2 * count)) - 1;
+  _mm512_mask_storeu_pd(w, static_cast<__mmask8>(bits), (__m512d)a);
+  _mm512_mask_storeu_pd(w + 8, static_cast<__mmask8>(bits >> 8), (__m512d)b);
+#else
+  Vi iota;
+  for (int i = 0; i < W; ++i) iota[i] = i;
+  _mm256_maskstore_pd(w, (__m256i)(iota < (Vi{} + 2 * count)), (__m256d)a);
+  _mm256_maskstore_pd(w + 4, (__m256i)((iota + W) < (Vi{} + 2 * count)), (__m256d)b);
+#endif
+#else
+  scatter(p, 1, count, x);
+#endif
 }
 
 // ---- the four primitives and the kernels, as in ddreal/kernels.hpp -------------
@@ -168,6 +315,9 @@ inline DD quick_two_sum(Vd s, Vd e) noexcept {
   const Vd h = s + e;
   return {h, e - (h - s)};
 }
+
+/// DDNEG: both sign bits flipped.
+inline DD neg(const DD& a) noexcept { return {-a.hi, -a.lo}; }
 
 /// DDADD.
 inline DD add(const DD& a, const DD& b) noexcept {

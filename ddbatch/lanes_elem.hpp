@@ -1,5 +1,6 @@
-// The exponential, logarithm, power and hyperbolic cosine and sine in SIMD
-// lanes: the common path of DDEXP, DDLOG, dd::pow and DDCOSHSINH, step for
+// The exponential, logarithm, power, circular and hyperbolic cosine and sine
+// and the angle of a point in SIMD lanes: the common path of DDEXP, DDLOG,
+// dd::pow, DDCSSNR, DDANG and DDCOSHSINH, step for
 // step, with the data-dependent branches of the scalar code taken per lane
 // (both sides formed where lanes differ, then selected).
 //
@@ -152,15 +153,13 @@ inline DD muld_exact(const DD& a, Vd d) noexcept {
   return sel(es, quick, muld(a, d));
 }
 
-/// The sine of DDCSSNR for the lanes of live with 0 < |a.hi| <= 3.14 and
-/// a.hi + a.lo == a.hi (no reduction by 2 pi); the other live lanes are
-/// slow.  The sine series of a / 32, five angle doublings of the cosine, and
-/// the sine as the signed square root of 1 - cos^2.
-inline DD sine_unreduced(DD a, Vi live, Vi& slow) {
-  const Vi ok = live & ne(a.hi, Vd{}) & le(vabs(a.hi), splat(3.14)) & eq(a.hi + a.lo, a.hi);
-  slow |= live & ~ok;
-  a = sel(ok, DD{a.hi, a.lo + 0.0}, DD{splat(1.0), Vd{}});
-  const DD t = divd_pow2(a, 32.0, ok);
+/// The literal sequence of DDCSSNR from the reduced argument s, for the lanes
+/// of ok (s.hi nonzero there): the sine series of s / 32, five angle
+/// doublings of the cosine, and the sine as the signed square root of
+/// 1 - cos^2.  Lanes whose series would pass the scalar routine's term limit
+/// are slow.
+inline void cos_sin_reduced(const DD& s, Vi ok, Vi& slow, DD& cs, DD& sn) {
+  const DD t = divd_pow2(s, 32.0, ok);
   const Vd sign = sel(le(Vd{}, t.hi), splat(1.0), splat(-1.0));
   const DD t2 = mul(t, t);
   DD term = t, sum = t;
@@ -178,12 +177,120 @@ inline DD sine_unreduced(DD a, Vi live, Vi& slow) {
   const DD half{splat(0.5), Vd{}}, one{splat(1.0), Vd{}};
   DD w = muld_exact(sub(half, mul(sum, sum)), splat(2.0));
   for (int k = 0; k < 4; ++k) w = muld_exact(sub(mul(w, w), half), splat(2.0));
-  const DD sn = muld_exact(sqrt(sub(one, mul(w, w))), sign);
-  // Where DDCSSNR checks its sine against the accurate one (its error bound
-  // (128 + |a|) |cos| / sin^2 units may pass 2^17), the scalar routine runs.
+  cs = w;
+  sn = muld_exact(sqrt(sub(one, mul(w, w))), sign);
+}
+
+/// The literal sequence of DDCSSNR (reduction modulo 2 pi, then
+/// cos_sin_reduced) for the lanes of live with 0 < |a.hi| < 2^18 and a finite
+/// lo word; the other live lanes, those whose quotient by 2 pi is a rounding
+/// tie and those whose reduced argument is zero are slow.  Lanes outside
+/// live or slow carry cos 1 and sin 1.
+inline void cos_sin_literal(DD a, Vi live, Vi& slow, DD& cs, DD& sn) {
+  Vi ok = live & lt(Vd{}, vabs(a.hi)) & lt(vabs(a.hi), splat(0x1p18)) &
+          lt(vabs(a.lo), splat(std::numeric_limits<double>::infinity()));
+  Vi out = live & ~ok;
+  const DD harmless{splat(1.0), Vd{}};
+  a = sel(ok, a, harmless);
+  // Up to 3.14 (and a lo word absorbed by the hi word) n = 0 and s is a.
+  const Vi plain = le(vabs(a.hi), splat(3.14)) & eq(a.hi + a.lo, a.hi);
+  DD s{a.hi, a.lo + 0.0};
+  if (!all(plain | ~ok)) {
+    const DD two_pi{splat(2.0 * dd::detail::kPi.hi), splat(2.0 * dd::detail::kPi.lo)};  // exact doubling
+    Vi tie = Vi{};
+    const DD n = nearest_integer(div(a, two_pi), tie);
+    out |= ok & ~plain & tie;
+    s = sel(plain, s, sub(a, mul(n, two_pi)));
+  }
+  out |= ok & eq(s.hi, Vd{});
+  ok &= ~out;
+  cos_sin_reduced(sel(ok, s, harmless), ok, out, cs, sn);
+  slow |= out;
+}
+
+/// DDCSSNR where it keeps the literal values: the lanes that the scalar
+/// routine checks against the accurate cosine or sine (where the literal
+/// error bound (128 + |a|) units may pass 2^17 relative) are slow too.
+inline void cos_sin(const DD& a, Vi live, Vi& slow, DD& cs, DD& sn) {
+  Vi out = Vi{};
+  cos_sin_literal(a, live, out, cs, sn);
+  const Vd e = splat(128.0) + vabs(a.hi), k = splat(dd::detail::kKeepWithin);
+  const Vd c = vabs(cs.hi), s = vabs(sn.hi);
+  out |= live & (lt(k * c, e) | lt(k * s * s, e * c));
+  slow |= out;
+}
+
+/// The sine of DDCSSNR for the lanes of live with 0 < |a.hi| <= 3.14 and
+/// a.hi + a.lo == a.hi (no reduction by 2 pi); the other live lanes are
+/// slow, and so are those where the scalar routine checks its sine against
+/// the accurate one.
+inline DD sine_unreduced(DD a, Vi live, Vi& slow) {
+  const Vi ok = live & ne(a.hi, Vd{}) & le(vabs(a.hi), splat(3.14)) & eq(a.hi + a.lo, a.hi);
+  slow |= live & ~ok;
+  a = sel(ok, DD{a.hi, a.lo + 0.0}, DD{splat(1.0), Vd{}});
+  DD w, sn;
+  cos_sin_reduced(a, ok, slow, w, sn);
   const Vd e = splat(128.0) + vabs(a.hi), k = splat(dd::detail::kKeepWithin);
   slow |= ok & lt(k * sn.hi * sn.hi, e * vabs(w.hi));
   return sn;
+}
+
+/// DDANG(x, y), the angle of the point (x, y): the normalised point from
+/// r = sqrt(x^2 + y^2), the binary64 atan2 and three Newton steps with the
+/// literal cosine and sine, on the cosine equation where |yn| >= |xn| and
+/// on the sine equation elsewhere.  Slow: non-finite words, a zero
+/// coordinate, points the scalar routine scales (the larger coordinate
+/// below 2^-484, or r not finite), and the sine-equation lanes that it
+/// checks against the accurate sine.
+inline DD angle(DD x, DD y, Vi live, Vi& slow) {
+  const Vd inf = splat(std::numeric_limits<double>::infinity()), tiny = splat(0x1p-484);
+  Vi ok = live & lt(vabs(x.hi), inf) & lt(vabs(x.lo), inf) & lt(vabs(y.hi), inf) & lt(vabs(y.lo), inf) &
+          ne(x.hi, Vd{}) & ne(y.hi, Vd{}) & (le(tiny, vabs(x.hi)) | le(tiny, vabs(y.hi)));
+  Vi out = live & ~ok;
+  const DD harmless{splat(1.0), Vd{}};
+  x = sel(ok, x, harmless);
+  y = sel(ok, y, harmless);
+  const DD r = sqrt(add(mul(x, x), mul(y, y)));
+  out |= ok & ~(lt(vabs(r.hi), inf) & lt(vabs(r.lo), inf));
+  ok &= ~out;
+  const DD rr = sel(ok, r, harmless);
+  DD xn = div(x, rr), yn = div(y, rr);
+  out |= ok & (eq(xn.hi, Vd{}) | eq(yn.hi, Vd{}));
+  ok &= ~out;
+  xn = sel(ok, xn, harmless);
+  yn = sel(ok, yn, harmless);
+
+  const Vd start_hi = [&] {
+    double ys[W], xs[W];
+    std::memcpy(ys, &yn.hi, sizeof ys);
+    std::memcpy(xs, &xn.hi, sizeof xs);
+#if defined(__AVX__)
+    _mm256_zeroupper();  // the library's code may be legacy SSE
+#endif
+    for (int k = 0; k < W; ++k) ys[k] = std::atan2(ys[k], xs[k]);
+    Vd v;
+    std::memcpy(&v, ys, sizeof v);
+    return v;
+  }();
+  DD ang{start_hi, Vd{}};
+  const Vi on_cos = le(vabs(xn.hi), vabs(yn.hi));
+  for (int k = 0; k < 3; ++k) {
+    DD cs, sn;
+    Vi lost = Vi{};
+    cos_sin_literal(ang, ok, lost, cs, sn);
+    out |= lost;
+    ok &= ~lost;
+    const DD c = div(sel(on_cos, sub(xn, cs), sub(yn, sn)), sel(on_cos, sn, cs));
+    ang = sel(ok, sel(on_cos, sub(ang, c), add(ang, c)), harmless);
+  }
+  // |sin a| >= (2/pi) min(|a|, pi - |a|): where the sine's error bound may
+  // pass 2^17 units relative to the angle, the scalar routine checks it.
+  const Vd aa = vabs(ang.hi), rest = splat(dd::detail::kPi.hi) - aa;
+  const Vd dist = sel(lt(rest, aa), rest, aa);
+  const Vd bound = splat(dd::detail::kKeepWithin) * splat(0.63) * dist * aa;
+  out |= ok & ~on_cos & lt(bound, splat(128.0) + aa);
+  slow |= out;
+  return ang;
 }
 
 /// DDCOSHSINH: t = e^a, u = 1 / t, cosh = (t + u) / 2, sinh = (t - u) / 2.

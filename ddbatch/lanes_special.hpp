@@ -14,8 +14,6 @@
 
 namespace dd::batch::detail::DD_LANES_NS {
 
-inline DD neg(const DD& a) noexcept { return {-a.hi, -a.lo}; }
-
 /// DDABS: a where a.hi >= 0, both words negated elsewhere (NaN included).
 inline DD abs(const DD& a) noexcept { return sel(le(Vd{}, a.hi), a, neg(a)); }
 

@@ -113,6 +113,8 @@ const Table& scalar_table() noexcept {
       two_results<scalar::cosh_sinh>,
       unary<scalar::erf>,
       unary<scalar::gamma>,
+      nullptr,
+      nullptr,
   };
   return t;
 }

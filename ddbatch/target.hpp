@@ -21,6 +21,14 @@ using Binary = void (*)(const DDReal* a, const DDReal* b, DDReal* r, std::size_t
 using BinaryDD_D = void (*)(const DDReal* a, const double* b, DDReal* r, std::size_t n);
 using BinaryD_DD = void (*)(const double* a, const DDReal* b, DDReal* r, std::size_t n);
 using TwoResults = void (*)(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t n);
+/// The corner rotations of the relation search's iteration (pslq/itermp.cpp)
+/// for the pairs ipair[0 .. npairs-1], on h (n x n, column-major).
+using PslqCorner = void (*)(DDReal* h, int n, const int* ipair, int npairs);
+/// Its reduction of h, writing the multipliers to tmat (n x n) and the
+/// number of nonzero ones in column j to nonzero[j - 1], and its update of
+/// y (n values); scratch holds dd::detail::itermp_lane_words(n) values
+/// (pslq/pslq.hpp).
+using PslqReduce = void (*)(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero);
 
 /// Every batch routine of one target.  Each writes r[i] (and r2[i]) for i
 /// from 0 to n - 1, bit for bit the scalar routine's result for element i;
@@ -40,7 +48,12 @@ struct Table {
   TwoResults cosh_sinh;    ///< DDCOSHSINH
   Unary erf;               ///< DDERFR
   Unary gamma;             ///< DDGAMMAR
+  PslqCorner pslq_corner;  ///< null: itermp's own loops
+  PslqReduce pslq_reduce;  ///< null: itermp's own loops
 };
+
+/// The table of the target in use.
+const Table& active_table() noexcept;
 
 /// The plain loops over the scalar routines (every machine).
 const Table& scalar_table() noexcept;

@@ -7,5 +7,6 @@
 #define DD_LANES_NS avx2_lanes
 #define DD_LANES_TABLE avx2_table
 #define DD_LANES_NAME "avx2"
+#define DD_LANES_PSLQ 1
 #include "ddbatch/target_body.hpp"
 #endif

@@ -8,5 +8,6 @@
 #define DD_LANES_NS avx512_lanes
 #define DD_LANES_TABLE avx512_table
 #define DD_LANES_NAME "avx512"
+#define DD_LANES_PSLQ 1
 #include "ddbatch/target_body.hpp"
 #endif

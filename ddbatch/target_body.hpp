@@ -1,8 +1,9 @@
 // The batch routines of one instruction-set target: loops that take the
 // elements W at a time into lanes (the last, partial group through a padded
 // copy) and the table that collects them.  Included once by each target's
-// translation unit after it has defined DD_LANES, DD_LANES_NS and
-// DD_LANES_TABLE (the name of the function that returns the table).
+// translation unit after it has defined DD_LANES, DD_LANES_NS,
+// DD_LANES_TABLE (the name of the function that returns the table) and
+// DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes).
 //
 // Every group's arguments are copied into lanes before any result of the
 // group is written, so outputs may share storage with inputs.  Lanes that
@@ -14,6 +15,7 @@
 #include <cstddef>
 
 #include "ddbatch/lanes_elem.hpp"
+#include "ddbatch/lanes_pslq.hpp"
 #include "ddbatch/lanes_special.hpp"
 #include "ddbatch/scalar.hpp"
 #include "ddbatch/target.hpp"
@@ -26,26 +28,6 @@ struct Group {
   Vi live;
   int count;
 };
-
-/// Clears the upper halves of the vector registers before returning to
-/// code compiled for the baseline: legacy SSE instructions that run while
-/// they are dirty wait on them, and would slow every later scalar routine.
-struct LeaveClean {
-  ~LeaveClean() {
-#if defined(__AVX__)
-    _mm256_zeroupper();
-#endif
-  }
-};
-
-/// Runs f, a call into code compiled for the baseline, with clean registers.
-template <class F>
-inline void call_scalar(F f) {
-#if defined(__AVX__)
-  _mm256_zeroupper();
-#endif
-  f();
-}
 
 /// Runs body(group, start) over n elements in groups of W; load(i, padded)
 /// and the routine's own loads are done inside body.
@@ -258,6 +240,19 @@ void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
             scalar::pow);
 }
 
+void cos_sin_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
+  const LeaveClean clean;
+  two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cos_sin(x, live, slow, y1, y2); },
+                 scalar::cos_sin);
+}
+
+/// r[i] = atan2(y[i], x[i]), the angle of the point (x[i], y[i]).
+void atan2_all(const DDReal* y, const DDReal* x, DDReal* r, std::size_t n) {
+  const LeaveClean clean;
+  binary_fn(y, x, r, n, [](const DD& yv, const DD& xv, Vi live, Vi& slow) { return angle(xv, yv, live, slow); },
+            scalar::atan2);
+}
+
 void cosh_sinh_all(const DDReal* a, DDReal* c, DDReal* s, std::size_t n) {
   const LeaveClean clean;
   two_results_fn(a, c, s, n, [](const DD& x, Vi live, Vi& slow, DD& y1, DD& y2) { cosh_sinh(x, live, slow, y1, y2); },
@@ -296,6 +291,18 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
       });
 }
 
+#if DD_LANES_PSLQ
+void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
+  const LeaveClean clean;
+  corner(h, n, ipair, npairs);
+}
+
+void pslq_reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero) {
+  const LeaveClean clean;
+  reduce(h, tmat, y, n, scratch, nonzero);
+}
+#endif
+
 }  // namespace dd::batch::detail::DD_LANES_NS
 
 namespace dd::batch::detail {
@@ -321,9 +328,15 @@ const Table& DD_LANES_TABLE() noexcept {
     s.exp = L::exp_all;
     s.log = L::log_all;
     s.pow = L::pow_all;
+    s.cos_sin = L::cos_sin_all;
+    s.atan2 = L::atan2_all;
     s.cosh_sinh = L::cosh_sinh_all;
     s.erf = L::erf_all;
     s.gamma = L::gamma_all;
+#if DD_LANES_PSLQ
+    s.pslq_corner = L::pslq_corner;
+    s.pslq_reduce = L::pslq_reduce;
+#endif
     return s;
   }();
   return t;

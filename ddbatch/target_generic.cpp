@@ -4,4 +4,5 @@
 #define DD_LANES_NS generic_lanes
 #define DD_LANES_TABLE generic_table
 #define DD_LANES_NAME "generic"
+#define DD_LANES_PSLQ 0
 #include "ddbatch/target_body.hpp"

@@ -35,6 +35,23 @@ constexpr long long kPolylogNegAlwaysClosed = 20;
 /// Below this cancellation (sum of sizes over the sum) the check is not needed.
 constexpr double kPolylogNegCheckFrom = 0x1p18;
 
+/// k^n as DDNPWR gives it for an integer k >= 1 and n >= 1: for low orders,
+/// while k^n stays below 2^53, the binary64 products are exact and DDNPWR's
+/// squarings give the same (k^n, +0) words; elsewhere DDNPWR itself.
+inline void exact_integer_power(int k, int n, DDReal& r) {
+  constexpr int kDirectOrders = 8;
+  if (n <= kDirectOrders) {
+    const double dk = static_cast<double>(k);
+    double p = dk;
+    for (int i = 1; i < n; ++i) p *= dk;
+    if (p < 0x1p53) {
+      r = DDReal(p, 0.0);
+      return;
+    }
+  }
+  DDNPWR(DDReal(static_cast<double>(k)), n, r);
+}
+
 /// Li_n(e^mu) for mu < 0 near 0 (|mu| < 2 pi) and n >= 1, by
 ///   Li_n(e^mu) = sum_{k != n-1} zeta(n-k) mu^k / k! + mu^(n-1) / (n-1)! (H_{n-1} - ln(-mu)),
 /// with zeta(0) = -1/2, zeta(-m) = -B(m+1) / (m+1) (zero for even m >= 2).
@@ -279,7 +296,7 @@ void DDPOLYLOGPOS(int n, const DDReal& x, DDReal& y) {
     if (static_cast<double>(j + 1) >= k_split) return true;
     DDMUL(xx, t, t);
     DDReal kn, term;
-    DDNPWR(DDReal(static_cast<double>(j + 1)), n, kn);
+    exact_integer_power(j + 1, n, kn);
     DDDIV(t, kn, term);
     DDADD(s, term, s);
     return negligible(term, eps, s);

@@ -320,6 +320,12 @@ relation_result find_relation(std::span<const DDReal> x, const relation_options&
   lim.log10_norm_bound = opt.log10_norm_bound;
   lim.max_iterations = kMaxIterations;
   lim.log2_chance_norm = (-std::log10(opt.threshold.hi) - kChanceMargin) / static_cast<double>(xk.size()) * std::log2(10.0);
+  // The lattice that ends a search without a sure relation weighs the
+  // residuals by about 1000 / threshold: the threshold says how far the
+  // numbers are trusted, and a true relation's last coordinate is then about
+  // its norm or less.  2^104 at most, the integers of the last coordinate
+  // stay below 2^104 (y0 below 1).
+  lim.log2_weight = std::min(104, static_cast<int>(-std::log2(opt.threshold.hi)) + 10);
   detail::ml::DDField field;
   detail::ml::Binary64Inner inner;
   const auto out = detail::ml::run_search(field, static_cast<int>(xk.size()), xk.data(), lim, inner);

@@ -1,12 +1,14 @@
 // Integer relations among a caller's own numbers, returned instead of printed.
 //
 // find_relation runs the multi-level multipair PSLQ search of multilevel.hpp
-// (binary64 iterations under a double-double state; PSLQM1 itself, with its
-// progress lines, at debug levels above 0) and hands back the relation, its
-// residual and norm, how far it can be trusted, or why none was found.  Inputs that the search cannot take (fewer than two numbers, too
-// many, a non-finite or all-zero vector) are refused with a message instead of
-// dividing by zero inside the search.  find_minimal_polynomial does the same
-// for the vector 1, x, ..., x^D.
+// (binary64 iterations under a double-double state, and when they end without
+// a sure relation a lattice reduction of the basis they reached, reduce.hpp;
+// PSLQM1 itself, with its progress lines, at debug levels above 0) and hands
+// back the relation, its residual and norm, how far it can be trusted, or why
+// none was found.  Inputs that the search cannot take (fewer than two numbers,
+// too many, a non-finite or all-zero vector) are refused with a message
+// instead of dividing by zero inside the search.  find_minimal_polynomial does
+// the same for the vector 1, x, ..., x^D.
 #pragma once
 
 #include <cmath>

@@ -12,6 +12,7 @@
 #include "ddreal/outfmt.hpp"
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/pslq_impl.hpp"
 
 namespace dd {
 

@@ -31,9 +31,11 @@
 #include <memory>
 #include <utility>
 
+#include "ddbatch/target.hpp"
 #include "ddreal/outfmt.hpp"
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/pslq_impl.hpp"
 
 namespace dd {
 
@@ -71,6 +73,105 @@ DDReal rounded_quotient(const DDReal& a, const DDReal& b) {
 void gamma_powers(int n, DDReal* gpow) {
   const DDReal gamma = sqrt(to_ddreal(4.0) / to_ddreal(3.0));
   for (int i = 1; i <= n - 1; ++i) gpow[i - 1] = pow(gamma, i);
+}
+
+// Step 8: y <- (I+T)^T y.
+void update_y(int n, const OneBased<DDReal>& Y, const ColMajor<DDReal>& T, const OneBased<int>& nzcol) {
+  bool y_gives_zero = true;
+  for (int i = 1; i <= n; ++i) y_gives_zero &= gives_zero_product(Y[i]);
+  for (int j = 1; j <= n - 1; ++j) {
+    DDReal yj = Y[j];
+    if (nzcol[j] == 0 && y_gives_zero && absorbs_zero(yj)) continue;
+    for (int m = j + 1; m <= n; ++m) {
+      const DDReal& t = T(m, j);
+      if (is_zero(t) && zero_term_keeps(yj, Y[m])) continue;
+      yj = yj + t * Y[m];
+    }
+    Y[j] = yj;
+  }
+}
+
+// Step 6: each pair's rotation of columns i and i+1, rows i to n.
+void corners(int n, const ColMajor<DDReal>& H, const OneBased<int>& ipair, int npairs, ItermpWork& work) {
+  // Corners: rotate columns i and i+1 so that h(i, i+1) becomes zero.
+  if (work.h_gives_zero < 0) {
+    bool ok = true;
+    for (int l = 1; l <= n - 1; ++l)
+      for (int i = 1; i <= n; ++i) ok &= gives_zero_product(H(i, l));
+    work.h_gives_zero = ok ? 1 : 0;
+  }
+  for (int k = 1; k <= npairs; ++k) {
+    const int i = ipair[k];
+    if (i >= n - 1) continue;
+    DDReal t1 = H(i, i);
+    DDReal t2 = H(i, i + 1);
+    const DDReal t3 = sqrt(pow(t1, 2) + pow(t2, 2));
+    if (t3.hi == 0.0) continue;  // both entries zero: nothing to rotate
+    t1 = t1 / t3;
+    t2 = t2 / t3;
+    for (int l = i; l <= n; ++l) {
+      const DDReal t4 = H(l, i);
+      const DDReal t5 = H(l, i + 1);
+      const DDReal u1 = t1 * t4 + t2 * t5;
+      const DDReal u2 = -(t2 * t4) + t1 * t5;
+      H(l, i) = u1;
+      H(l, i + 1) = u2;
+      if (!(gives_zero_product(u1) & gives_zero_product(u2))) work.h_gives_zero = 0;
+    }
+  }
+}
+
+// Step 7: the reduction of h with the multipliers tmat(r, j); nzcol(j)
+// counts the nonzero multipliers of column j.
+void reduce(int n, const ColMajor<DDReal>& H, const ColMajor<DDReal>& T, const OneBased<int>& nzrow,
+            const OneBased<int>& nzcol, ItermpWork& work) {
+  // Reduction of h, diagonal by diagonal, with multipliers tmat(r, j), r > j.
+  // nzrow(r) and nzcol(j) count the nonzero multipliers of row r and column
+  // j computed so far; where a row has none, the whole sum over m is a run
+  // of zero terms and is skipped on one test (see zero_term_keeps).
+  for (int i = 1; i <= n; ++i) {
+    nzrow[i] = 0;
+    nzcol[i] = 0;
+  }
+  bool h_gives_zero = work.h_gives_zero == 1;  // for every entry of h
+
+  for (int d = 1; d <= n - 1; ++d) {
+    for (int r = d + 1; r <= n; ++r) {
+      const int j = r - d;
+      DDReal hrj = H(r, j);
+      bool absorbs = absorbs_zero(hrj);
+      bool changed = false;
+      if (!(nzrow[r] == 0 && h_gives_zero && absorbs)) {
+        for (int m = j + 1; m <= r - 1; ++m) {
+          const DDReal& t = T(r, m);
+          if (is_zero(t) && absorbs && gives_zero_product(H(m, j))) continue;
+          hrj = hrj - t * H(m, j);
+          absorbs = absorbs_zero(hrj);
+          changed = true;
+        }
+      }
+      const DDReal& hjj = H(j, j);
+      DDReal t(0.0, 0.0);
+      if (std::fabs(hjj.hi) > 0.0) {
+        if (!quotient_rounds_to_zero(hrj, hjj)) t = rounded_quotient(hrj, hjj);
+        if (!is_zero(t)) {
+          ++nzrow[r];
+          ++nzcol[j];
+          hrj = hrj - t * hjj;
+          changed = true;
+        } else if (!(absorbs && h_gives_zero)) {
+          hrj = hrj - t * hjj;
+          changed = true;
+        }
+      }
+      T(r, j) = t;
+      if (changed) {
+        H(r, j) = hrj;
+        h_gives_zero &= gives_zero_product(hrj);
+      }
+    }
+  }
+  work.h_gives_zero = h_gives_zero ? 1 : -1;
 }
 
 void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b, DDReal* h, DDReal* ysave,
@@ -121,108 +222,44 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   npairs = nsel;
 
   // Exchanges.
+  const auto swap_rows = [n](DDReal* p, int columns) {
+    for (int l = 1; l <= columns; ++l, p += n) std::swap(p[0], p[1]);
+  };
   for (int k = 1; k <= npairs; ++k) {
     const int i = ipair[k];
     std::swap(Y[i], Y[i + 1]);
-    for (int l = 1; l <= n; ++l) std::swap(B(i, l), B(i + 1, l));
-    for (int l = 1; l <= n - 1; ++l) std::swap(H(i, l), H(i + 1, l));
+    swap_rows(&B(i, 1), n);
+    swap_rows(&H(i, 1), n - 1);
   }
 
-  // Corners: rotate columns i and i+1 so that h(i, i+1) becomes zero.
-  if (work.h_gives_zero < 0) {
-    bool ok = true;
-    for (int l = 1; l <= n - 1; ++l)
-      for (int i = 1; i <= n; ++i) ok &= gives_zero_product(H(i, l));
-    work.h_gives_zero = ok ? 1 : 0;
-  }
-  for (int k = 1; k <= npairs; ++k) {
-    const int i = ipair[k];
-    if (i >= n - 1) continue;
-    DDReal t1 = H(i, i);
-    DDReal t2 = H(i, i + 1);
-    const DDReal t3 = sqrt(pow(t1, 2) + pow(t2, 2));
-    if (t3.hi == 0.0) continue;  // both entries zero: nothing to rotate
-    t1 = t1 / t3;
-    t2 = t2 / t3;
-    for (int l = i; l <= n; ++l) {
-      const DDReal t4 = H(l, i);
-      const DDReal t5 = H(l, i + 1);
-      const DDReal u1 = t1 * t4 + t2 * t5;
-      const DDReal u2 = -(t2 * t4) + t1 * t5;
-      H(l, i) = u1;
-      H(l, i + 1) = u2;
-      if (!(gives_zero_product(u1) & gives_zero_product(u2))) work.h_gives_zero = 0;
-    }
+  // The SIMD lanes of the batch routines, where the CPU has them, write the
+  // same words as the loops of corners and reduce; they keep none of the
+  // loops' flags about h, and nzcol is counted from tmat afterwards.
+  const batch::detail::Table& simd = batch::detail::active_table();
+  if (simd.pslq_corner != nullptr) {
+    simd.pslq_corner(h, n, &ipair[1], npairs);
+    work.h_gives_zero = -1;
+  } else {
+    corners(n, H, ipair, npairs, work);
   }
 
-  // Reduction of h, diagonal by diagonal, with multipliers tmat(r, j), r > j.
-  // nzrow(r) and nzcol(j) count the nonzero multipliers of row r and column
-  // j computed so far; where a row has none, the whole sum over m is a run
-  // of zero terms and is skipped on one test (see zero_term_keeps).
   bool rank_lost = false;
   for (int j = 1; j <= n - 1; ++j) {
     if (!(std::fabs(H(j, j).hi) > 0.0)) rank_lost = true;
   }
-  for (int i = 1; i <= n; ++i) {
-    nzrow[i] = 0;
-    nzcol[i] = 0;
+  if (simd.pslq_reduce != nullptr) {
+    simd.pslq_reduce(h, work.rwork + n, y, n, work.lanes, &nzcol[1]);
+    work.h_gives_zero = -1;
+  } else {
+    reduce(n, H, T, nzrow, nzcol, work);
+    update_y(n, Y, T, nzcol);
   }
-  bool h_gives_zero = work.h_gives_zero == 1;  // for every entry of h
 
-  for (int d = 1; d <= n - 1; ++d) {
-    for (int r = d + 1; r <= n; ++r) {
-      const int j = r - d;
-      DDReal hrj = H(r, j);
-      bool absorbs = absorbs_zero(hrj);
-      bool changed = false;
-      if (!(nzrow[r] == 0 && h_gives_zero && absorbs)) {
-        for (int m = j + 1; m <= r - 1; ++m) {
-          const DDReal& t = T(r, m);
-          if (is_zero(t) && absorbs && gives_zero_product(H(m, j))) continue;
-          hrj = hrj - t * H(m, j);
-          absorbs = absorbs_zero(hrj);
-          changed = true;
-        }
-      }
-      const DDReal& hjj = H(j, j);
-      DDReal t(0.0, 0.0);
-      if (std::fabs(hjj.hi) > 0.0) {
-        if (!quotient_rounds_to_zero(hrj, hjj)) t = rounded_quotient(hrj, hjj);
-        if (!is_zero(t)) {
-          ++nzrow[r];
-          ++nzcol[j];
-          hrj = hrj - t * hjj;
-          changed = true;
-        } else if (!(absorbs && h_gives_zero)) {
-          hrj = hrj - t * hjj;
-          changed = true;
-        }
-      }
-      T(r, j) = t;
-      if (changed) {
-        H(r, j) = hrj;
-        h_gives_zero &= gives_zero_product(hrj);
-      }
-    }
-  }
-  work.h_gives_zero = h_gives_zero ? 1 : -1;
-
-  // y <- (I+T)^T y, and the smallest |y(j)| (ties to n first, then the lowest j).
-  bool y_gives_zero = true;
-  for (int i = 1; i <= n; ++i) y_gives_zero &= gives_zero_product(Y[i]);
+  // The smallest |y(j)| (ties to n first, then the lowest j).
   DDReal ymin = abs(Y[n]);
   int jmin = n;
   for (int j = 1; j <= n - 1; ++j) {
-    DDReal yj = Y[j];
-    if (!(nzcol[j] == 0 && y_gives_zero && absorbs_zero(yj))) {
-      for (int m = j + 1; m <= n; ++m) {
-        const DDReal& t = T(m, j);
-        if (is_zero(t) && zero_term_keeps(yj, Y[m])) continue;
-        yj = yj + t * Y[m];
-      }
-      Y[j] = yj;
-    }
-    const DDReal a = abs(yj);
+    const DDReal a = abs(Y[j]);
     if (a < ymin) {
       ymin = a;
       jmin = j;
@@ -261,11 +298,15 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
         continue;
       }
       if (b_short && short_integer_entry(t)) {
-        for (int l = 1; l <= n; ++l) {
-          const DDReal v = short_integer_update(B(j, l), t, B(m, l));
-          B(j, l) = v;
-          b_short &= std::fabs(v.hi) < 0x1p26;
+        // Every entry stays short while the largest one written does.
+        double top = 0.0;
+        DDReal* x = &B(j, 1);
+        const DDReal* v = &B(m, 1);
+        for (int l = 1; l <= n; ++l, x += n, v += n) {
+          *x = short_integer_update(*x, t, *v);
+          top = std::max(top, std::fabs(x->hi));
         }
+        b_short = top < 0x1p26;
         continue;
       }
       for (int l = 1; l <= n; ++l) {
@@ -344,8 +385,9 @@ void itermp(int idebug, int iter, int n, int nsave, const DDReal& eps, DDReal* b
   const int nn = n > 0 ? n : 1;
   const std::unique_ptr<DDReal[]> reals(new DDReal[detail::itermp_real_words(nn) + static_cast<std::size_t>(nn)]);
   const std::unique_ptr<int[]> ints(new int[detail::itermp_int_words(nn)]);
+  const std::unique_ptr<double[]> lanes(new double[detail::itermp_lane_words(nn)]);
   detail::gamma_powers(n, reals.get());
-  detail::ItermpWork work{reals.get(), reals.get() + nn, ints.get()};
+  detail::ItermpWork work{reals.get(), reals.get() + nn, ints.get(), lanes.get()};
   detail::itermp(idebug, iter, n, nsave, eps, b, h, ysave, y, dupflag, istatus, work);
 }
 

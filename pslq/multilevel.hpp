@@ -16,7 +16,12 @@
 // (multipliers beyond 2^53, entries of H out of the binary64 range), one
 // iteration runs at full precision instead.  A middle level (DDMiddle) runs
 // the same scheme in double-double under an arbitrary-precision state, which
-// makes three levels.
+// makes three levels.  A search that ends without a sure relation (y spent
+// with only a possible chance relation in hand, or none; the integers out of
+// range) reduces the lattice of its rows of b with their weighted residuals
+// (reduce.hpp) and takes the shortest reduced row that passes the relation
+// test: where the numbers carry barely enough digits, that finds relations
+// the iterations miss.
 //
 // The number types enter through a field (DDField here): in-place arithmetic
 // and the scaled conversions to binary64 and double-double.  The integer
@@ -41,6 +46,7 @@
 
 #include "ddreal/kernels.hpp"
 #include "pslq/find_relation.hpp"
+#include "pslq/reduce.hpp"
 
 namespace dd::detail::ml {
 
@@ -118,6 +124,12 @@ struct I128Big {
     return true;
   }
   static void set_small(B& r, double v) { r = static_cast<B>(static_cast<std::int64_t>(v)); }
+  /// The integer-valued v; false when it is not below 2^126.
+  static bool from_d(B& r, double v) {
+    if (!(std::fabs(v) < 0x1p126)) return false;
+    r = static_cast<B>(v);
+    return true;
+  }
   static void set_zero(B& r) { r = 0; }
   static void set_one(B& r) { r = 1; }
   static bool is_zero(const B& a) { return a == 0; }
@@ -187,6 +199,8 @@ struct DDField {
   /// a * 2^-e, rounded to binary64 and to double-double.
   static double to_d_2exp(const T& a, int e) { return std::ldexp(a.hi, -e); }
   static DDReal to_dd_2exp(const T& a, int e) { return DDReal(std::ldexp(a.hi, -e), std::ldexp(a.lo, -e)); }
+  /// r = a * 2^e (exact while no word leaves the binary64 range).
+  static void mul_2exp(T& r, const T& a, int e) { r = DDReal(std::ldexp(a.hi, e), std::ldexp(a.lo, e)); }
   /// r = an integer within 1 of q (the nearest one but for halves in the low
   /// word); false when q is not finite or not below 2^104.
   static bool round_to_integer(T& r, const T& q) {
@@ -539,6 +553,10 @@ struct SearchLimits {
   /// to the working precision, or the iterations run out, and returns the
   /// smallest it saw.
   double log2_chance_norm = std::numeric_limits<double>::infinity();
+  /// A search that ends without a relation below the chance norm reduces
+  /// the lattice of its rows of b weighted by 2^log2_weight (reduce.hpp),
+  /// about 10^digits of the numbers; 0: no reduction.
+  int log2_weight = 0;
 };
 
 template <class Big>
@@ -651,20 +669,24 @@ bool full_iteration(const Fld& f, int n, std::vector<typename Fld::T>& y, std::v
   return true;
 }
 
+/// y = row . y0 for a row of n big integers, summed in order.
+template <class Fld>
+void row_times_y0(const Fld& f, int n, const typename Fld::Big::B* row, const std::vector<typename Fld::T>& y0,
+                  typename Fld::T& y, typename Fld::T* t) {
+  f.set_d(y, 0.0);
+  for (int l = 0; l < n; ++l) {
+    if (Fld::Big::is_zero(row[l])) continue;
+    f.mul_big(t[1], y0[l], row[l], t[0]);
+    f.add(y, y, t[1]);
+  }
+}
+
 /// y = b y0: each entry from its row of b and the starting y, so that its
 /// error is that of the sum, whatever transforms led to b.
 template <class Fld>
 void y_from_b(const Fld& f, int n, const std::vector<typename Fld::Big::B>& b, const std::vector<typename Fld::T>& y0,
               std::vector<typename Fld::T>& y, typename Fld::T* t) {
-  for (int j = 0; j < n; ++j) {
-    f.set_d(y[j], 0.0);
-    for (int l = 0; l < n; ++l) {
-      const auto& e = b[static_cast<std::size_t>(j) * n + l];
-      if (Fld::Big::is_zero(e)) continue;
-      f.mul_big(t[1], y0[l], e, t[0]);
-      f.add(y[j], y[j], t[1]);
-    }
-  }
+  for (int j = 0; j < n; ++j) row_times_y0(f, n, b.data() + static_cast<std::size_t>(j) * n, y0, y[j], t);
 }
 
 /// The LQ step of an update.  Reflections from the right keep each row's
@@ -730,6 +752,90 @@ void h_from_c(const Fld& f, int n, const std::vector<typename Fld::Big::B>& c, c
   lq_reflections(f, n, h, v, t);
 }
 
+/// The relation test on a row of b (n big integers) whose residual against
+/// the starting y0 has log2 |row . y0| = ly: the row passes when that lies
+/// log2_eps below its largest term.  spent takes the least of ly less that
+/// term; lnorm is log2 of the row's Euclidean norm for a row that passes.
+template <class Big>
+bool relation_test(const typename Big::B* row, int n, double ly, const std::vector<double>& y0log, double log2_eps,
+                   double& spent, double& lnorm) {
+  double top = -std::numeric_limits<double>::infinity(), size = top;
+  for (int l = 0; l < n; ++l) {
+    if (Big::is_zero(row[l])) continue;
+    const double lb = Big::log2_abs(row[l]);
+    top = std::max(top, lb + y0log[l]);
+    size = std::max(size, lb);
+  }
+  // log2 of sum |b(j,l)| |y0(l)| lies within log2(n) of its largest term.
+  spent = std::min(spent, ly - top);
+  if (ly - (log2_eps + top) > 0.0) return false;
+  double sq = 0.0;  // sum of (b(j,l) / 2^size)^2
+  for (int l = 0; l < n; ++l)
+    if (!Big::is_zero(row[l])) sq += std::exp2(2.0 * (Big::log2_abs(row[l]) - size));
+  lnorm = size + 0.5 * std::log2(sq);
+  return true;
+}
+
+/// Deep insertions of the final reduction go into this many first rows.
+inline constexpr int kDeepRows = 8;
+
+/// Searches on more numbers end without the reduction: its cost grows as
+/// n^4 (a second at 100 numbers), and a relation it could add among that
+/// many numbers is mostly of the size of the chance ones.
+inline constexpr int kMaxReduced = 64;
+
+/// The reduction that ends a search without a sure relation: the rows of b
+/// with last coordinates b(j) . round(2^w y0) reduced (reduce.hpp), and the
+/// shortest reduced row that passes the relation test, when it is shorter
+/// than the one in res (if any): true, res.relation and lnorm set then.
+template <class Fld>
+bool reduce_and_pick(const Fld& f, int n, const std::vector<typename Fld::Big::B>& b,
+                     const std::vector<typename Fld::T>& y0, const std::vector<double>& y0log, const SearchLimits& lim,
+                     SearchResult<typename Fld::Big>& res, double& lnorm) {
+  using Big = typename Fld::Big;
+  if (lim.log2_weight <= 0 || n < 3 || n > kMaxReduced) return false;
+  std::vector<typename Big::B> xw(n);
+  typename Fld::T t[2] = {f.make(), f.make()};
+  for (int l = 0; l < n; ++l) {
+    f.mul_2exp(t[0], y0[l], lim.log2_weight);
+    if (!f.round_to_integer(t[1], t[0]) || !f.to_big(xw[l], t[1])) return false;
+  }
+  RelationLattice<Big> lat;
+  if (!lat.reset(n, b, xw)) return false;
+  const double log2_bound = lim.log10_norm_bound * std::log2(10.0);
+  bool found = false;
+  typename Fld::T y = f.make();
+  // Tests row j of the reduced basis; true when it is a relation below the chance norm.
+  const auto consider = [&](int j) {
+    const auto* row = lat.row(j);
+    if (std::all_of(row, row + n, [](const auto& e) { return Big::is_zero(e); })) return false;
+    row_times_y0(f, n, row, y0, y, t);
+    double spent = 0.0, ln = 0.0;
+    if (!relation_test<Big>(row, n, f.log2_abs(y), y0log, lim.log2_eps, spent, ln)) return false;
+    if (ln > log2_bound || ((!res.relation.empty() || found) && !(ln < lnorm))) return false;
+    res.relation.assign(row, row + n);
+    lnorm = ln;
+    found = true;
+    return ln < lim.log2_chance_norm;
+  };
+  const double stop2 = std::isfinite(lim.log2_chance_norm) ? std::exp2(2.0 * lim.log2_chance_norm) : 0.0;
+  const auto scan = [&] {
+    for (int j = 0; j < n; ++j)
+      if (consider(j)) return true;
+    return false;
+  };
+  // LLL first; the deep insertions only when it leaves no sure relation.
+  // (When a reduction breaks down its rows are still a basis.)  Each
+  // insertion forms the Gram-Schmidt data again: the second pass gets a
+  // tenth of the exchanges (about 25 n are used on 30 to 40 numbers).
+  const long max_swaps = 200L * n * n;
+  if ((lat.reduce(0.99, max_swaps, 0, stop2, consider) && found && lnorm < lim.log2_chance_norm) || scan()) return true;
+  if ((lat.reduce(0.99, max_swaps / 10, kDeepRows, stop2, consider) && found && lnorm < lim.log2_chance_norm) ||
+      scan())
+    return true;
+  return found;
+}
+
 /// Multi-level search on x (n >= 2 values of the field, every tail x(j..n)
 /// of nonzero norm): the lower level is inner (Binary64Inner or DDMiddle).
 /// A relation is reported for row j of b once |y(j)| <= eps sum_l |b(j,l)| |y0(l)|,
@@ -772,6 +878,13 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
   IntMatrix A, G;
   const double log2_bound = lim.log10_norm_bound * std::log2(10.0);
   double best_seen = std::numeric_limits<double>::infinity();
+  // Every end without a relation below the chance norm goes through the
+  // lattice reduction, which may find a shorter one.
+  const auto finish = [&](SearchEnd end) {
+    if (reduce_and_pick(f, n, b, y0, y0log, lim, res, best_seen) || !res.relation.empty()) end = SearchEnd::relation;
+    res.end = end;
+    return res;
+  };
   for (;;) {
     // The relation test on the full-precision y: |y(j)| against the size of
     // the terms of row j of b.  Of the rows that pass (one run of a lower
@@ -780,22 +893,10 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     int jrel = -1;
     double best = 0.0, spent = std::numeric_limits<double>::infinity();
     for (int j = 0; j < n; ++j) {
-      const double ly = f.log2_abs(y[j]);
-      const auto* row = b.data() + static_cast<std::size_t>(j) * n;
-      double top = -std::numeric_limits<double>::infinity(), size = top;
-      for (int l = 0; l < n; ++l) {
-        if (Big::is_zero(row[l])) continue;
-        const double lb = Big::log2_abs(row[l]);
-        top = std::max(top, lb + y0log[l]);
-        size = std::max(size, lb);
-      }
-      // log2 of sum |b(j,l)| |y0(l)| lies within log2(n) of its largest term.
-      spent = std::min(spent, ly - top);
-      if (ly - (lim.log2_eps + top) > 0.0) continue;
-      double sq = 0.0;  // sum of (b(j,l) / 2^size)^2
-      for (int l = 0; l < n; ++l)
-        if (!Big::is_zero(row[l])) sq += std::exp2(2.0 * (Big::log2_abs(row[l]) - size));
-      const double lnorm = size + 0.5 * std::log2(sq);
+      double lnorm = 0.0;
+      if (!relation_test<Big>(b.data() + static_cast<std::size_t>(j) * n, n, f.log2_abs(y[j]), y0log, lim.log2_eps,
+                              spent, lnorm))
+        continue;
       if (jrel < 0 || lnorm < best) {
         jrel = j;
         best = lnorm;
@@ -825,16 +926,12 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
       // y is spent once it falls 16 bits below the threshold (the numbers
       // carry little more) or to the working precision.
       const double floor = std::max(lim.log2_eps - 16.0, -(f.precision_bits() - 16.0));
-      if (-lmax >= best_seen || spent < floor || res.iterations > lim.max_iterations) {
-        res.end = SearchEnd::relation;
-        return res;
-      }
+      if (-lmax >= best_seen || spent < floor || res.iterations > lim.max_iterations)
+        return finish(SearchEnd::relation);
     } else if (-lmax > log2_bound) {
-      res.end = SearchEnd::norm_bound;
-      return res;
+      return finish(SearchEnd::norm_bound);
     } else if (res.iterations > lim.max_iterations) {
-      res.end = SearchEnd::iteration_limit;
-      return res;
+      return finish(SearchEnd::iteration_limit);
     }
     // The errors of h: 2^-p n max|C| max|h0|, against its largest entry.
     double cmax = 0.0, hmax = -std::numeric_limits<double>::infinity();
@@ -848,18 +945,14 @@ SearchResult<typename Fld::Big> run_search(const Fld& f, int n, const typename F
     if (k > 0) {
       if (!apply_to_b<Big>(A, b, btmp) || !apply_to_b<Big>(G, c, btmp)) {
         res.why = "an entry of the relation matrix left the range of exact integers";
-        if (!res.relation.empty()) res.end = SearchEnd::relation;
-        return res;
+        return finish(SearchEnd::precision_exhausted);
       }
       y_from_b(f, n, b, y0, y, t);
       h_from_c(f, n, c, h0, ucol, y0, h, v, t);
       res.iterations += k;
       ++res.updates;
     } else {
-      if (!full_iteration(f, n, y, h, b, c, t, res.why)) {
-        if (!res.relation.empty()) res.end = SearchEnd::relation;
-        return res;
-      }
+      if (!full_iteration(f, n, y, h, b, c, t, res.why)) return finish(SearchEnd::precision_exhausted);
       ++res.iterations;
       ++res.full_iterations;
     }

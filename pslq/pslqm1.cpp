@@ -11,6 +11,7 @@
 #include "ddreal/outfmt.hpp"
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/pslq_impl.hpp"
 
 namespace dd {
 
@@ -99,13 +100,14 @@ void PSLQM1(int idebug, int n, double rb, const DDReal& eps, const DDReal* x, in
   const std::size_t nstate = 2 * nn * nn + nn * static_cast<std::size_t>(nsave) + nn;
   std::vector<DDReal> reals(nstate + nn + detail::itermp_real_words(n));
   std::vector<int> ints(detail::itermp_int_words(n));
+  std::vector<double> lanes(detail::itermp_lane_words(n));
   DDReal* const b = reals.data();
   DDReal* const h = b + nn * nn;
   DDReal* const ysave = h + nn * nn;
   DDReal* const y = ysave + nn * static_cast<std::size_t>(nsave);
   DDReal* const gpow = y + nn;
   detail::gamma_powers(n, gpow);
-  detail::ItermpWork work{gpow, gpow + nn, ints.data()};
+  detail::ItermpWork work{gpow, gpow + nn, ints.data(), lanes.data()};
   const detail::ColMajor<const DDReal> B{b, n};
 
   // The CPU times are shown only above debug level 1; below it the clock

@@ -5,6 +5,7 @@
 // downward scan for a key below it, and the smaller part sorted first.
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/pslq_impl.hpp"
 
 namespace dd {
 

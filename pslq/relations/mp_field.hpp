@@ -63,6 +63,11 @@ struct MpzBig {
     return true;
   }
   static void set_small(B& r, double v) { mpz_set_si(r.get(), static_cast<long>(v)); }
+  static bool from_d(B& r, double v) {
+    if (!std::isfinite(v)) return false;
+    mpz_set_d(r.get(), v);
+    return true;
+  }
   static void set_zero(B& r) { mpz_set_ui(r.get(), 0); }
   static void set_one(B& r) { mpz_set_ui(r.get(), 1); }
   static bool is_zero(const B& a) { return mpz_sgn(a.get()) == 0; }
@@ -85,6 +90,18 @@ struct MpzBig {
     long e = 0;
     const double d = mpz_get_d_2exp(&e, a.get());
     return std::log2(std::fabs(d)) + static_cast<double>(e);
+  }
+  static double to_d(const B& a) { return mpz_get_d(a.get()); }
+  /// The nearest double-double but for the last bit (mpz_get_d truncates).
+  static DDReal to_dd(const B& a) {
+    const double hi = mpz_get_d(a.get());
+    if (!std::isfinite(hi)) return DDReal(hi, 0.0);
+    Mpz rest;
+    mpz_set_d(rest.get(), hi);
+    mpz_sub(rest.get(), a.get(), rest.get());
+    DDReal r;
+    detail::quick_two_sum(hi, mpz_get_d(rest.get()), r.hi, r.lo);
+    return r;
   }
   static std::string text(const B& a) {
     std::string s(mpz_sizeinbase(a.get(), 10) + 2, '\0');
@@ -143,6 +160,8 @@ struct MpField {
     mpfr_sub_d(scratch.get(), scratch.get(), hi, MPFR_RNDN);
     return DDReal(hi, mpfr_get_d(scratch.get(), MPFR_RNDN));
   }
+  /// r = a * 2^e.
+  static void mul_2exp(T& r, const T& a, int e) { mpfr_mul_2si(r.get(), a.get(), e, MPFR_RNDN); }
   /// r = a * 2^e.
   static void from_dd_2exp(T& r, const DDReal& a, int e) {
     mpfr_set_d(r.get(), a.hi, MPFR_RNDN);

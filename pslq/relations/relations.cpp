@@ -25,8 +25,12 @@ using detail::ml::MpzBig;
 // Most numbers searched at once at any precision.
 constexpr int kMaxNumbers = 256;
 
-// Guard bits above the digits the numbers carry.
-constexpr int kGuardBits = 24;
+// Guard bits above the digits the numbers carry.  The copies of H that the
+// lower levels run on are formed from C = b^-T and lose about log2 max|C|
+// bits; late in a search near the numbers' precision that reaches 160 bits of
+// 200, and with fewer guard bits the lower levels give up there and the
+// iterations crawl on at full precision.
+constexpr int kGuardBits = 64;
 
 // The search works at least at double-double precision: numbers given with
 // fewer digits are taken as the exact decimals they are.
@@ -195,11 +199,7 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
                         : default_relation_threshold();
       o.log10_norm_bound = std::min(plan.log10_norm_bound, 31.0);
       relation_result d = find_relation(std::span<const DDReal>(xd), o);
-      // Double-double leaves no digits beyond the numbers' own: a chance
-      // relation or none there is looked for again with guard digits.
-      const bool retry = plan.debug == 0 && (d.status != relation_status::found || d.maybe_chance) &&
-                         d.status != relation_status::bad_input;
-      if (!retry && (d.status == relation_status::found || d.status == relation_status::too_large)) {
+      if (d.status == relation_status::found || d.status == relation_status::too_large) {
         std::vector<Mpz> c(n);
         Mpz lo;
         for (int i = 0; i < n; ++i) {  // both words are integers
@@ -212,7 +212,7 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
         detail::classify_relation(d, plan.log10_norm_bound);
       }
       d.working_digits = plan.digits;
-      if (!retry) return d;
+      return d;
     }
   }
 
@@ -222,6 +222,10 @@ relation_result search(const std::vector<Mp>& x, const Plan& plan) {
   lim.log10_norm_bound = plan.log10_norm_bound;
   lim.max_iterations = kMaxIterations;
   lim.log2_chance_norm = (-plan.log10_eps - kChanceMargin) / n * kLog2Of10;
+  // The lattice that ends a search without a sure relation weighs the
+  // residuals by 2^-3 10^digits: a true relation's last coordinate is then
+  // about its norm or less.
+  lim.log2_weight = static_cast<int>(plan.digits * kLog2Of10) - 3;
   detail::ml::SearchResult<MpzBig> out;
   if (bits >= kThreeLevelBits) {
     detail::ml::DDMiddle inner;

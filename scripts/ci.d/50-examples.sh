@@ -41,7 +41,7 @@ done
 # The headers stay inside include/ddkit/, and private ones are not installed.
 stray="$(find "${prefix}/include" -mindepth 1 -maxdepth 1 ! -name ddkit)"
 [[ -z "${stray}" ]] || { say "installed outside include/ddkit: ${stray}"; exit 1; }
-private="$(find "${prefix}/include" -name '*_impl.hpp' -o -name series.hpp -o -name multilevel.hpp)"
+private="$(find "${prefix}/include" -name '*_impl.hpp' -o -name series.hpp -o -name multilevel.hpp -o -name reduce.hpp)"
 [[ -z "${private}" ]] || { say "private headers installed: ${private}"; exit 1; }
 
 # Every installed header compiles on its own: none reaches for a private one.

@@ -6,6 +6,7 @@
 // falls.  Built at -O0 and at -O3 -march=native like the fingerprint; exits
 // with status 1 on any difference and prints the first ones.
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -18,6 +19,7 @@
 #include "ddtyped/elementary.hpp"
 #include "ddtyped/real.hpp"
 #include "inputs.hpp"
+#include "pslq/pslq.hpp"
 
 namespace {
 
@@ -42,6 +44,8 @@ std::vector<DDReal> special_values() {
       {9.0, 0.0}, {-9.0, 0.0}, {6.75, 0.0}, {27.0, 0.0}, {-3.0, 0.0}, {171.7, 0.0}, {1e8, 1.0},
       {1.0 + 0x1p-40, 0.0}, {0x1p-500, 0.0}, {1e200, 0.0}, {1e-200, 0.0}, dd::detail::kLog2, dd::detail::kPi,
       // Next to the integers and poles of Gamma, and far along its recurrence.
+      // Near multiples of pi and pi/2, and at the end of the literal circular sequence.
+      {3.141592653589793, 0.0}, {-1.5707963267948966, 0.0}, {355.0, 0.0}, {0x1p18, 0.0}, {-0x1.fffffp17, 0.5},
       {-3.0 + 0x1p-30, 0.0}, {-1.0 - 0x1p-45, 0.0}, {2.0 + 0x1p-50, 0.0}, {1.0 - 0x1p-52, 0.0}, {-0.5, 0.0},
       {100.5, 0.0}, {-170.5, 0.0}, {5.0, -0x1p-60}, {-8.0 + 1.7e-10, 3e-27},
   };
@@ -129,8 +133,8 @@ void register_routines() {
   unary("log", gen::positive_wide, batch::log, dd::DDLOG);
   binary("pow", gen::small_positive, gen::small, batch::pow,
          [](const DDReal& a, const DDReal& b) { return dd::pow(a, b); });
-  two("cos_sin", gen::small, batch::cos_sin, dd::DDCSSNR);
-  binary("atan2", gen::mid, gen::mid, batch::atan2, dd::atan2);
+  two("cos_sin", [](Rng& r) { return gen::make(r, -8, 20, false); }, batch::cos_sin, dd::DDCSSNR);
+  binary("atan2", gen::moderate, gen::moderate, batch::atan2, dd::atan2);
   two("cosh_sinh", [](Rng& r) { return gen::make(r, -30, 9, false); }, batch::cosh_sinh, dd::DDCOSHSINH);
   unary("erf", gen::small, batch::erf, dd::DDERFR);
   unary("gamma_fn", gen::small, batch::gamma_fn, dd::DDGAMMAR);
@@ -258,6 +262,60 @@ long long check_target(batch::target t, const std::vector<DDReal>& specials, Eff
   return calls;
 }
 
+/// The relation search's iterations (their corner rotations and reduction
+/// run in lanes where the target has them): the words of b, h and y after
+/// each of up to 60 iterations from initmp.
+std::vector<double> search_words(const std::vector<DDReal>& x) {
+  const int n = static_cast<int>(x.size());
+  constexpr int kNsave = dd::pslq::kNsave;
+  std::vector<DDReal> b(n * n), h(n * n), ys(n * kNsave), y(n);
+  dd::initmp(0, n, kNsave, b.data(), h.data(), ys.data(), x.data(), y.data());
+  const DDReal eps(1e-29, 0.0);
+  std::vector<double> words;
+  int dupflag = 0, istatus = 0;
+  for (int iter = 1; iter <= 60 && istatus == 0; ++iter) {
+    dd::itermp(0, iter, n, kNsave, eps, b.data(), h.data(), ys.data(), y.data(), dupflag, istatus);
+    for (const std::vector<DDReal>* v : {&b, &h, &y})
+      for (const DDReal& e : *v) words.insert(words.end(), {e.hi, e.lo});
+  }
+  return words;
+}
+
+/// Vectors of 3 to 24 entries: powers of 3^(1/3) - 2^(1/3), and random
+/// entries whose last one is a small integer combination of the others.
+std::vector<std::vector<DDReal>> search_inputs() {
+  std::vector<std::vector<DDReal>> v;
+  const DDReal alpha = dd::nroot(DDReal(3.0), 3) - dd::nroot(DDReal(2.0), 3);
+  Rng rng(0x5EA4C4u);
+  for (int n = 3; n <= 24; n += 3) {
+    std::vector<DDReal> p(n, DDReal(1.0)), r(n);
+    for (int i = 1; i < n; ++i) p[i] = alpha * p[i - 1];
+    DDReal last(0.0);
+    for (int i = 0; i + 1 < n; ++i) {
+      r[i] = gen::make(rng, -2, 2, false);
+      const int c = rng.integer(-3, 3);
+      last = last + r[i] * static_cast<double>(c);
+    }
+    r[n - 1] = last;
+    v.push_back(p);
+    v.push_back(r);
+  }
+  return v;
+}
+
+/// The search on target t against the scalar target, word for word.
+void check_search(batch::target t, const std::vector<std::vector<DDReal>>& inputs) {
+  for (const std::vector<DDReal>& x : inputs) {
+    batch::use(batch::target::scalar);
+    const std::vector<double> want = search_words(x);
+    batch::use(t);
+    const std::vector<double> got = search_words(x);
+    if (got.size() != want.size() || std::memcmp(got.data(), want.data(), got.size() * sizeof(double)) != 0)
+      report(std::string("relation search target ") + batch::name(t) + " n " + std::to_string(x.size()) +
+             " words differ");
+  }
+}
+
 }  // namespace
 
 /// "quick" as the first argument lightens the run (for the -O0 build): every
@@ -269,6 +327,7 @@ int main(int argc, char** argv) {
   const dd::stop_guard guard;  // a stop throws its message, and the run goes on
   register_routines();
   const std::vector<DDReal> specials = special_values();
+  const std::vector<std::vector<DDReal>> searches = search_inputs();
   for (batch::target t : {batch::target::scalar, batch::target::generic, batch::target::avx2, batch::target::avx512}) {
     if (quick && t == batch::target::scalar) continue;
     if (!batch::available(t)) {
@@ -277,6 +336,7 @@ int main(int argc, char** argv) {
     }
     const long long before = g_failures;
     const long long calls = check_target(t, specials, effort);
+    check_search(t, searches);
     std::printf("batch target %s: %lld calls, %lld differ from the scalar loop\n", batch::name(t), calls,
                 g_failures - before);
   }

@@ -126,23 +126,30 @@ Values trinomial_root_powers(int n) {
   };
 }
 
-TEST(relations, known_relations_at_60_and_100_digits) {
+// The last three the iterations alone run out of digits for: the numbers
+// carry barely enough (at 32 digits the 30-number combination is as long as
+// the chance relations, hence flagged, but it must be the true one).
+TEST(relations, known_relations_at_32_to_100_digits) {
   struct Case {
     const char* name;
     Values v;
     int count, digits;
+    bool sure;
   } cases[] = {
-      {"powers of the root of t^11 - t - 1", trinomial_root_powers(12), 12, 100},
-      {"powers of the root of t^19 - t - 1", trinomial_root_powers(20), 20, 60},
-      {"combination of 11 random numbers", combination(12, 7), 12, 60},
-      {"combination of 19 random numbers", combination(20, 8), 20, 100},
-      {"Machin's formula", machin, 3, 60},
-      {"pi against the sums for j = 1..8", pi_and_sums, 9, 100},
+      {"powers of the root of t^11 - t - 1", trinomial_root_powers(12), 12, 100, true},
+      {"powers of the root of t^19 - t - 1", trinomial_root_powers(20), 20, 60, true},
+      {"combination of 11 random numbers", combination(12, 7), 12, 60, true},
+      {"combination of 19 random numbers", combination(20, 8), 20, 100, true},
+      {"Machin's formula", machin, 3, 60, true},
+      {"pi against the sums for j = 1..8", pi_and_sums, 9, 100, true},
+      {"powers of the root of t^39 - t - 1", trinomial_root_powers(40), 40, 32, true},
+      {"combination of 29 random numbers", combination(30, 3), 30, 32, false},
+      {"combination of 39 random numbers", combination(40, 4), 40, 60, true},
   };
   for (const auto& c : cases) {
     const auto r = dd::find_relation(texts(c.v, c.count, c.digits));
     ASSERT_EQ(r.status, relation_status::found) << c.name << ": " << r.message;
-    EXPECT_FALSE(r.maybe_chance) << c.name;
+    EXPECT_TRUE(!c.sure || !r.maybe_chance) << c.name;
     EXPECT_EQ(r.working_digits, c.digits) << c.name;
     EXPECT_LT(holds_to(c.v, r.coefficients), -150.0) << c.name;
   }

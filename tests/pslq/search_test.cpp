@@ -11,6 +11,7 @@
 
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
+#include "pslq/pslq_impl.hpp"
 #include "support/mpfr_ref.hpp"
 #include "support/stop_capture.hpp"
 
