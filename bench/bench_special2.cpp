@@ -40,6 +40,7 @@ const std::vector<DDReal>& a_li() { static auto v = args(-0.9, 0.9, 14); return 
 const std::vector<DDReal>& a_erfc_far() { static auto v = args(17.3, 25.8, 15); return v; }
 const std::vector<DDReal>& a_li_neg() { static auto v = args(-100.0, -0.01, 16); return v; }
 const std::vector<DDReal>& a_kummer() { static auto v = args(-60.0, -30.0, 17); return v; }
+const std::vector<DDReal>& a_struve() { static auto v = args(400.0, 600.0, 18); return v; }
 
 template <class F>
 void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
@@ -98,7 +99,8 @@ void mpfr_li2_(benchmark::State& s) { run_mpfr(s, a_li(), [](mpfr_t r, mpfr_t x)
 
 // Paths that replace zeros and lost digits: erfc past e^-300, Li_-60 at
 // x < 0 (the sum over the poles where the Eulerian form cancels), 1F1 at
-// large negative x (Kummer's transformation).  No peer has the last two.
+// large negative x (Kummer's transformation), Struve H_n for orders between
+// x and 2x (its integral form).  No peer has the last three.
 void dd_erfc_far(benchmark::State& s) { run_dd(s, a_erfc_far(), [](const DDReal& x) { return dd::erfc(x); }); }
 void quad_erfc_far(benchmark::State& s) { run_quad(s, a_erfc_far(), [](__float128 x) { return erfcq(x); }); }
 void mpfr_erfc_far(benchmark::State& s) { run_mpfr(s, a_erfc_far(), [](mpfr_t r, mpfr_t x) { mpfr_erfc(r, x, MPFR_RNDN); }); }
@@ -113,6 +115,10 @@ void dd_polylog_neg60(benchmark::State& s) {
 void dd_pfq_kummer(benchmark::State& s) {
   static const std::vector<DDReal> a = {DDReal(0.5)}, b = {DDReal(1.5)};
   run_dd(s, a_kummer(), [](const DDReal& x) { return dd::hypergeom_pfq(a, b, x); });
+}
+/// H_n(x) with n = 1.5 x, where the power series cancels and the integral form serves.
+void dd_struve_integral(benchmark::State& s) {
+  run_dd(s, a_struve(), [](const DDReal& x) { return dd::struve_h(static_cast<int>(1.5 * x.hi), x); });
 }
 
 }  // namespace
@@ -162,6 +168,7 @@ BENCHMARK(quad_erfc_far);
 BENCHMARK(mpfr_erfc_far);
 BENCHMARK(dd_polylog_neg60);
 BENCHMARK(dd_pfq_kummer);
+BENCHMARK(dd_struve_integral);
 BENCHMARK(mpfr_li2_);
 
 BENCHMARK_MAIN();
