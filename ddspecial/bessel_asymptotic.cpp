@@ -15,6 +15,24 @@ namespace dd::detail::bessel {
 
 // ---- Hankel's expansion (J and Y above the switch) ---------------------------
 
+namespace {
+/// The numerators and denominators of Hankel's terms grow like (4 nu^2)^2k
+/// and (64 x^2)^k k!^2: at x = 1.5e5, order 1000, they pass the kernels'
+/// splitting limit before the terms are negligible.  Past this size a pair is
+/// scaled by the same exact power of two, which leaves every quotient, and so
+/// every term, bit for bit as it was.
+constexpr double kHankelRescaleAbove = 0x1p600;
+constexpr int kHankelRescaleBy = -600;
+
+void rescale_pair(DDReal& num, DDReal& den) noexcept {
+  const double big = std::max(std::fabs(num.hi), std::fabs(den.hi));
+  if (big > kHankelRescaleAbove && big < HUGE_VAL) {
+    num = DDReal(std::ldexp(num.hi, kHankelRescaleBy), std::ldexp(num.lo, kHankelRescaleBy));
+    den = DDReal(std::ldexp(den.hi, kHankelRescaleBy), std::ldexp(den.lo, kHankelRescaleBy));
+  }
+}
+}  // namespace
+
 /// J (want_y false) or Y of the order whose mu = 4 nu^2 and (nu/2) pi are given, at x > 0:
 ///   P = sum (-1)^k a_{2k}(nu) / x^{2k},  Q = sum (-1)^k a_{2k+1}(nu) / x^{2k+1},
 ///   chi = x - (nu/2) pi - pi/4,
@@ -59,6 +77,8 @@ bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
     DDMUL(e, x2, e);
     DDDIV(v, e, tq);
     DDADD(q, tq, q);
+    rescale_pair(a, b);
+    rescale_pair(v, e);
     wp.note(tp.hi);
     wq.note(tq.hi);
     if (wp.diverged || wq.diverged) return true;

@@ -375,6 +375,13 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
   Mp want(300);
   mpfr_set_str(want, "-6.36619772367581327122421713621141051358487769e299", 10, MPFR_RNDN);
   EXPECT_LE(rel_ulps(y, want), 4.0);
+  // Hankel's expansion past x = 1e5 at orders up to about sqrt(x): its
+  // numerators and denominators used to leave the range first (refused).
+  // Below x = 2^18 the phase x - (n/2 + 1/4) pi is one double-double, whose
+  // absolute error x 2^-106 is 2^14.4 units of the envelope at 1.5e5.
+  dd::DDBESSELJNR(1000, DDReal(1.5e5), y);
+  mpfr_set_str(want, "-1.24231139261804187681886823375505980652750073e-3", 10, MPFR_RNDN);
+  EXPECT_LE(abs_ulps(y, want) / std::sqrt(2.0 / (M_PI * 1.5e5)), 0x1p16);
   for (const Case& c : cases) {
     DDReal r(1.0);
     if (c.stop != nullptr) {
