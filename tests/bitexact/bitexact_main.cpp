@@ -173,6 +173,16 @@ void typed(const std::string& name, DDReal (*f)(const DDReal&, const DDReal&), G
 
 // ---- the routines ---------------------------------------------------------------
 
+/// B(2), ..., B(120) for the routines that take the even-Bernoulli table, made once.
+const std::vector<DDReal>& bernoulli60() {
+  static const std::vector<DDReal> t = [] {
+    std::vector<DDReal> v(60);
+    dd::DDBERNER(60, v.data());
+    return v;
+  }();
+  return t;
+}
+
 void register_cases() {
   // Kernels.
   binary("DDADD", dd::DDADD, gen::wide, gen::wide);
@@ -416,11 +426,7 @@ void register_cases() {
     for (const DDReal* v : std::initializer_list<const DDReal*>{&s, &z, &g, &x, &e}) words(out, *v);
   }, kFew);
   add("DDZETAR DDZETAINTR DDZETABE whole domain", [=](Rng& r, std::string& out) {
-    static const std::vector<DDReal> bern = [] {
-      std::vector<DDReal> v(60);
-      dd::DDBERNER(60, v.data());
-      return v;
-    }();
+    const std::vector<DDReal>& bern = bernoulli60();
     DDReal s = gen::between(r, -450.0, 1100.0);
     if (s.hi == 1.0) s = DDReal(2.0);
     const int n = r.integer(0, 1) != 0 ? r.integer(-1200, 1200) : (r.next() & 1) != 0 ? INT_MAX - r.integer(0, 9) : INT_MIN + r.integer(0, 9);
@@ -432,11 +438,7 @@ void register_cases() {
     for (const DDReal* v : std::initializer_list<const DDReal*>{&s, &z, &zi, &zb}) words(out, *v);
   }, kFew);
   add("Hurwitz zeta polygamma whole domain", [=](Rng& r, std::string& out) {
-    static const std::vector<DDReal> bern = [] {
-      std::vector<DDReal> v(60);
-      dd::DDBERNER(60, v.data());
-      return v;
-    }();
+    const std::vector<DDReal>& bern = bernoulli60();
     const int n = r.integer(0, 3) != 0 ? r.integer(2, 400) : INT_MAX - r.integer(0, 9);
     DDReal a;
     switch (r.integer(0, 2)) {
