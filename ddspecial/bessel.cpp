@@ -128,11 +128,23 @@ int split_nearest(const DDReal& nu, DDReal& mu) {
   return static_cast<int>(nl.hi);
 }
 
+/// J_nu or Y_nu (want_y) for nu > 0 by Debye's expansions: stops with
+/// order_msg where they do not reach (see bessel_debye), with overflow_msg
+/// where |Y| passes the splitting limit.
+DDReal debye(const DDReal& nu, const DDReal& x, bool want_y, const char* order_msg, const char* overflow_msg) {
+  DDReal r;
+  const DebyeStatus st = bessel_debye(nu, x, want_y, r);
+  if (st == DebyeStatus::overflow) detail::fail(overflow_msg);
+  if (st != DebyeStatus::ok) detail::fail(order_msg);
+  return r;
+}
+
 /// J_n(x), n > kBesselSeriesMaxOrder or where Hankel's expansion falls
-/// short: zero where it underflows, else Miller's recurrence within its reach.
-DDReal j_integer_fallback(int n, const DDReal& x, const char* order_msg) {
+/// short: zero where it underflows, else Miller's recurrence within its
+/// reach, and Debye's expansions beyond.
+DDReal j_integer_fallback(int n, const DDReal& x, const char* order_msg, const char* overflow_msg) {
   if (underflows(n, x.hi, false)) return DDReal(0.0);
-  if (x.hi > kBesselMaxRecurrence) detail::fail(order_msg);
+  if (x.hi > kBesselMaxRecurrence) return debye(DDReal(static_cast<double>(n)), x, false, order_msg, overflow_msg);
   BesselJSums js;
   bessel_j_sums(x, n, js, false);
   return js.jn;
@@ -146,7 +158,7 @@ bool near_integer(const DDReal& v) {
   return std::fabs(d.hi) < kBesselYNearInteger;
 }
 
-/// sin(a pi) and cos(a pi) for |a| <= kBesselMaxRecurrence from a's distance to the nearest integer.
+/// sin(a pi) and cos(a pi) for |a| < 2^53 from a's distance to the nearest integer.
 void sincos_pi(const DDReal& a, DDReal& sn, DDReal& cs) {
   DDReal m, d, ad;
   DDNINT(a, m);
@@ -160,10 +172,31 @@ void sincos_pi(const DDReal& a, DDReal& sn, DDReal& cs) {
     DDMUL(d, pi, t);
     DDCSSNR(t, cs, sn);
   }
-  if ((static_cast<long long>(m.hi) & 1) != 0) {
+  if (std::fmod(m.hi, 2.0) != 0.0) {
     DDNEG(sn, sn);
     DDNEG(cs, cs);
   }
+}
+
+/// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) (y_form false) or
+/// Y_-a(x) = cos(a pi) Y_a(x) + sin(a pi) J_a(x) for a non-integral a > 0,
+/// J_a and Y_a by Debye's expansions.
+DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const char* order_msg,
+                            const char* overflow_msg) {
+  const DDReal ja = debye(a, x, false, order_msg, overflow_msg);
+  const DDReal ya = debye(a, x, true, order_msg, overflow_msg);
+  DDReal sn, cs, t, u;
+  sincos_pi(a, sn, cs);
+  if (y_form) {
+    DDMUL(cs, ya, t);
+    DDMUL(sn, ja, u);
+    DDADD(t, u, t);
+  } else {
+    DDMUL(cs, ja, t);
+    DDMUL(sn, ya, u);
+    DDSUB(t, u, t);
+  }
+  return t;
 }
 
 /// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) for a non-integral a > x
@@ -195,9 +228,10 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
   DDReal x, r;
   DDABS(rr, x);
   if (an > kBesselMaxRecurrence) {
-    if (!hankel_real(DDReal(static_cast<double>(an)), x, false, msg::kBesselJnrLoop2, r)) {
-      if (!underflows(static_cast<double>(an), x.hi, false)) detail::fail(msg::kBesselJnrOrder);
-      r = DDReal(0.0);
+    const DDReal order(static_cast<double>(an));
+    if (!hankel_real(order, x, false, msg::kBesselJnrLoop2, r)) {
+      r = underflows(order.hi, x.hi, false) ? DDReal(0.0)
+                                           : debye(order, x, false, msg::kBesselJnrOrder, msg::kBesselJnrOverflow);
     }
   } else {
     const int n = static_cast<int>(an);
@@ -207,12 +241,12 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
       r = js.jn;
     } else if (below_switch(rr)) {
       if (n > kBesselSeriesMaxOrder || !integer_order_series(n, x, true, msg::kBesselJnrLoop1, r)) {
-        r = j_integer_fallback(n, x, msg::kBesselJnrOrder);
+        r = j_integer_fallback(n, x, msg::kBesselJnrOrder, msg::kBesselJnrOverflow);
       }
     } else {
       DDReal mu, hp;
       integer_order_hankel_args(n, mu, hp);
-      if (!hankel(mu, hp, x, false, msg::kBesselJnrLoop2, r)) r = j_integer_fallback(n, x, msg::kBesselJnrOrder);
+      if (!hankel(mu, hp, x, false, msg::kBesselJnrLoop2, r)) r = j_integer_fallback(n, x, msg::kBesselJnrOrder, msg::kBesselJnrOverflow);
     }
   }
   if ((nu & 1) != 0 && ((nu < 0) != (rr.hi < 0.0))) DDNEG(r, r);
@@ -226,8 +260,9 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
   DDReal x, r;
   DDABS(rr, x);
   if (an > kBesselMaxRecurrence) {
-    if (!hankel_real(DDReal(static_cast<double>(an)), x, true, msg::kBesselYnrLoop2, r)) {
-      detail::fail(msg::kBesselYnrOrder);
+    const DDReal order(static_cast<double>(an));
+    if (!hankel_real(order, x, true, msg::kBesselYnrLoop2, r)) {
+      r = debye(order, x, true, msg::kBesselYnrOrder, msg::kBesselYnrOverflow);
     }
   } else if (const int n = static_cast<int>(an); in_miller_range(x)) {
     r = bessel_y_neumann(n, x);
@@ -310,11 +345,18 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   const double av = std::fabs(v.hi);
   if (av > kBesselMaxRecurrence) {
     if (!hankel_real(v, x, false, msg::kBesselJrLoop2, r)) {
-      // J_-N = (-1)^N J_N for an integral order; otherwise a negative order overflows.
-      DDReal ip, fp;
+      // J_-N = (-1)^N J_N for an integral order (beyond the int range here).
+      DDReal ip, fp, a;
       DDINFR(v, ip, fp);
-      if ((v.hi < 0.0 && fp.hi != 0.0) || !underflows(av, x.hi, false)) detail::fail(msg::kBesselJrOrder);
-      r = DDReal(0.0);
+      DDABS(v, a);
+      if (v.hi < 0.0 && fp.hi != 0.0) {
+        r = debye_negative_order(a, x, false, msg::kBesselJrOrder, msg::kBesselJrOverflow);
+      } else if (underflows(av, x.hi, false)) {
+        r = DDReal(0.0);
+      } else {
+        r = debye(a, x, false, msg::kBesselJrOrder, msg::kBesselJrOverflow);
+        if (v.hi < 0.0 && std::fmod(ip.hi, 2.0) != 0.0) DDNEG(r, r);
+      }
     }
   } else if (in_miller_range(x)) {
     if (v.hi < 0.0 && av > x.hi && near_integer(v)) {
@@ -342,8 +384,12 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     if (!hankel(mu, hp, x, false, msg::kBesselJrLoop2, r)) {
       if (v.hi > 0.0 && underflows(av, x.hi, false)) {
         r = DDReal(0.0);
+      } else if (x.hi > kBesselMaxRecurrence && v.hi > 0.0) {
+        r = debye(v, x, false, msg::kBesselJrOrder, msg::kBesselJrOverflow);
       } else if (x.hi > kBesselMaxRecurrence) {
-        detail::fail(msg::kBesselJrOrder);
+        DDReal a;
+        DDNEG(v, a);
+        r = debye_negative_order(a, x, false, msg::kBesselJrOrder, msg::kBesselJrOverflow);
       } else if (v.hi < 0.0) {
         DDReal a;
         DDNEG(v, a);
@@ -368,8 +414,22 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   const DDReal v = nu, x = rr;
   if (std::fabs(v.hi) > kBesselMaxRecurrence) {
     if (x.hi <= 0.0) detail::fail(msg::kBesselJrNotPositive);
-    if (!hankel_real(v, x, true, msg::kBesselYrLoop2, zz)) detail::fail(msg::kBesselYrOrder);
-    check_range(zz, msg::kBesselYrOverflow);
+    DDReal r;
+    if (!hankel_real(v, x, true, msg::kBesselYrLoop2, r)) {
+      DDReal a, ip, fp;
+      DDABS(v, a);
+      DDINFR(v, ip, fp);
+      if (v.hi > 0.0) {
+        r = debye(a, x, true, msg::kBesselYrOrder, msg::kBesselYrOverflow);
+      } else if (fp.hi != 0.0) {
+        r = debye_negative_order(a, x, true, msg::kBesselYrOrder, msg::kBesselYrOverflow);
+      } else {  // Y_-N = (-1)^N Y_N
+        r = debye(a, x, true, msg::kBesselYrOrder, msg::kBesselYrOverflow);
+        if (std::fmod(ip.hi, 2.0) != 0.0) DDNEG(r, r);
+      }
+    }
+    check_range(r, msg::kBesselYrOverflow);
+    zz = r;
     return;
   }
   if (x.hi > 0.0) {

@@ -3,7 +3,8 @@
 // (bessel_series.cpp), Hankel's expansion and the large-argument series of I
 // and K (bessel_asymptotic.cpp), Miller's recurrence and the Neumann series
 // (bessel_miller.cpp), Temme's series and Steed's fractions
-// (bessel_temme.cpp).  Private to the library: not installed.
+// (bessel_temme.cpp), Debye's expansions (bessel_debye.cpp).  Private to the
+// library: not installed.
 #pragma once
 
 #include <cmath>
@@ -168,5 +169,23 @@ DDReal climb_y(const DDReal& mu, int n, const DDReal& xi, DDReal ymu, DDReal y1)
 void sincos_pi_small(const DDReal& d, DDReal& sn, DDReal& cs);
 /// Y_{mu+n}(x) for 0 < |mu| <= 1/2, n >= 0, x > 0, without a division by sin(nu pi).
 DDReal bessel_y_small_fraction(const DDReal& mu, int n, const DDReal& x, const char* loop1, const char* loop2);
+
+// ---- Debye's expansions for large orders --------------------------------------------
+
+enum class DebyeStatus { ok, overflow, refused };
+/// Largest x of the oscillatory side (nu < x): beyond it three doubles no
+/// longer carry the phase w - nu atan(w/nu) to 2^-95 absolute.
+inline constexpr double kDebyeMaxPhaseArg = 0x1p48;
+/// Most steps of the recurrence across the band around the turning point
+/// (about 28 nu^(1/3) steps: orders up to about 1.8e14; some 30 ns a step).
+inline constexpr double kDebyeMaxSteps = 1.6e6;
+/// J_nu(x) or Y_nu(x) (want_y) for nu > 0, x > 0 by Debye's expansions: with
+/// nu = x sech(alpha) above x, nu = x cos(beta) below, and across the band
+/// |nu - x| < 14 nu^(1/3) around the turning point by the three-term
+/// recurrence (J downward from above the band, Y upward from below it).
+/// overflow: |Y| passes the splitting limit; refused (out unwritten): the band
+/// needs more than kDebyeMaxSteps steps, or the phase an x beyond kDebyeMaxPhaseArg.
+/// J below the smallest subnormal is 0.
+DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
 
 }  // namespace dd::detail::bessel

@@ -1,0 +1,428 @@
+// J and Y of large order by Debye's expansions: beside the turning point
+// nu = x directly, within a band around it by the three-term recurrence from
+// the nearest orders where the expansions reach working precision.
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "ddelem/ddelem.hpp"
+#include "ddelem/ddelem_impl.hpp"
+#include "ddreal/kernels.hpp"
+#include "ddspecial/bessel_debye_impl.hpp"
+#include "ddspecial/bessel_impl.hpp"
+
+namespace dd::detail::bessel {
+
+namespace {
+
+// ---- three-double numbers for the oscillatory phase ------------------------------
+//
+// The phase w - nu atan(w/nu) - pi/4 reaches the size of x, and J's relative
+// error is the phase's absolute error: it is formed to about 2^-150 relative
+// in three doubles.  Every sum goes through td_sum, whose error-free additions
+// keep the exact sum of their vector; products keep their rounding errors
+// (prod_err) down to the third word.
+
+struct Td {
+  double w[3];
+};
+
+Td td(const DDReal& a) noexcept { return Td{{a.hi, a.lo, 0.0}}; }
+Td td_neg(const Td& a) noexcept { return Td{{-a.w[0], -a.w[1], -a.w[2]}}; }
+DDReal dd_of(const Td& a) noexcept { return DDReal(a.w[0], a.w[1]); }
+
+/// The sum of v[0..n) as three doubles (v is overwritten).  Each word is the
+/// sum of what the vector still holds after three passes of error-free
+/// additions toward its last element, which then leaves the vector.
+Td td_sum(double* v, int n) noexcept {
+  Td r{{0.0, 0.0, 0.0}};
+  for (int word = 0; word < 3 && n > 0; ++word, --n) {
+    for (int pass = 0; pass < 3; ++pass) {
+      for (int i = 1; i < n; ++i) {
+        const double s = v[i] + v[i - 1];
+        v[i - 1] = detail::two_sum_err(v[i], v[i - 1], s);
+        v[i] = s;
+      }
+    }
+    r.w[word] = v[n - 1];
+  }
+  return r;
+}
+
+Td td_add(const Td& a, const Td& b) noexcept {
+  double v[6] = {a.w[2], b.w[2], a.w[1], b.w[1], a.w[0], b.w[0]};
+  return td_sum(v, static_cast<int>(std::size(v)));
+}
+
+Td td_mul(const Td& a, const Td& b) noexcept {
+  double v[14];
+  int n = 0;
+  v[n++] = a.w[1] * b.w[2];
+  v[n++] = a.w[2] * b.w[1];
+  for (int s = 2; s >= 0; --s) {
+    for (int i = 0; i <= s; ++i) {
+      const double p = a.w[i] * b.w[s - i];
+      v[n++] = detail::prod_err(a.w[i], b.w[s - i], p);
+      v[n++] = p;
+    }
+  }
+  return td_sum(v, n);
+}
+
+/// a - q b for a double q.
+Td td_sub_mul(const Td& a, double q, const Td& b) noexcept {
+  double v[9];
+  int n = 0;
+  for (int i = 2; i >= 0; --i) {
+    const double p = q * b.w[i];
+    v[n++] = -detail::prod_err(q, b.w[i], p);
+    v[n++] = -p;
+    v[n++] = a.w[i];
+  }
+  return td_sum(v, n);
+}
+
+Td td_div(const Td& a, const Td& b) noexcept {
+  double q[3];
+  Td r = a;
+  for (double& qi : q) {
+    qi = r.w[0] / b.w[0];
+    r = td_sub_mul(r, qi, b);
+  }
+  double v[3] = {q[2], q[1], q[0]};
+  return td_sum(v, static_cast<int>(std::size(v)));
+}
+
+/// sqrt(a), a > 0, by two Newton steps y <- y + (a - y^2) / (2y) from the binary64 root.
+Td td_sqrt(const Td& a) noexcept {
+  Td y{{std::sqrt(a.w[0]), 0.0, 0.0}};
+  for (int step = 0; step < 2; ++step) {
+    const Td r = td_add(a, td_neg(td_mul(y, y)));
+    y = td_add(y, Td{{r.w[0] / (2.0 * y.w[0]), 0.0, 0.0}});
+  }
+  return y;
+}
+
+/// a - b from the exact words of two double-doubles.
+Td td_diff(const DDReal& a, const DDReal& b) noexcept {
+  double v[4] = {a.lo, -b.lo, a.hi, -b.hi};
+  return td_sum(v, static_cast<int>(std::size(v)));
+}
+
+Td td_table(const double (&t)[3]) noexcept { return Td{{t[0], t[1], t[2]}}; }
+
+/// atan(num / den) for 0 <= num <= den: atan(j/64) from the table plus atan(u),
+/// u = (num - c den) / (den + c num), c = j/64, |u| <= 1/128; u in three
+/// doubles, the rest of atan u's series (below 2^-20 u) in double-double.
+Td td_atan_ratio(const Td& num, const Td& den) noexcept {
+  const double j = std::nearbyint(64.0 * (num.w[0] / den.w[0]));
+  const double c = j / 64.0;
+  const Td u = td_div(td_sub_mul(num, c, den), td_sub_mul(den, -c, num));
+  // atan u - u = u sum_{k>=1} (-1)^k u^2k / (2k+1): eleven terms reach 2^-150 for |u| <= 1/128.
+  const DDReal ud = dd_of(u);
+  DDReal u2, s(0.0), t;
+  DDMUL(ud, ud, u2);
+  for (int k = 11; k >= 1; --k) {
+    DDDIV(DDReal(k % 2 == 0 ? 1.0 : -1.0), DDReal(2.0 * k + 1.0), t);
+    DDADD(s, t, s);
+    if (k > 1) DDMUL(s, u2, s);
+  }
+  DDMUL(s, u2, s);
+  DDMUL(s, ud, t);
+  double v[8] = {t.lo, t.hi, u.w[2], u.w[1], u.w[0], 0.0, 0.0, 0.0};
+  const Td tab = td_table(kAtanTable[static_cast<int>(j)]);
+  v[5] = tab.w[2];
+  v[6] = tab.w[1];
+  v[7] = tab.w[0];
+  return td_sum(v, static_cast<int>(std::size(v)));
+}
+
+// ---- the sums ---------------------------------------------------------------------------
+
+/// T_k = h^k sum_j c_kj y^j, k = 0 .. kDebyeTerms-1: u_k(t) / nu^k with h = t/nu
+/// and y = t^2 (monotone side), or u_k(ip) / (i^k nu^k) with h = p/nu and
+/// y = -p^2 (oscillatory side).  sum[0] = sum T_k, sum[1] = sum (-1)^k T_k,
+/// sum[2] = sum (-1)^m T_2m, sum[3] = sum (-1)^m T_2m+1.  False where the terms
+/// stop falling, or run out, before one falls below 2^-108.
+bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
+  for (DDReal& s : sum) s = DDReal(0.0);
+  DDReal hk(1.0);
+  double last = HUGE_VAL;
+  for (int k = 0; k < kDebyeTerms; ++k) {
+    const double(*c)[2] = kDebyeCoef + k * (k + 1) / 2;
+    DDReal p(c[k][0], c[k][1]);
+    for (int j = k - 1; j >= 0; --j) {
+      DDMUL(p, y, p);
+      DDADD(p, DDReal(c[j][0], c[j][1]), p);
+    }
+    DDReal t;
+    DDMUL(p, hk, t);
+    DDMUL(hk, h, hk);
+    const double at = std::fabs(t.hi);
+    if (k > 1 && at > last) return false;
+    last = at;
+    DDReal mt;
+    DDNEG(t, mt);
+    DDADD(sum[0], t, sum[0]);
+    DDADD(sum[1], k % 2 == 0 ? t : mt, sum[1]);
+    DDADD(sum[2 + k % 2], (k / 2) % 2 == 0 ? t : mt, sum[2 + k % 2]);
+    if (at <= 0x1p-108) return true;
+  }
+  return false;
+}
+
+// ---- the monotone side, nu > x ------------------------------------------------------------
+//
+// J's relative error there is the absolute error of its exponent E, up to
+// 745: E is formed in three doubles where it matters (below 2^-106 E), and
+// e^-E as 2^-n e^-r with r = E - n ln 2 reduced in three doubles.
+
+/// a^2 - b^2 = (a - b)(a + b) from the exact words.
+Td td_square_difference(const DDReal& a, const DDReal& b) noexcept {
+  double v[4] = {a.lo, b.lo, a.hi, b.hi};
+  return td_mul(td_diff(a, b), td_sum(v, 4));
+}
+
+/// E = nu (alpha - tanh alpha) with tanh alpha = s = sq / nu, sq^2 = q: for
+/// s^2 < 9/16 (sq^3 / nu^2) (1/3 + sum_{k>=1} s^2k / (2k+3)), the first term
+/// in three doubles, the rest (below 0.3 E) in double-double; beyond (where E
+/// passes nu / 5, so J underflows and Y overflows from nu = 3700 on)
+/// nu ln((nu + sq) / x) - sq.
+Td monotone_exponent(const DDReal& nu, const DDReal& x, const Td& q, const Td& sq) {
+  const DDReal sqd = dd_of(sq);
+  DDReal s, s2, r;
+  DDDIV(sqd, nu, s);
+  DDMUL(s, s, s2);
+  if (s2.hi < 0.5625) {
+    const Td cube = td_div(td_mul(q, sq), td_mul(td(nu), td(nu)));  // sq^3 / nu^2
+    DDReal sum(0.0), term = s2;
+    for (int k = 1; k < 400; ++k) {
+      DDReal t;
+      DDDIVD(term, 2.0 * k + 3.0, t);
+      DDADD(sum, t, sum);
+      if (std::fabs(t.hi) <= 0x1p-110 * sum.hi) break;
+      DDMUL(term, s2, term);
+    }
+    DDMUL(dd_of(cube), sum, r);
+    return td_add(td_div(cube, Td{{3.0, 0.0, 0.0}}), td(r));
+  }
+  DDReal a;
+  DDADD(nu, sqd, a);
+  DDDIV(a, x, a);
+  DDLOG(a, a);
+  DDMUL(nu, a, a);
+  DDSUB(a, sqd, r);
+  return td(r);
+}
+
+/// e^a = p 2^e for |a| up to a few thousand: a = e ln 2 + r in three doubles, p = e^r.
+void exp_td(const Td& a, DDReal& p, int& e) {
+  const double n = std::nearbyint(a.w[0] / kLn2_3[0]);
+  const Td r = td_sub_mul(a, n, td_table(kLn2_3));
+  DDEXP(dd_of(r), p);
+  e = static_cast<int>(n);
+}
+
+/// J or Y of order nu > x by Debye's monotone expansion:
+///   J = e^-E sum_k T_k / sqrt(2 pi sq),  Y = -e^E sum_k (-1)^k T_k sqrt(2 / (pi sq)),
+/// sq = sqrt(nu^2 - x^2), T_k = u_k(nu/sq) / nu^k.  The value is p 2^e.
+DebyeStatus monotone(const DDReal& nu, const DDReal& x, bool want_y, DDReal& p, int& e) {
+  const Td q = td_square_difference(nu, x);
+  const Td sq3 = td_sqrt(q);
+  const DDReal sq = dd_of(sq3);
+  const Td e_alpha3 = monotone_exponent(nu, x, q, sq3);
+  const DDReal e_alpha = dd_of(e_alpha3);
+  if (!want_y && e_alpha.hi > 800.0) {  // below the smallest subnormal
+    p = DDReal(0.0);
+    e = 0;
+    return DebyeStatus::ok;
+  }
+  // Y's factor sqrt(2 / (pi sq)) is above e^-350 for sq up to 1e300.
+  if (want_y && e_alpha.hi > 3000.0) return DebyeStatus::overflow;
+  DDReal h, t, y, sums[4];
+  DDDIV(DDReal(1.0), sq, h);  // t / nu
+  DDMUL(nu, h, t);
+  DDMUL(t, t, y);
+  if (!debye_sums(h, y, sums)) return DebyeStatus::refused;
+  DDReal pi, a, ex;
+  DDPI(pi);
+  if (want_y) {
+    DDMUL(pi, sq, a);
+    DDDIV(DDReal(2.0), a, a);
+    DDSQRT(a, a);
+    DDNEG(a, a);
+    DDMUL(a, sums[1], a);
+    exp_td(e_alpha3, ex, e);
+  } else {
+    DDMUL(pi, sq, a);
+    DDMULD(a, 2.0, a);
+    DDSQRT(a, a);
+    DDDIV(sums[0], a, a);
+    exp_td(td_neg(e_alpha3), ex, e);
+  }
+  DDMUL(a, ex, p);
+  return DebyeStatus::ok;
+}
+
+// ---- the oscillatory side, nu < x ---------------------------------------------------------
+
+/// cos and sin of xi = w - nu atan(w/nu) - pi/4, w = sqrt(x^2 - nu^2) (returned too).
+void oscillatory_phase(const DDReal& nu, const DDReal& x, DDReal& w_out, DDReal& c, DDReal& s) {
+  const Td w = td_sqrt(td_square_difference(x, nu));
+  w_out = dd_of(w);
+  const Td tnu = td(nu);
+  Td big;  // the phase less pi/4
+  if (w.w[0] <= nu.hi) {
+    big = td_add(w, td_neg(td_mul(tnu, td_atan_ratio(w, tnu))));
+  } else {
+    // nu atan(w/nu) = nu pi/2 - nu atan(nu/w), with nu pi/2 = f pi/2 modulo 2 pi, f = nu modulo 4.
+    const Td f{{std::fmod(nu.hi, 4.0), nu.lo, 0.0}};
+    big = td_add(td_add(w, td_mul(tnu, td_atan_ratio(tnu, w))), td_neg(td_mul(f, td_table(kHalfPi3))));
+  }
+  const Td xi = td_add(big, td_neg(td_table(kQuarterPi3)));
+  DDReal r(xi.w[0], xi.w[1]);
+  int q = 0;
+  if (std::fabs(xi.w[0]) > 0.75) q = detail::reduce_half_pi(DDReal(xi.w[0], xi.w[1]), r);
+  DDADD(r, DDReal(xi.w[2]), r);
+  DDReal cr, sr;
+  detail::cos_sin_accurate(r, &cr, &sr);
+  // xi = q pi/2 + r.
+  const DDReal ncr(-cr.hi, -cr.lo), nsr(-sr.hi, -sr.lo);
+  const DDReal cos_xi[4] = {cr, nsr, ncr, sr};
+  const DDReal sin_xi[4] = {sr, cr, nsr, ncr};
+  c = cos_xi[q];
+  s = sin_xi[q];
+}
+
+/// J or Y of order nu < x by Debye's oscillatory expansion:
+///   J = sqrt(2/(pi w)) (P cos xi + Q sin xi),  Y = sqrt(2/(pi w)) (P sin xi - Q cos xi),
+/// P = sum_m (-1)^m v_2m(p) / nu^2m, Q = sum_m (-1)^m v_2m+1(p) / nu^2m+1,
+/// with u_k(ip) = i^k v_k(p), p = nu / w.
+DebyeStatus oscillatory(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
+  if (!(x.hi <= kDebyeMaxPhaseArg) || !(x.hi > nu.hi)) return DebyeStatus::refused;
+  DDReal w, c, s;
+  oscillatory_phase(nu, x, w, c, s);
+  DDReal h, p, y, sums[4];
+  DDDIV(DDReal(1.0), w, h);  // p / nu
+  DDMUL(nu, h, p);
+  DDMUL(p, p, y);
+  DDNEG(y, y);
+  if (!debye_sums(h, y, sums)) return DebyeStatus::refused;
+  DDReal pi, a, t1, t2;
+  DDPI(pi);
+  DDMUL(pi, w, a);
+  DDDIV(DDReal(2.0), a, a);
+  DDSQRT(a, a);
+  if (want_y) {
+    DDMUL(sums[2], s, t1);
+    DDMUL(sums[3], c, t2);
+    DDSUB(t1, t2, t1);
+  } else {
+    DDMUL(sums[2], c, t1);
+    DDMUL(sums[3], s, t2);
+    DDADD(t1, t2, t1);
+  }
+  DDMUL(a, t1, out);
+  return DebyeStatus::ok;
+}
+
+/// Half-width of the band around the turning point, in units of nu^(1/3),
+/// outside which the expansions reach 2^-108 within kDebyeTerms terms.
+constexpr double kBandWidth = 14.0;
+
+double band_half_width(const DDReal& nu) noexcept { return kBandWidth * std::cbrt(nu.hi); }
+
+/// f at order v + steps*dir from f = f_v and f_prev = f_{v-dir} by the
+/// recurrence f_{v+dir} = (2v/x) f_v - f_{v-dir}, run in difference form:
+///   D <- D + (2(v-x)/x) f,  f <- f + D,  D = f_v - f_{v-dir}.
+/// Near the turning point 2v/x is close to 2 and f changes slowly from one
+/// order to the next; the direct form would round 2 f_v - f_{v-dir} each
+/// step, errors that the following steps carry on as a change of slope.
+DDReal cross_band(const DDReal& x, const DDReal& v, double dir, DDReal f, const DDReal& f_prev, double steps) {
+  DDReal tx, d, vx = dd_of(td_diff(v, x));
+  DDDIV(DDReal(2.0), x, tx);
+  DDSUB(f, f_prev, d);
+  for (double k = 0.0; k < steps; k += 1.0) {
+    DDReal t;
+    DDMUL(vx, f, t);
+    DDMUL(t, tx, t);
+    DDADD(d, t, d);
+    DDADD(f, d, f);
+    DDADD(vx, DDReal(dir), vx);
+  }
+  return f;
+}
+
+/// One step count of the recurrence across the band; false beyond kDebyeMaxSteps.
+bool band_steps(double span, double& m) noexcept {
+  m = std::ceil(span);
+  if (m < 1.0) m = 1.0;
+  return m <= kDebyeMaxSteps;
+}
+
+/// J_nu by J_{v-1} = (2v/x) J_v - J_{v+1} downward from the orders nu+m+1 and
+/// nu+m above the band, where J is the dominant solution downward (on the
+/// monotone side) or neither grows (below x).
+DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
+  double d = band_half_width(nu);
+  for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
+    double m;
+    if (!band_steps(x.hi + d - nu.hi, m)) return DebyeStatus::refused;
+    DDReal top, top1, p0, p1;
+    int e0, e1;
+    DDADD(nu, DDReal(m), top);
+    DDADD(top, DDReal(1.0), top1);
+    if (monotone(top, x, false, p0, e0) != DebyeStatus::ok || monotone(top1, x, false, p1, e1) != DebyeStatus::ok) {
+      continue;
+    }
+    out = cross_band(x, top, -1.0, scale2(p0, e0), scale2(p1, e1), m);  // near e^-50: normal numbers
+    return DebyeStatus::ok;
+  }
+  return DebyeStatus::refused;
+}
+
+/// Y_nu by Y_{v+1} = (2v/x) Y_v - Y_{v-1} upward from the orders nu-m and
+/// nu-m+1 below the band, where Y is the dominant solution upward.
+DebyeStatus y_band(const DDReal& nu, const DDReal& x, DDReal& out) {
+  double d = band_half_width(nu);
+  for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
+    double m;
+    if (!band_steps(nu.hi - (x.hi - d), m) || m >= nu.hi) return DebyeStatus::refused;
+    DDReal low, low1, yv, yv1;
+    DDSUB(nu, DDReal(m), low);
+    DDADD(low, DDReal(1.0), low1);
+    if (oscillatory(low, x, true, yv1) != DebyeStatus::ok || oscillatory(low1, x, true, yv) != DebyeStatus::ok) {
+      continue;
+    }
+    yv = cross_band(x, low1, 1.0, yv, yv1, m - 1.0);
+    if (!(std::fabs(yv.hi) <= detail::kSplitLimit)) return DebyeStatus::overflow;
+    out = yv;
+    return DebyeStatus::ok;
+  }
+  return DebyeStatus::refused;
+}
+
+}  // namespace
+
+DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
+  const double d = band_half_width(nu);
+  if (nu.hi - x.hi >= d) {
+    DDReal p;
+    int e;
+    const DebyeStatus st = monotone(nu, x, want_y, p, e);
+    if (st == DebyeStatus::ok) {
+      if (want_y && std::fabs(p.hi) >= std::ldexp(detail::kSplitLimit, -std::clamp(e, -2000, 2000))) {
+        return DebyeStatus::overflow;
+      }
+      out = scale2(p, e);
+      return st;
+    }
+    if (st == DebyeStatus::overflow) return st;
+  } else if (x.hi - nu.hi >= d) {
+    if (oscillatory(nu, x, want_y, out) == DebyeStatus::ok) return DebyeStatus::ok;
+    if (!(x.hi <= kDebyeMaxPhaseArg)) return DebyeStatus::refused;
+  }
+  return want_y ? y_band(nu, x, out) : j_band(nu, x, out);
+}
+
+}  // namespace dd::detail::bessel
