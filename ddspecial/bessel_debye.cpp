@@ -138,16 +138,17 @@ Td td_atan_ratio(const Td& num, const Td& den) noexcept {
 
 // ---- the sums ---------------------------------------------------------------------------
 
-/// T_k = h^k sum_j c_kj y^j, k = 0 .. kDebyeTerms-1: u_k(t) / nu^k with h = t/nu
-/// and y = t^2 (monotone side), or u_k(ip) / (i^k nu^k) with h = p/nu and
-/// y = -p^2 (oscillatory side).  sum[0] = sum T_k, sum[1] = sum (-1)^k T_k,
-/// sum[2] = sum (-1)^m T_2m, sum[3] = sum (-1)^m T_2m+1.  False where the terms
-/// stop falling, or run out, before one falls below 2^-108.
+/// T_k = h^k sum_j c_kj y^j, k = 1 .. kDebyeTerms-1 (T_0 = 1 is left to the
+/// caller): u_k(t) / nu^k with h = t/nu and y = t^2 (monotone side), or
+/// u_k(ip) / (i^k nu^k) with h = p/nu and y = -p^2 (oscillatory side).
+/// sum[0] = sum T_k, sum[1] = sum (-1)^k T_k, sum[2] = sum (-1)^m T_2m,
+/// sum[3] = sum (-1)^m T_2m+1.  False where the terms stop falling, or run
+/// out, before one falls below 2^-108.
 bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
   for (DDReal& s : sum) s = DDReal(0.0);
-  DDReal hk(1.0);
+  DDReal hk = h;
   double last = HUGE_VAL;
-  for (int k = 0; k < kDebyeTerms; ++k) {
+  for (int k = 1; k < kDebyeTerms; ++k) {
     const double(*c)[2] = kDebyeCoef + k * (k + 1) / 2;
     DDReal p(c[k][0], c[k][1]);
     for (int j = k - 1; j >= 0; --j) {
@@ -158,7 +159,7 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
     DDMUL(p, hk, t);
     DDMUL(hk, h, hk);
     const double at = std::fabs(t.hi);
-    if (k > 1 && at > last) return false;
+    if (k > 2 && at > last) return false;
     last = at;
     DDReal mt;
     DDNEG(t, mt);
@@ -222,45 +223,92 @@ void exp_td(const Td& a, DDReal& p, int& e) {
   e = static_cast<int>(n);
 }
 
+/// What the monotone expansion needs of one order: nu^2 - x^2, its root,
+/// the exponent E and the sums without their first term (see debye_sums).
+struct Monotone {
+  Td q, e_alpha;
+  DDReal sq, sums[4];
+};
+
+/// False where the sums do not reach working precision (m.sums unset), or
+/// where E passes cut (m.e_alpha set).
+bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m) {
+  m.q = td_square_difference(nu, x);
+  const Td sq3 = td_sqrt(m.q);
+  m.sq = dd_of(sq3);
+  m.e_alpha = monotone_exponent(nu, x, m.q, sq3);
+  if (m.e_alpha.w[0] > cut) return false;
+  DDReal h, t, y;
+  DDDIV(DDReal(1.0), m.sq, h);  // t / nu
+  DDMUL(nu, h, t);
+  DDMUL(t, t, y);
+  return debye_sums(h, y, m.sums);
+}
+
 /// J or Y of order nu > x by Debye's monotone expansion:
 ///   J = e^-E sum_k T_k / sqrt(2 pi sq),  Y = -e^E sum_k (-1)^k T_k sqrt(2 / (pi sq)),
 /// sq = sqrt(nu^2 - x^2), T_k = u_k(nu/sq) / nu^k.  The value is p 2^e.
 DebyeStatus monotone(const DDReal& nu, const DDReal& x, bool want_y, DDReal& p, int& e) {
-  const Td q = td_square_difference(nu, x);
-  const Td sq3 = td_sqrt(q);
-  const DDReal sq = dd_of(sq3);
-  const Td e_alpha3 = monotone_exponent(nu, x, q, sq3);
-  const DDReal e_alpha = dd_of(e_alpha3);
-  if (!want_y && e_alpha.hi > 800.0) {  // below the smallest subnormal
+  // J below the smallest subnormal; Y's factor sqrt(2 / (pi sq)) is above
+  // e^-350 for sq up to 1e300.
+  const double cut = want_y ? 3000.0 : 800.0;
+  Monotone m;
+  if (!monotone_parts(nu, x, cut, m)) {
+    if (!(m.e_alpha.w[0] > cut)) return DebyeStatus::refused;
+    if (want_y) return DebyeStatus::overflow;
     p = DDReal(0.0);
     e = 0;
     return DebyeStatus::ok;
   }
-  // Y's factor sqrt(2 / (pi sq)) is above e^-350 for sq up to 1e300.
-  if (want_y && e_alpha.hi > 3000.0) return DebyeStatus::overflow;
-  DDReal h, t, y, sums[4];
-  DDDIV(DDReal(1.0), sq, h);  // t / nu
-  DDMUL(nu, h, t);
-  DDMUL(t, t, y);
-  if (!debye_sums(h, y, sums)) return DebyeStatus::refused;
-  DDReal pi, a, ex;
+  DDReal pi, a, ex, sum;
   DDPI(pi);
+  DDMUL(pi, m.sq, a);
   if (want_y) {
-    DDMUL(pi, sq, a);
     DDDIV(DDReal(2.0), a, a);
     DDSQRT(a, a);
     DDNEG(a, a);
-    DDMUL(a, sums[1], a);
-    exp_td(e_alpha3, ex, e);
+    DDADD(m.sums[1], DDReal(1.0), sum);
+    DDMUL(a, sum, a);
+    exp_td(m.e_alpha, ex, e);
   } else {
-    DDMUL(pi, sq, a);
     DDMULD(a, 2.0, a);
     DDSQRT(a, a);
-    DDDIV(sums[0], a, a);
-    exp_td(td_neg(e_alpha3), ex, e);
+    DDADD(m.sums[0], DDReal(1.0), sum);
+    DDDIV(sum, a, a);
+    exp_td(td_neg(m.e_alpha), ex, e);
   }
   DDMUL(a, ex, p);
   return DebyeStatus::ok;
+}
+
+/// ln(1 + z) = 2 atanh(z / (2 + z)) by its series, for |z| < 1/2.
+DDReal log1p_small(const DDReal& z) {
+  DDReal w, w2, sum, t, d;
+  DDADD(z, DDReal(2.0), d);
+  DDDIV(z, d, w);
+  DDMUL(w, w, w2);
+  sum = w;
+  t = w;
+  for (int k = 1; k < 200; ++k) {
+    DDMUL(t, w2, t);
+    DDDIVD(t, 2.0 * k + 1.0, d);
+    DDADD(sum, d, sum);
+    if (std::fabs(d.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
+  }
+  DDMULD(sum, 2.0, sum);
+  return sum;
+}
+
+/// e^z - 1 by its series, for |z| < 1/2.
+DDReal expm1_small(const DDReal& z) {
+  DDReal sum = z, t = z;
+  for (int k = 2; k < 200; ++k) {
+    DDMUL(t, z, t);
+    DDDIVD(t, static_cast<double>(k), t);
+    DDADD(sum, t, sum);
+    if (std::fabs(t.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
+  }
+  return sum;
 }
 
 // ---- the oscillatory side, nu < x ---------------------------------------------------------
@@ -312,6 +360,7 @@ DebyeStatus oscillatory(const DDReal& nu, const DDReal& x, bool want_y, DDReal& 
   DDMUL(pi, w, a);
   DDDIV(DDReal(2.0), a, a);
   DDSQRT(a, a);
+  DDADD(sums[2], DDReal(1.0), sums[2]);
   if (want_y) {
     DDMUL(sums[2], s, t1);
     DDMUL(sums[3], c, t2);
@@ -331,16 +380,15 @@ constexpr double kBandWidth = 14.0;
 
 double band_half_width(const DDReal& nu) noexcept { return kBandWidth * std::cbrt(nu.hi); }
 
-/// f at order v + steps*dir from f = f_v and f_prev = f_{v-dir} by the
+/// f at order v + steps*dir from f = f_v and d = f_v - f_{v-dir} by the
 /// recurrence f_{v+dir} = (2v/x) f_v - f_{v-dir}, run in difference form:
 ///   D <- D + (2(v-x)/x) f,  f <- f + D,  D = f_v - f_{v-dir}.
 /// Near the turning point 2v/x is close to 2 and f changes slowly from one
 /// order to the next; the direct form would round 2 f_v - f_{v-dir} each
 /// step, errors that the following steps carry on as a change of slope.
-DDReal cross_band(const DDReal& x, const DDReal& v, double dir, DDReal f, const DDReal& f_prev, double steps) {
-  DDReal tx, d, vx = dd_of(td_diff(v, x));
+DDReal cross_band(const DDReal& x, const DDReal& v, double dir, DDReal f, DDReal d, double steps) {
+  DDReal tx, vx = dd_of(td_diff(v, x));
   DDDIV(DDReal(2.0), x, tx);
-  DDSUB(f, f_prev, d);
   for (double k = 0.0; k < steps; k += 1.0) {
     DDReal t;
     DDMUL(vx, f, t);
@@ -359,22 +407,47 @@ bool band_steps(double span, double& m) noexcept {
   return m <= kDebyeMaxSteps;
 }
 
-/// J_nu by J_{v-1} = (2v/x) J_v - J_{v+1} downward from the orders nu+m+1 and
-/// nu+m above the band, where J is the dominant solution downward (on the
-/// monotone side) or neither grows (below x).
+/// J_nu by J_{v-1} = (2v/x) J_v - J_{v+1} downward from the orders N+1 and
+/// N = nu+m above the band, where J is the dominant solution downward (on
+/// the monotone side) or neither grows (below x).  An error in the ratio of
+/// the two start values returns multiplied by about sqrt(x / d) / 3: so
+/// J_N - J_{N+1} = J_N (1 - rho) is formed from ln rho = L_{N+1} - L_N,
+/// L = -E - ln(nu^2 - x^2) / 4 + ln(1 + sum_k T_k), each difference taken
+/// from its parts (E in three doubles, (N+1)^2 - N^2 = 2N + 1 exactly).
 DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
     if (!band_steps(x.hi + d - nu.hi, m)) return DebyeStatus::refused;
-    DDReal top, top1, p0, p1;
-    int e0, e1;
+    DDReal top, top1;
     DDADD(nu, DDReal(m), top);
     DDADD(top, DDReal(1.0), top1);
-    if (monotone(top, x, false, p0, e0) != DebyeStatus::ok || monotone(top1, x, false, p1, e1) != DebyeStatus::ok) {
-      continue;
-    }
-    out = cross_band(x, top, -1.0, scale2(p0, e0), scale2(p1, e1), m);  // near e^-50: normal numbers
+    Monotone a, b;
+    if (!monotone_parts(top, x, 700.0, a) || !monotone_parts(top1, x, 700.0, b)) continue;
+    DDReal pi, f, ex, s0, t, lr, z;
+    DDPI(pi);
+    DDMUL(pi, a.sq, t);
+    DDMULD(t, 2.0, t);
+    DDSQRT(t, t);
+    DDADD(a.sums[0], DDReal(1.0), s0);
+    DDDIV(s0, t, f);
+    int e;
+    exp_td(td_neg(a.e_alpha), ex, e);
+    DDMUL(f, ex, f);
+    f = scale2(f, e);  // near e^-50 at the band's edge: a normal number
+    lr = dd_of(td_add(a.e_alpha, td_neg(b.e_alpha)));
+    DDMULD(top, 2.0, z);
+    DDADD(z, DDReal(1.0), z);
+    DDDIV(z, dd_of(a.q), z);
+    DDMULD(log1p_small(z), 0.25, t);
+    DDSUB(lr, t, lr);
+    DDSUB(b.sums[0], a.sums[0], z);
+    DDDIV(z, s0, z);
+    DDADD(lr, log1p_small(z), lr);
+    DDReal diff;  // J_N - J_{N+1} = -J_N expm1(ln rho)
+    DDMUL(f, expm1_small(lr), diff);
+    DDNEG(diff, diff);
+    out = cross_band(x, top, -1.0, f, diff, m);
     return DebyeStatus::ok;
   }
   return DebyeStatus::refused;
@@ -393,6 +466,7 @@ DebyeStatus y_band(const DDReal& nu, const DDReal& x, DDReal& out) {
     if (oscillatory(low, x, true, yv1) != DebyeStatus::ok || oscillatory(low1, x, true, yv) != DebyeStatus::ok) {
       continue;
     }
+    DDSUB(yv, yv1, yv1);
     yv = cross_band(x, low1, 1.0, yv, yv1, m - 1.0);
     if (!(std::fabs(yv.hi) <= detail::kSplitLimit)) return DebyeStatus::overflow;
     out = yv;
