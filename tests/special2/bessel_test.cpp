@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <string>
@@ -350,6 +352,13 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       {"J_1e15(1e15)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1e15), DDReal(1e15), r); },
        "*** DDBESSELJR: Order too large for the argument"},
       {"K_200(2)", [&](DDReal& r) { dd::DDBESSELKNR(200, two, r); }, "*** DDBESSELKNR: Result overflows"},
+      {"J_130000(1.2e5)", [&](DDReal& r) { dd::DDBESSELJNR(130000, DDReal(1.2e5), r); }, nullptr},  // e^-2713
+      {"Y_101041(5e4)", [&](DDReal& r) { dd::DDBESSELYNR(101041, DDReal(5e4), r); },
+       "*** DDBESSELYNR: Result overflows"},
+      {"Y_130000.5(1.2e5)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(130000.5), DDReal(1.2e5), r); },
+       "*** DDBESSELYR: Result overflows"},
+      {"J_-130000.3(1.2e5)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(-130000.3), DDReal(1.2e5), r); },
+       "*** DDBESSELJR: Result overflows"},  // its Y_130000.3 term
       {"Y_-94.6(0.00227)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(-94.6), DDReal(0.00227), r); },
        "*** DDBESSELJR: Result overflows"},  // J_94.6 overflows inside the quotient
   };
@@ -391,6 +400,85 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       c.call(r);
       EXPECT_EQ(r.hi, 0.0) << c.what;
     }
+  }
+}
+
+// Large orders: Debye's expansions beside the turning point, the recurrence
+// across it, next to Hankel's expansion and Y's upward recurrence.  The
+// references come from tools/bessel_debye_reference.py (three independent
+// ways in mpmath); J and Y are measured against the envelope except on the
+// monotone side (relative).
+TEST(bessel, large_orders) {
+  struct Row {
+    char kind;
+    double nu, x;
+    const char* want;
+    bool relative;
+  };
+  const Row rows[] = {
+      {'J', 1874, 1.2e5, "-6.718130173330479410609359451041638232371e-4", false},
+      {'J', 2000, 1.2e5, "1.671052803946084384088652149256232594808e-3", false},
+      {'J', 30000.5, 1.2e5, "-1.523312098060218291812325039897202760204e-3", false},
+      {'Y', 119000, 1.2e5, "-3.037020400399024634169137455385804864243e-3", false},
+      {'J', 119700, 1.2e5, "6.11438117293712369591765747761414079723e-3", false},
+      {'Y', 119700.25, 1.2e5, "6.029092646614905497011239192134701944191e-3", false},
+      {'J', 120300.5, 1.2e5, "3.00442257549906442210142343548020231144e-9", true},
+      {'Y', 120300, 1.2e5, "-1.204397302422783539944340468594171782046e+4", true},
+      {'J', 121000, 1.2e5, "1.388330805858120942270087129265606472837e-40", true},
+      {'Y', 121000.5, 1.2e5, "-1.575127125485570737775007165294532839085e+35", true},
+      {'J', -110000.3, 1.2e5, "3.643432401554767749232890412198746319968e-3", false},
+      {'Y', -110000.3, 1.2e5, "-5.527830514612025135817400166253445172321e-6", false},
+      {'J', -20000.3, 2e6, "8.111378956641945607847161314734966765283e-6", false},
+      {'J', 100001, 99000, "2.152171666657435504005848041210926390821e-44", true},
+      {'J', 100000, 100001, "9.827591110659936084541897212226980530065e-3", false},
+      {'Y', 100001, 100001, "-1.669162111315349894015515971709288154415e-2", false},
+      {'J', 5e7, 1e8, "7.692682746843536259533691958252468312658e-5", false},
+      {'Y', 1e8, 1e8, "-1.669167670453189234720976524391514160992e-3", false},
+      {'J', 100010000, 1e8, "3.800644310598818409168846886453664634791e-45", true},
+      {'J', 1e10, 1e10, "2.076216654262340524848528417608335039179e-4", false},
+      {'J', 1e12, 1e12, "4.473073183964723019856287455452837959998e-5", false},
+      {'Y', 9e11, 1e12, "1.172481660351735494002490986129115654298e-6", false},
+  };
+  auto call = [](char kind, double nu, double x) {
+    DDReal r;
+    const bool as_int = nu == std::trunc(nu) && std::fabs(nu) <= INT_MAX;
+    if (kind == 'J') {
+      as_int ? dd::DDBESSELJNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELJR(DDReal(nu), DDReal(x), r);
+    } else {
+      as_int ? dd::DDBESSELYNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELYR(DDReal(nu), DDReal(x), r);
+    }
+    return r;
+  };
+  Mp want(256);
+  for (const Row& r : rows) {
+    mpfr_set_str(want.get(), r.want, 10, MPFR_RNDN);
+    EXPECT_LT(units_of(call(r.kind, r.nu, r.x), want, r.relative ? 0.0 : envelope(DDReal(r.x))), 0x1p10)
+        << r.kind << "_" << r.nu << "(" << r.x << ")";
+  }
+  // Where the method changes between neighbouring orders n-1, n, n+1, they
+  // satisfy f_{n-1} + f_{n+1} = (2n/x) f_n (relative to the largest of
+  // them).  Hankel's own values lose up to 2^16 units next to its
+  // limit, Y's upward recurrence from Y_0, Y_1 up to 2^13.
+  struct Switch {
+    char kind;
+    double x;
+    int n;
+    double bound;
+  };
+  const Switch switches[] = {
+      {'J', 1.2e5, 1873, 0x1p12},     {'Y', 1.2e5, 100000, 0x1p14},  // Hankel, Y's recurrence -> Debye
+      {'J', 1e8, 99993501, 0x1p8},    {'Y', 1e8, 99993501, 0x1p8},   // oscillatory side -> band
+      {'J', 1e8, 100006498, 0x1p8},   {'Y', 1e8, 100006498, 0x1p8},  // band -> monotone side
+  };
+  for (const Switch& c : switches) {
+    const DDReal f0 = call(c.kind, c.n - 1, c.x), f1 = call(c.kind, c.n, c.x), f2 = call(c.kind, c.n + 1, c.x);
+    Mp a(f0), b(f1), d(f2), x(DDReal(c.x));
+    mpfr_add(a.get(), a.get(), d.get(), MPFR_RNDN);
+    mpfr_mul_si(b.get(), b.get(), 2L * c.n, MPFR_RNDN);
+    mpfr_div(b.get(), b.get(), x.get(), MPFR_RNDN);
+    mpfr_sub(a.get(), a.get(), b.get(), MPFR_RNDN);
+    const double scale = std::max({std::fabs(f0.hi), std::fabs(f1.hi), std::fabs(f2.hi)});
+    EXPECT_LT(std::fabs(mpfr_get_d(a.get(), MPFR_RNDN)) / scale * 0x1p104, c.bound) << c.kind << " " << c.x << " " << c.n;
   }
 }
 
