@@ -7,7 +7,10 @@
 // (Hankel's expansion); the _order200 variants (n = 200 on [10, 20): Miller's
 // recurrence for J, the upward recurrence for Y) and _order60_large (n = 60 on
 // [50, 150), where Hankel's expansion gives way to the recurrences) time the
-// paths of large orders (Y_200 overflows below x = 10).
+// paths of large orders (Y_200 overflows below x = 10); _debye times J_n(x)
+// with n = x/2 on [1.2e5, 2e5), past Hankel's expansion (Debye's oscillatory
+// expansion with its phase in three doubles; no peer: MPFR's jn takes
+// seconds there).
 #include <benchmark/benchmark.h>
 #include <mpfr.h>
 #include <quadmath.h>
@@ -41,6 +44,7 @@ const std::vector<DDReal>& a_erfc_far() { static auto v = args(17.3, 25.8, 15); 
 const std::vector<DDReal>& a_li_neg() { static auto v = args(-100.0, -0.01, 16); return v; }
 const std::vector<DDReal>& a_kummer() { static auto v = args(-60.0, -30.0, 17); return v; }
 const std::vector<DDReal>& a_struve() { static auto v = args(400.0, 600.0, 18); return v; }
+const std::vector<DDReal>& a_debye() { static auto v = args(1.2e5, 2e5, 19); return v; }
 
 template <class F>
 void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
@@ -117,6 +121,9 @@ void dd_pfq_kummer(benchmark::State& s) {
   run_dd(s, a_kummer(), [](const DDReal& x) { return dd::hypergeom_pfq(a, b, x); });
 }
 /// H_n(x) with n = 1.5 x, where the power series cancels and the integral form serves.
+void dd_jn_debye(benchmark::State& s) {
+  run_dd(s, a_debye(), [](const DDReal& x) { return dd::bessel_jn(static_cast<int>(0.5 * x.hi), x); });
+}
 void dd_struve_integral(benchmark::State& s) {
   run_dd(s, a_struve(), [](const DDReal& x) { return dd::struve_h(static_cast<int>(1.5 * x.hi), x); });
 }
@@ -169,6 +176,7 @@ BENCHMARK(mpfr_erfc_far);
 BENCHMARK(dd_polylog_neg60);
 BENCHMARK(dd_pfq_kummer);
 BENCHMARK(dd_struve_integral);
+BENCHMARK(dd_jn_debye);
 BENCHMARK(mpfr_li2_);
 
 BENCHMARK_MAIN();

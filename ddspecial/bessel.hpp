@@ -28,6 +28,31 @@
 // series (the difference of I values divided by sin nu pi lost 2^12 units
 // in a random sample of orders, and all its digits as nu nears an integer).
 //
+// Large orders.  Where Hankel's expansion does not reach working precision
+// (orders beyond about 5 sqrt(x)) and the recurrences are out of reach
+// (x > kBesselMaxRecurrence for J, orders above it for J and Y), J and Y come
+// from Debye's expansions (bessel_debye.cpp): above the turning point
+// (nu >= x + 14 nu^(1/3)) J = e^-E S / sqrt(2 pi sq) and Y = -e^E S' sqrt(2/(pi sq)),
+// sq = sqrt(nu^2 - x^2), E = nu (alpha - tanh alpha), with E in three doubles
+// (J's relative error is E's absolute error); below it (nu <= x - 14 nu^(1/3))
+// the oscillatory form with the phase w - nu atan(w/nu) - pi/4,
+// w = sqrt(x^2 - nu^2), formed in three doubles and reduced exactly modulo
+// pi/2 (J's error is the phase's absolute error, and the phase is as large
+// as x).  Across the band between, J runs down from two orders above it and
+// Y up from two orders below it by the three-term recurrence, in difference
+// form (J_N - J_{N+1} from the difference of the two expansions' parts).
+// Limits: the band takes about 28 nu^(1/3) steps, at most
+// 1.6e6 (orders up to about 1.8e14); the phase needs x <= 2^48 (2.8e14).
+// Beyond, where Hankel's expansion does not converge either, the routines
+// stop with "Order too large for the argument".  J below the smallest
+// subnormal is 0; |Y| beyond the splitting limit stops with "Result
+// overflows" (also J of a negative non-integral order, through its Y term).
+// Measured against mpmath (Debye's sums at 60 digits, the trapezoid sum of
+// J_n's integral, the recurrence at 60 digits): at most 2^4.2 units (J
+// relative to the envelope or, above the turning point, relative; Y likewise)
+// at x from 1e5 to 1e12.  A call takes about 10 us beside the band; in it
+// 20-30 ns a step more (6 ms at x = 1e12, 37 ms at 1e14).
+//
 // Measured maximum errors in units of 2^-104 (J and Y relative to their
 // envelope sqrt(2/(pi x)), the others relative), orders 0-3 and real orders in
 // (-3, 3), against MPFR at 600-1200 bits:
@@ -70,8 +95,9 @@ inline constexpr int kBesselSeriesMaxOrder = 140;
 /// Most steps of a recurrence: orders of larger magnitude, and where Miller's
 /// recurrence would have to start beyond the argument, arguments above it,
 /// are computed only where the asymptotic expansions reach working precision
-/// or the value lies below the smallest subnormal (J, I: zero); elsewhere the
-/// routines stop with their "Order too large" message.
+/// (for J and Y: Hankel's or Debye's, see above) or the value lies below the
+/// smallest subnormal (J, I: zero); elsewhere the routines stop with their
+/// "Order too large" message (I and K; J and Y only beyond Debye's limits).
 inline constexpr int kBesselMaxRecurrence = 100000;
 
 namespace msg {
