@@ -13,27 +13,12 @@ Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + si
 
 Usage: python3 tools/bessel_debye_reference.py   (about a minute)
 """
-from fractions import Fraction as F
-
+from bessel_debye import polys
 from mpmath import atan, cbrt, ceil, cos, exp, log, mp, mpf, nstr, pi, sin, sqrt
 
 
-def polys(n):
-    u = [{0: F(1)}]
-    for _ in range(n - 1):
-        new = {}
-        for p, c in u[-1].items():
-            if p:
-                new[p + 1] = new.get(p + 1, 0) + c * p / 2
-                new[p + 3] = new.get(p + 3, 0) - c * p / 2
-            new[p + 1] = new.get(p + 1, 0) + c / (8 * (p + 1))
-            new[p + 3] = new.get(p + 3, 0) - 5 * c / (8 * (p + 3))
-        u.append(new)
-    return [{p: mpf(c.numerator) / c.denominator for p, c in uk.items()} for uk in u]
-
-
 mp.dps = 60
-U = polys(60)
+U = [{p: mpf(c.numerator) / c.denominator for p, c in uk.items()} for uk in polys(60)]
 
 
 def trapezoid(n, x):
