@@ -40,7 +40,8 @@
 // pi/2 (J's error is the phase's absolute error, and the phase is as large
 // as x).  Across the band between, J runs down from two orders above it and
 // Y up from two orders below it by the three-term recurrence, in difference
-// form (J_N - J_{N+1} from the difference of the two expansions' parts).
+// form, with the difference of its two start values formed from the
+// difference of the two expansions' parts.
 // Limits: the band takes about 28 nu^(1/3) steps, at most
 // 1.6e6 (orders up to about 1.8e14); the phase needs x <= 2^48 (2.8e14).
 // Beyond, where Hankel's expansion does not converge either, the routines
@@ -48,9 +49,9 @@
 // subnormal is 0; |Y| beyond the splitting limit stops with "Result
 // overflows" (also J of a negative non-integral order, through its Y term).
 // Measured against mpmath (Debye's sums at 60 digits, the trapezoid sum of
-// J_n's integral, the recurrence at 60 digits): at most 2^4.2 units (J
+// J_n's integral, the recurrence at 60 digits): at most 2^4.5 units (J
 // relative to the envelope or, above the turning point, relative; Y likewise)
-// at x from 1e5 to 1e12.  A call takes about 10 us beside the band; in it
+// at x from 1e5 to 1e14.  A call takes about 10 us beside the band; in it
 // 20-30 ns a step more (6 ms at x = 1e12, 37 ms at 1e14).
 //
 // Measured maximum errors in units of 2^-104 (J and Y relative to their

@@ -313,10 +313,19 @@ DDReal expm1_small(const DDReal& z) {
 
 // ---- the oscillatory side, nu < x ---------------------------------------------------------
 
-/// cos and sin of xi = w - nu atan(w/nu) - pi/4, w = sqrt(x^2 - nu^2) (returned too).
-void oscillatory_phase(const DDReal& nu, const DDReal& x, DDReal& w_out, DDReal& c, DDReal& s) {
-  const Td w = td_sqrt(td_square_difference(x, nu));
-  w_out = dd_of(w);
+/// What the oscillatory expansion needs of one order: x^2 - nu^2 = w^2, the
+/// phase xi = w - nu atan(w/nu) - pi/4 (modulo 2 pi), its cosine and sine,
+/// sqrt(2/(pi w)) and the sums without their first term (see debye_sums).
+struct Oscillatory {
+  Td q, xi;
+  DDReal w, c, s, amp, sums[4];
+};
+
+/// q, w, xi, c and s of o.
+void oscillatory_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
+  o.q = td_square_difference(x, nu);
+  const Td w = td_sqrt(o.q);
+  o.w = dd_of(w);
   const Td tnu = td(nu);
   Td big;  // the phase less pi/4
   if (w.w[0] <= nu.hi) {
@@ -326,7 +335,8 @@ void oscillatory_phase(const DDReal& nu, const DDReal& x, DDReal& w_out, DDReal&
     const Td f{{std::fmod(nu.hi, 4.0), nu.lo, 0.0}};
     big = td_add(td_add(w, td_mul(tnu, td_atan_ratio(tnu, w))), td_neg(td_mul(f, td_table(kHalfPi3))));
   }
-  const Td xi = td_add(big, td_neg(td_table(kQuarterPi3)));
+  o.xi = td_add(big, td_neg(td_table(kQuarterPi3)));
+  const Td& xi = o.xi;
   DDReal r(xi.w[0], xi.w[1]);
   int q = 0;
   if (std::fabs(xi.w[0]) > 0.75) q = detail::reduce_half_pi(DDReal(xi.w[0], xi.w[1]), r);
@@ -337,40 +347,54 @@ void oscillatory_phase(const DDReal& nu, const DDReal& x, DDReal& w_out, DDReal&
   const DDReal ncr(-cr.hi, -cr.lo), nsr(-sr.hi, -sr.lo);
   const DDReal cos_xi[4] = {cr, nsr, ncr, sr};
   const DDReal sin_xi[4] = {sr, cr, nsr, ncr};
-  c = cos_xi[q];
-  s = sin_xi[q];
+  o.c = cos_xi[q];
+  o.s = sin_xi[q];
 }
 
-/// J or Y of order nu < x by Debye's oscillatory expansion:
-///   J = sqrt(2/(pi w)) (P cos xi + Q sin xi),  Y = sqrt(2/(pi w)) (P sin xi - Q cos xi),
-/// P = sum_m (-1)^m v_2m(p) / nu^2m, Q = sum_m (-1)^m v_2m+1(p) / nu^2m+1,
-/// with u_k(ip) = i^k v_k(p), p = nu / w.
-DebyeStatus oscillatory(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
-  if (!(x.hi <= kDebyeMaxPhaseArg) || !(x.hi > nu.hi)) return DebyeStatus::refused;
-  DDReal w, c, s;
-  oscillatory_phase(nu, x, w, c, s);
-  DDReal h, p, y, sums[4];
-  DDDIV(DDReal(1.0), w, h);  // p / nu
+/// False where nu >= x, x passes kDebyeMaxPhaseArg or the sums do not reach
+/// working precision.
+bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o) {
+  if (!(x.hi <= kDebyeMaxPhaseArg) || !(x.hi > nu.hi)) return false;
+  oscillatory_phase(nu, x, o);
+  DDReal h, p, y;
+  DDDIV(DDReal(1.0), o.w, h);  // p / nu
   DDMUL(nu, h, p);
   DDMUL(p, p, y);
   DDNEG(y, y);
-  if (!debye_sums(h, y, sums)) return DebyeStatus::refused;
-  DDReal pi, a, t1, t2;
+  if (!debye_sums(h, y, o.sums)) return false;
+  DDReal pi;
   DDPI(pi);
-  DDMUL(pi, w, a);
-  DDDIV(DDReal(2.0), a, a);
-  DDSQRT(a, a);
-  DDADD(sums[2], DDReal(1.0), sums[2]);
+  DDMUL(pi, o.w, o.amp);
+  DDDIV(DDReal(2.0), o.amp, o.amp);
+  DDSQRT(o.amp, o.amp);
+  return true;
+}
+
+/// J (want_y false) or Y from the parts:
+///   J = sqrt(2/(pi w)) (P cos xi + Q sin xi),  Y = sqrt(2/(pi w)) (P sin xi - Q cos xi),
+/// P = sum_m (-1)^m v_2m(p) / nu^2m, Q = sum_m (-1)^m v_2m+1(p) / nu^2m+1,
+/// with u_k(ip) = i^k v_k(p), p = nu / w.
+DDReal oscillatory_value(const Oscillatory& o, bool want_y) {
+  DDReal p, t1, t2;
+  DDADD(o.sums[2], DDReal(1.0), p);
   if (want_y) {
-    DDMUL(sums[2], s, t1);
-    DDMUL(sums[3], c, t2);
+    DDMUL(p, o.s, t1);
+    DDMUL(o.sums[3], o.c, t2);
     DDSUB(t1, t2, t1);
   } else {
-    DDMUL(sums[2], c, t1);
-    DDMUL(sums[3], s, t2);
+    DDMUL(p, o.c, t1);
+    DDMUL(o.sums[3], o.s, t2);
     DDADD(t1, t2, t1);
   }
-  DDMUL(a, t1, out);
+  DDMUL(o.amp, t1, t1);
+  return t1;
+}
+
+/// J or Y of order nu < x by Debye's oscillatory expansion.
+DebyeStatus oscillatory(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
+  Oscillatory o;
+  if (!oscillatory_parts(nu, x, o)) return DebyeStatus::refused;
+  out = oscillatory_value(o, want_y);
   return DebyeStatus::ok;
 }
 
@@ -453,21 +477,79 @@ DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
   return DebyeStatus::refused;
 }
 
-/// Y_nu by Y_{v+1} = (2v/x) Y_v - Y_{v-1} upward from the orders nu-m and
-/// nu-m+1 below the band, where Y is the dominant solution upward.
+/// Y_nu by Y_{v+1} = (2v/x) Y_v - Y_{v-1} upward from the orders L = nu-m
+/// and L+1 below the band, where Y is the dominant solution upward.  As for
+/// J, Y_{L+1} - Y_L comes from the parts: with H = J + iY = A (P - iQ) e^{i xi},
+/// H_{L+1} = H_L rho, ln rho = ln(A'/A) + ln((P' - iQ') / (P - iQ)) + i (xi' - xi),
+/// Y_{L+1} - Y_L = J_L Im(rho - 1) + Y_L Re(rho - 1).
 DebyeStatus y_band(const DDReal& nu, const DDReal& x, DDReal& out) {
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
     if (!band_steps(nu.hi - (x.hi - d), m) || m >= nu.hi) return DebyeStatus::refused;
-    DDReal low, low1, yv, yv1;
+    DDReal low, low1;
     DDSUB(nu, DDReal(m), low);
     DDADD(low, DDReal(1.0), low1);
-    if (oscillatory(low, x, true, yv1) != DebyeStatus::ok || oscillatory(low1, x, true, yv) != DebyeStatus::ok) {
-      continue;
-    }
-    DDSUB(yv, yv1, yv1);
-    yv = cross_band(x, low1, 1.0, yv, yv1, m - 1.0);
+    Oscillatory a, b;
+    if (!oscillatory_parts(low, x, a) || !oscillatory_parts(low1, x, b)) continue;
+    const DDReal ja = oscillatory_value(a, false), ya = oscillatory_value(a, true);
+    // z = ((P' - P) - i (Q' - Q)) / (P - iQ).
+    DDReal pr, nr, ni, den, zr, zi, t, u;
+    DDADD(a.sums[2], DDReal(1.0), pr);
+    DDSUB(b.sums[2], a.sums[2], nr);
+    DDSUB(a.sums[3], b.sums[3], ni);
+    DDMUL(pr, pr, den);
+    DDMUL(a.sums[3], a.sums[3], t);
+    DDADD(den, t, den);
+    DDMUL(nr, pr, zr);
+    DDMUL(ni, a.sums[3], t);
+    DDSUB(zr, t, zr);
+    DDDIV(zr, den, zr);
+    DDMUL(ni, pr, zi);
+    DDMUL(nr, a.sums[3], t);
+    DDADD(zi, t, zi);
+    DDDIV(zi, den, zi);
+    // Re ln rho = ln(A'/A) + ln|1 + z|, A'/A = (w^2 / w'^2)^(1/4), w'^2 = w^2 - (2L + 1).
+    DDReal re, im;
+    DDMULD(low, 2.0, t);
+    DDADD(t, DDReal(1.0), t);
+    DDDIV(t, dd_of(a.q), t);
+    DDNEG(t, t);
+    DDMULD(log1p_small(t), -0.25, re);
+    DDMULD(zr, 2.0, t);
+    DDMUL(zr, zr, u);
+    DDADD(t, u, t);
+    DDMUL(zi, zi, u);
+    DDADD(t, u, t);
+    DDMULD(log1p_small(t), 0.5, t);
+    DDADD(re, t, re);
+    // Im ln rho = arg(1 + z) + xi' - xi (reduced modulo 2 pi).
+    DDADD(zr, DDReal(1.0), t);
+    DDANG(t, zi, im);
+    Td dxi = td_add(b.xi, td_neg(a.xi));
+    const double turns = std::nearbyint(dxi.w[0] / (4.0 * kHalfPi3[0]));
+    dxi = td_sub_mul(dxi, 4.0 * turns, td_table(kHalfPi3));
+    DDADD(im, dd_of(dxi), im);
+    // rho - 1 = (e^re - 1) + (cos im - 1) + (e^re - 1)(cos im - 1) + i e^re sin im.
+    DDReal em1, half, sh, ch, cm1, sim, rr, ri;
+    em1 = expm1_small(re);
+    DDMULD(im, 0.5, half);
+    detail::cos_sin_accurate(half, &ch, &sh);
+    DDMUL(sh, sh, cm1);
+    DDMULD(cm1, -2.0, cm1);
+    DDMUL(sh, ch, sim);
+    DDMULD(sim, 2.0, sim);
+    DDMUL(em1, cm1, rr);
+    DDADD(rr, cm1, rr);
+    DDADD(rr, em1, rr);
+    DDADD(em1, DDReal(1.0), ri);
+    DDMUL(ri, sim, ri);
+    DDReal dy, yv;
+    DDMUL(ja, ri, dy);
+    DDMUL(ya, rr, t);
+    DDADD(dy, t, dy);
+    DDADD(ya, dy, yv);
+    yv = cross_band(x, low1, 1.0, yv, dy, m - 1.0);
     if (!(std::fabs(yv.hi) <= detail::kSplitLimit)) return DebyeStatus::overflow;
     out = yv;
     return DebyeStatus::ok;
