@@ -431,9 +431,8 @@ bool band_steps(double span, double& m) noexcept {
   return m <= kDebyeMaxSteps;
 }
 
-/// J_nu by J_{v-1} = (2v/x) J_v - J_{v+1} downward from the orders N+1 and
-/// N = nu+m above the band, where J is the dominant solution downward (on
-/// the monotone side) or neither grows (below x).  An error in the ratio of
+/// J_nu, nu >= x, by J_{v-1} = (2v/x) J_v - J_{v+1} downward from the orders
+/// N+1 and N = nu+m above the band, where J is the dominant solution downward.  An error in the ratio of
 /// the two start values returns multiplied by about sqrt(x / d) / 3: so
 /// J_N - J_{N+1} = J_N (1 - rho) is formed from ln rho = L_{N+1} - L_N,
 /// L = -E - ln(nu^2 - x^2) / 4 + ln(1 + sum_k T_k), each difference taken
@@ -477,12 +476,15 @@ DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
   return DebyeStatus::refused;
 }
 
-/// Y_nu by Y_{v+1} = (2v/x) Y_v - Y_{v-1} upward from the orders L = nu-m
-/// and L+1 below the band, where Y is the dominant solution upward.  As for
-/// J, Y_{L+1} - Y_L comes from the parts: with H = J + iY = A (P - iQ) e^{i xi},
-/// H_{L+1} = H_L rho, ln rho = ln(A'/A) + ln((P' - iQ') / (P - iQ)) + i (xi' - xi),
-/// Y_{L+1} - Y_L = J_L Im(rho - 1) + Y_L Re(rho - 1).
-DebyeStatus y_band(const DDReal& nu, const DDReal& x, DDReal& out) {
+/// Y_nu, or J_nu for nu < x, by f_{v+1} = (2v/x) f_v - f_{v-1} upward from
+/// the orders L = nu-m and L+1 below the band, where Y is the dominant
+/// solution upward and neither grows below x.  As for J above x, the
+/// difference of the start values comes from the parts: with
+/// H = J + iY = A (P - iQ) e^{i xi}, H_{L+1} = H_L rho,
+/// ln rho = ln(A'/A) + ln((P' - iQ') / (P - iQ)) + i (xi' - xi),
+/// Y_{L+1} - Y_L = J_L Im(rho - 1) + Y_L Re(rho - 1),
+/// J_{L+1} - J_L = J_L Re(rho - 1) - Y_L Im(rho - 1).
+DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
@@ -544,14 +546,21 @@ DebyeStatus y_band(const DDReal& nu, const DDReal& x, DDReal& out) {
     DDADD(rr, em1, rr);
     DDADD(em1, DDReal(1.0), ri);
     DDMUL(ri, sim, ri);
-    DDReal dy, yv;
-    DDMUL(ja, ri, dy);
-    DDMUL(ya, rr, t);
-    DDADD(dy, t, dy);
-    DDADD(ya, dy, yv);
-    yv = cross_band(x, low1, 1.0, yv, dy, m - 1.0);
-    if (!(std::fabs(yv.hi) <= detail::kSplitLimit)) return DebyeStatus::overflow;
-    out = yv;
+    DDReal df, f;
+    if (want_y) {
+      DDMUL(ja, ri, df);
+      DDMUL(ya, rr, t);
+      DDADD(df, t, df);
+      DDADD(ya, df, f);
+    } else {
+      DDMUL(ja, rr, df);
+      DDMUL(ya, ri, t);
+      DDSUB(df, t, df);
+      DDADD(ja, df, f);
+    }
+    f = cross_band(x, low1, 1.0, f, df, m - 1.0);
+    if (!(std::fabs(f.hi) <= detail::kSplitLimit)) return DebyeStatus::overflow;
+    out = f;
     return DebyeStatus::ok;
   }
   return DebyeStatus::refused;
@@ -577,7 +586,8 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
     if (oscillatory(nu, x, want_y, out) == DebyeStatus::ok) return DebyeStatus::ok;
     if (!(x.hi <= kDebyeMaxPhaseArg)) return DebyeStatus::refused;
   }
-  return want_y ? y_band(nu, x, out) : j_band(nu, x, out);
+  // Across the band: J down from above it where nu >= x, else up from below it.
+  return want_y || nu.hi < x.hi ? oscillatory_band(nu, x, want_y, out) : j_band(nu, x, out);
 }
 
 }  // namespace dd::detail::bessel
