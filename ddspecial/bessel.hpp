@@ -38,11 +38,13 @@
 // the oscillatory form with the phase w - nu atan(w/nu) - pi/4,
 // w = sqrt(x^2 - nu^2), formed in three doubles and reduced exactly modulo
 // pi/2 (J's error is the phase's absolute error, and the phase is as large
-// as x).  Across the band between, J runs down from two orders above it and
-// Y up from two orders below it by the three-term recurrence, in difference
-// form, with the difference of its two start values formed from the
-// difference of the two expansions' parts.
-// Limits: the band takes about 28 nu^(1/3) steps, at most
+// as x).  Across the band between, J of orders from x on runs down from two
+// orders above it, Y and the rest of J up from two orders below it (J is
+// the dominant solution downward above x, Y upward, and neither grows below
+// x), by the three-term recurrence in difference form; the difference of
+// its two start values is formed from the difference of the two
+// expansions' parts.
+// Limits: the band takes up to about 28 nu^(1/3) steps (J 14), at most
 // 1.6e6 (orders up to about 1.8e14); the phase needs x <= 2^48 (2.8e14).
 // Beyond, where Hankel's expansion does not converge either, the routines
 // stop with "Order too large for the argument".  J below the smallest
