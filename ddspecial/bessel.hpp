@@ -45,7 +45,8 @@
 // its two start values is formed from the difference of the two
 // expansions' parts.
 // Limits: the band takes up to about 28 nu^(1/3) steps (J 14), at most
-// 1.6e6 (orders up to about 1.8e14); the phase needs x <= 2^48 (2.8e14).
+// 1.3e6 (Y of orders up to about 1e14, J up to 8e14); the phase needs
+// x <= 2^48 (2.8e14).
 // Beyond, where Hankel's expansion does not converge either, the routines
 // stop with "Order too large for the argument".  J below the smallest
 // subnormal is 0; |Y| beyond the splitting limit stops with "Result
@@ -54,7 +55,7 @@
 // J_n's integral, the recurrence at 60 digits): at most 2^4.5 units (J
 // relative to the envelope or, above the turning point, relative; Y likewise)
 // at x from 1e5 to 1e14.  A call takes about 10 us beside the band; in it
-// 20-30 ns a step more (6 ms at x = 1e12, 37 ms at 1e14).
+// 20-36 ns a step more (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most).
 //
 // Measured maximum errors in units of 2^-104 (J and Y relative to their
 // envelope sqrt(2/(pi x)), the others relative), orders 0-3 and real orders in

@@ -143,21 +143,31 @@ Td td_atan_ratio(const Td& num, const Td& den) noexcept {
 /// u_k(ip) / (i^k nu^k) with h = p/nu and y = -p^2 (oscillatory side).
 /// sum[0] = sum T_k, sum[1] = sum (-1)^k T_k, sum[2] = sum (-1)^m T_2m,
 /// sum[3] = sum (-1)^m T_2m+1.  False where the terms stop falling, or run
-/// out, before one falls below 2^-108.
+/// out, before one falls below 2^-108.  Where |y| > 1 the polynomials run in
+/// 1/y, T_k = (h y)^k sum_j c_kj y^(j-k): y^k alone would overflow at large
+/// orders (y near nu^(2/3) at the band's edge), while h y = t^3/nu stays small.
 bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
   for (DDReal& s : sum) s = DDReal(0.0);
-  DDReal hk = h;
+  const bool reversed = std::fabs(y.hi) > 1.0;
+  DDReal g = h, z = y;
+  if (reversed) {
+    DDMUL(h, y, g);
+    DDDIV(DDReal(1.0), y, z);
+  }
+  DDReal gk = g;
   double last = HUGE_VAL;
   for (int k = 1; k < kDebyeTerms; ++k) {
     const double(*c)[2] = kDebyeCoef + k * (k + 1) / 2;
-    DDReal p(c[k][0], c[k][1]);
-    for (int j = k - 1; j >= 0; --j) {
-      DDMUL(p, y, p);
+    const int first = reversed ? 0 : k;
+    DDReal p(c[first][0], c[first][1]);
+    for (int i = 1; i <= k; ++i) {
+      const int j = reversed ? i : k - i;
+      DDMUL(p, z, p);
       DDADD(p, DDReal(c[j][0], c[j][1]), p);
     }
     DDReal t;
-    DDMUL(p, hk, t);
-    DDMUL(hk, h, hk);
+    DDMUL(p, gk, t);
+    DDMUL(gk, g, gk);
     const double at = std::fabs(t.hi);
     if (k > 2 && at > last) return false;
     last = at;
@@ -215,11 +225,24 @@ Td monotone_exponent(const DDReal& nu, const DDReal& x, const Td& q, const Td& s
   return td(r);
 }
 
-/// e^a = p 2^e for |a| up to a few thousand: a = e ln 2 + r in three doubles, p = e^r.
+/// e^z - 1 by its series, for |z| < 1/2.
+DDReal expm1_small(const DDReal& z) {
+  DDReal sum = z, t = z;
+  for (int k = 2; k < 200; ++k) {
+    DDMUL(t, z, t);
+    DDDIVD(t, static_cast<double>(k), t);
+    DDADD(sum, t, sum);
+    if (std::fabs(t.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
+  }
+  return sum;
+}
+
+/// e^a = p 2^e for |a| up to a few thousand: a = e ln 2 + r in three doubles,
+/// p = 1 + (e^r - 1) by the series (about 1 unit; DDEXP's own reduction leaves up to 7).
 void exp_td(const Td& a, DDReal& p, int& e) {
   const double n = std::nearbyint(a.w[0] / kLn2_3[0]);
   const Td r = td_sub_mul(a, n, td_table(kLn2_3));
-  DDEXP(dd_of(r), p);
+  DDADD(expm1_small(dd_of(r)), DDReal(1.0), p);
   e = static_cast<int>(n);
 }
 
@@ -296,18 +319,6 @@ DDReal log1p_small(const DDReal& z) {
     if (std::fabs(d.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
   }
   DDMULD(sum, 2.0, sum);
-  return sum;
-}
-
-/// e^z - 1 by its series, for |z| < 1/2.
-DDReal expm1_small(const DDReal& z) {
-  DDReal sum = z, t = z;
-  for (int k = 2; k < 200; ++k) {
-    DDMUL(t, z, t);
-    DDDIVD(t, static_cast<double>(k), t);
-    DDADD(sum, t, sum);
-    if (std::fabs(t.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
-  }
   return sum;
 }
 

@@ -177,8 +177,9 @@ enum class DebyeStatus { ok, overflow, refused };
 /// longer carry the phase w - nu atan(w/nu) to 2^-95 absolute.
 inline constexpr double kDebyeMaxPhaseArg = 0x1p48;
 /// Most steps of the recurrence across the band around the turning point
-/// (up to about 28 nu^(1/3) steps of 20-30 ns: orders up to about 1.8e14).
-inline constexpr double kDebyeMaxSteps = 1.6e6;
+/// (up to about 28 nu^(1/3) steps of 20-36 ns: Y of orders up to about 1e14,
+/// J up to 8e14, 47 ms at most).
+inline constexpr double kDebyeMaxSteps = 1.3e6;
 /// J_nu(x) or Y_nu(x) (want_y) for nu > 0, x > 0 by Debye's expansions: with
 /// nu = x sech(alpha) above x, nu = x cos(beta) below, and across the band
 /// |nu - x| < 14 nu^(1/3) around the turning point by the three-term
