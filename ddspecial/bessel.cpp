@@ -246,7 +246,9 @@ void DDBESSELJNR(int nu, const DDReal& rr, DDReal& zz) {
     } else {
       DDReal mu, hp;
       integer_order_hankel_args(n, mu, hp);
-      if (!hankel(mu, hp, x, false, msg::kBesselJnrLoop2, r)) r = j_integer_fallback(n, x, msg::kBesselJnrOrder, msg::kBesselJnrOverflow);
+      if (!hankel(mu, hp, x, false, msg::kBesselJnrLoop2, r)) {
+        r = j_integer_fallback(n, x, msg::kBesselJnrOrder, msg::kBesselJnrOverflow);
+      }
     }
   }
   if ((nu & 1) != 0 && ((nu < 0) != (rr.hi < 0.0))) DDNEG(r, r);

@@ -478,7 +478,8 @@ TEST(bessel, large_orders) {
     mpfr_div(b.get(), b.get(), x.get(), MPFR_RNDN);
     mpfr_sub(a.get(), a.get(), b.get(), MPFR_RNDN);
     const double scale = std::max({std::fabs(f0.hi), std::fabs(f1.hi), std::fabs(f2.hi)});
-    EXPECT_LT(std::fabs(mpfr_get_d(a.get(), MPFR_RNDN)) / scale * 0x1p104, c.bound) << c.kind << " " << c.x << " " << c.n;
+    EXPECT_LT(std::fabs(mpfr_get_d(a.get(), MPFR_RNDN)) / scale * 0x1p104, c.bound)
+        << c.kind << " " << c.x << " " << c.n;
   }
 }
 
