@@ -143,10 +143,13 @@ Td td_atan_ratio(const Td& num, const Td& den) noexcept {
 /// u_k(ip) / (i^k nu^k) with h = p/nu and y = -p^2 (oscillatory side).
 /// sum[0] = sum T_k, sum[1] = sum (-1)^k T_k, sum[2] = sum (-1)^m T_2m,
 /// sum[3] = sum (-1)^m T_2m+1.  False where the terms stop falling, or run
-/// out, before one falls below 2^-108.  Where |y| > 1 the polynomials run in
+/// out, before one falls below 2^-108.  With terms, exactly *terms terms
+/// when it is positive (the terms must still fall), else the count taken is
+/// stored there.  Where |y| > 1 the polynomials run in
 /// 1/y, T_k = (h y)^k sum_j c_kj y^(j-k): y^k alone would overflow at large
 /// orders (y near nu^(2/3) at the band's edge), while h y = t^3/nu stays small.
-bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
+bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) noexcept {
+  const int fixed = terms != nullptr ? *terms : 0;
   for (DDReal& s : sum) s = DDReal(0.0);
   const bool reversed = std::fabs(y.hi) > 1.0;
   DDReal g = h, z = y;
@@ -156,7 +159,7 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
   }
   DDReal gk = g;
   double last = HUGE_VAL;
-  for (int k = 1; k < kDebyeTerms; ++k) {
+  for (int k = 1; k < (fixed > 0 ? fixed : kDebyeTerms); ++k) {
     const double(*c)[2] = kDebyeCoef + k * (k + 1) / 2;
     const int first = reversed ? 0 : k;
     DDReal p(c[first][0], c[first][1]);
@@ -176,9 +179,12 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4]) noexcept {
     DDADD(sum[0], t, sum[0]);
     DDADD(sum[1], k % 2 == 0 ? t : mt, sum[1]);
     DDADD(sum[2 + k % 2], (k / 2) % 2 == 0 ? t : mt, sum[2 + k % 2]);
-    if (at <= 0x1p-108) return true;
+    if (fixed == 0 && at <= 0x1p-108) {
+      if (terms != nullptr) *terms = k + 1;
+      return true;
+    }
   }
-  return false;
+  return fixed > 0;
 }
 
 // ---- the monotone side, nu > x ------------------------------------------------------------
@@ -254,8 +260,8 @@ struct Monotone {
 };
 
 /// False where the sums do not reach working precision (m.sums unset), or
-/// where E passes cut (m.e_alpha set).
-bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m) {
+/// where E passes cut (m.e_alpha set).  terms as for debye_sums.
+bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m, int* terms = nullptr) {
   m.q = td_square_difference(nu, x);
   const Td sq3 = td_sqrt(m.q);
   m.sq = dd_of(sq3);
@@ -265,7 +271,7 @@ bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m) 
   DDDIV(DDReal(1.0), m.sq, h);  // t / nu
   DDMUL(nu, h, t);
   DDMUL(t, t, y);
-  return debye_sums(h, y, m.sums);
+  return debye_sums(h, y, m.sums, terms);
 }
 
 /// J or Y of order nu > x by Debye's monotone expansion:
@@ -363,8 +369,8 @@ void oscillatory_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
 }
 
 /// False where nu >= x, x passes kDebyeMaxPhaseArg or the sums do not reach
-/// working precision.
-bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o) {
+/// working precision.  terms as for debye_sums.
+bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* terms = nullptr) {
   if (!(x.hi <= kDebyeMaxPhaseArg) || !(x.hi > nu.hi)) return false;
   oscillatory_phase(nu, x, o);
   DDReal h, p, y;
@@ -372,7 +378,7 @@ bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o) {
   DDMUL(nu, h, p);
   DDMUL(p, p, y);
   DDNEG(y, y);
-  if (!debye_sums(h, y, o.sums)) return false;
+  if (!debye_sums(h, y, o.sums, terms)) return false;
   DDReal pi;
   DDPI(pi);
   DDMUL(pi, o.w, o.amp);
@@ -456,8 +462,11 @@ DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
     DDReal top, top1;
     DDADD(nu, DDReal(m), top);
     DDADD(top, DDReal(1.0), top1);
+    // The same number of terms for both orders: a difference in where the
+    // sums stop would pass into their ratio.
     Monotone a, b;
-    if (!monotone_parts(top, x, 700.0, a) || !monotone_parts(top1, x, 700.0, b)) continue;
+    int terms = 0;
+    if (!monotone_parts(top, x, 700.0, a, &terms) || !monotone_parts(top1, x, 700.0, b, &terms)) continue;
     DDReal pi, f, ex, s0, t, lr, z;
     DDPI(pi);
     DDMUL(pi, a.sq, t);
@@ -503,8 +512,9 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
     DDReal low, low1;
     DDSUB(nu, DDReal(m), low);
     DDADD(low, DDReal(1.0), low1);
-    Oscillatory a, b;
-    if (!oscillatory_parts(low, x, a) || !oscillatory_parts(low1, x, b)) continue;
+    Oscillatory a, b;  // the same number of terms for both, as in j_band
+    int terms = 0;
+    if (!oscillatory_parts(low, x, a, &terms) || !oscillatory_parts(low1, x, b, &terms)) continue;
     const DDReal ja = oscillatory_value(a, false), ya = oscillatory_value(a, true);
     // z = ((P' - P) - i (Q' - Q)) / (P - iQ).
     DDReal pr, nr, ni, den, zr, zi, t, u;
