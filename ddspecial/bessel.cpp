@@ -185,18 +185,9 @@ DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const
                             const char* overflow_msg) {
   const DDReal ja = debye(a, x, false, order_msg, overflow_msg);
   const DDReal ya = debye(a, x, true, order_msg, overflow_msg);
-  DDReal sn, cs, t, u;
+  DDReal sn, cs;
   sincos_pi(a, sn, cs);
-  if (y_form) {
-    DDMUL(cs, ya, t);
-    DDMUL(sn, ja, u);
-    DDADD(t, u, t);
-  } else {
-    DDMUL(cs, ja, t);
-    DDMUL(sn, ya, u);
-    DDSUB(t, u, t);
-  }
-  return t;
+  return y_form ? sum_of_products(cs, ya, sn, ja, true) : sum_of_products(cs, ja, sn, ya, false);
 }
 
 /// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) for a non-integral a > x

@@ -392,19 +392,11 @@ bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* t
 /// P = sum_m (-1)^m v_2m(p) / nu^2m, Q = sum_m (-1)^m v_2m+1(p) / nu^2m+1,
 /// with u_k(ip) = i^k v_k(p), p = nu / w.
 DDReal oscillatory_value(const Oscillatory& o, bool want_y) {
-  DDReal p, t1, t2;
+  DDReal p, r;
   DDADD(o.sums[2], DDReal(1.0), p);
-  if (want_y) {
-    DDMUL(p, o.s, t1);
-    DDMUL(o.sums[3], o.c, t2);
-    DDSUB(t1, t2, t1);
-  } else {
-    DDMUL(p, o.c, t1);
-    DDMUL(o.sums[3], o.s, t2);
-    DDADD(t1, t2, t1);
-  }
-  DDMUL(o.amp, t1, t1);
-  return t1;
+  r = want_y ? sum_of_products(p, o.s, o.sums[3], o.c, false) : sum_of_products(p, o.c, o.sums[3], o.s, true);
+  DDMUL(o.amp, r, r);
+  return r;
 }
 
 /// J or Y of order nu < x by Debye's oscillatory expansion.
@@ -517,21 +509,14 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
     if (!oscillatory_parts(low, x, a, &terms) || !oscillatory_parts(low1, x, b, &terms)) continue;
     const DDReal ja = oscillatory_value(a, false), ya = oscillatory_value(a, true);
     // z = ((P' - P) - i (Q' - Q)) / (P - iQ).
-    DDReal pr, nr, ni, den, zr, zi, t, u;
+    DDReal pr, nr, ni, zr, zi, t, u;
+    const DDReal& q = a.sums[3];
     DDADD(a.sums[2], DDReal(1.0), pr);
     DDSUB(b.sums[2], a.sums[2], nr);
     DDSUB(a.sums[3], b.sums[3], ni);
-    DDMUL(pr, pr, den);
-    DDMUL(a.sums[3], a.sums[3], t);
-    DDADD(den, t, den);
-    DDMUL(nr, pr, zr);
-    DDMUL(ni, a.sums[3], t);
-    DDSUB(zr, t, zr);
-    DDDIV(zr, den, zr);
-    DDMUL(ni, pr, zi);
-    DDMUL(nr, a.sums[3], t);
-    DDADD(zi, t, zi);
-    DDDIV(zi, den, zi);
+    const DDReal den = sum_of_products(pr, pr, q, q, true);
+    DDDIV(sum_of_products(nr, pr, ni, q, false), den, zr);
+    DDDIV(sum_of_products(ni, pr, nr, q, true), den, zi);
     // Re ln rho = ln(A'/A) + ln|1 + z|, A'/A = (w^2 / w'^2)^(1/4), w'^2 = w^2 - (2L + 1).
     DDReal re, im;
     DDMULD(low, 2.0, t);
@@ -567,18 +552,9 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
     DDADD(rr, em1, rr);
     DDADD(em1, DDReal(1.0), ri);
     DDMUL(ri, sim, ri);
-    DDReal df, f;
-    if (want_y) {
-      DDMUL(ja, ri, df);
-      DDMUL(ya, rr, t);
-      DDADD(df, t, df);
-      DDADD(ya, df, f);
-    } else {
-      DDMUL(ja, rr, df);
-      DDMUL(ya, ri, t);
-      DDSUB(df, t, df);
-      DDADD(ja, df, f);
-    }
+    const DDReal df = want_y ? sum_of_products(ja, ri, ya, rr, true) : sum_of_products(ja, rr, ya, ri, false);
+    DDReal f;
+    DDADD(want_y ? ya : ja, df, f);
     f = cross_band(x, low1, 1.0, f, df, m - 1.0);
     if (!(std::fabs(f.hi) <= detail::kSplitLimit)) return DebyeStatus::overflow;
     out = f;

@@ -38,6 +38,19 @@ inline DDReal factorial(int n) noexcept {
   return f;
 }
 
+/// a b + c d (plus) or a b - c d: the combinations of J and Y forms.
+inline DDReal sum_of_products(const DDReal& a, const DDReal& b, const DDReal& c, const DDReal& d, bool plus) noexcept {
+  DDReal t, u;
+  DDMUL(a, b, t);
+  DDMUL(c, d, u);
+  if (plus) {
+    DDADD(t, u, t);
+  } else {
+    DDSUB(t, u, t);
+  }
+  return t;
+}
+
 /// a <- a * f for a power of two f (exact while no word underflows).
 inline void scale(DDReal& a, double f) noexcept {
   a.hi = a.hi * f;
