@@ -185,8 +185,18 @@ DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const
                             const char* overflow_msg) {
   const DDReal ja = debye(a, x, false, order_msg, overflow_msg);
   const DDReal ya = debye(a, x, true, order_msg, overflow_msg);
-  DDReal sn, cs;
-  sincos_pi(a, sn, cs);
+  // sin(a pi), cos(a pi) from a's distance d to the nearest integer m, to a
+  // few units (sincos_pi's literal cosine may leave 2^7 past |d| = 1/4).
+  DDReal m, d, pi, sn, cs;
+  DDNINT(a, m);
+  DDSUB(a, m, d);
+  DDPI(pi);
+  DDMUL(d, pi, d);
+  detail::cos_sin_accurate(d, &cs, &sn);
+  if (std::fmod(m.hi, 2.0) != 0.0) {
+    DDNEG(sn, sn);
+    DDNEG(cs, cs);
+  }
   return y_form ? sum_of_products(cs, ya, sn, ja, true) : sum_of_products(cs, ja, sn, ya, false);
 }
 
