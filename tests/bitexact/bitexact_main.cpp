@@ -651,6 +651,33 @@ void register_whole_domains() {
       }
     }
   }, 200);
+  add("Bessel J Y large orders", [](Rng& r, std::string& out) {
+    // x from 1.3e5 to 8.6e9; orders on either side of x (Debye's two
+    // expansions) or within 40 x^(1/3) of it (the recurrence across the
+    // turning point); integral, fractional and negative orders.
+    const DDReal x = gen::make(r, 17, 33, true);
+    const int kind = r.integer(0, 3);
+    const double spread = gen::between(r, -40.0, 40.0).hi;
+    const double ratio = gen::between(r, 0.01, 2.0).hi;
+    double nu = kind == 0 ? std::floor(x.hi + spread * std::cbrt(x.hi)) : std::floor(x.hi * ratio);
+    if (kind == 2) nu += 0.375;
+    if (kind == 3) nu = -nu - 0.125;
+    words(out, x);
+    words(out, DDReal(nu));
+    for (const bool want_y : {false, true}) {
+      DDReal v;
+      try {
+        if (want_y) {
+          dd::DDBESSELYR(DDReal(nu), x, v);
+        } else {
+          dd::DDBESSELJR(DDReal(nu), x, v);
+        }
+        words(out, v);
+      } catch (const dd::stop_error&) {
+        out += " stop";
+      }
+    }
+  }, 60);
 }
 
 /// FNV-1a over the bytes of s, continuing from h.
