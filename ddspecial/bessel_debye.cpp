@@ -330,13 +330,32 @@ DDReal log1p_small(const DDReal& z) {
 
 // ---- the oscillatory side, nu < x ---------------------------------------------------------
 
-/// What the oscillatory expansion needs of one order: x^2 - nu^2 = w^2, the
-/// phase xi = w - nu atan(w/nu) - pi/4 (modulo 2 pi), its cosine and sine,
+/// What the oscillatory expansion needs of one order: x^2 - nu^2 = w^2 (not
+/// beyond kDebyeMaxPhaseArg), the phase xi = w - nu atan(w/nu) - pi/4
+/// (modulo 2 pi, beyond kDebyeMaxPhaseArg less x's quadrants), its cosine and sine,
 /// sqrt(2/(pi w)) and the sums without their first term (see debye_sums).
 struct Oscillatory {
   Td q, xi;
   DDReal w, c, s, amp, sums[4];
 };
+
+/// c and s of o from its phase o.xi plus quarter quadrants (modulo 2 pi).
+void phase_cos_sin(Oscillatory& o, int quarter = 0) {
+  const Td& xi = o.xi;
+  DDReal r(xi.w[0], xi.w[1]);
+  int q = 0;
+  if (std::fabs(xi.w[0]) > 0.75) q = detail::reduce_half_pi(DDReal(xi.w[0], xi.w[1]), r);
+  DDADD(r, DDReal(xi.w[2]), r);
+  DDReal cr, sr;
+  detail::cos_sin_accurate(r, &cr, &sr);
+  // xi = q pi/2 + r.
+  q = (q + quarter) % 4;
+  const DDReal ncr(-cr.hi, -cr.lo), nsr(-sr.hi, -sr.lo);
+  const DDReal cos_xi[4] = {cr, nsr, ncr, sr};
+  const DDReal sin_xi[4] = {sr, cr, nsr, ncr};
+  o.c = cos_xi[q];
+  o.s = sin_xi[q];
+}
 
 /// q, w, xi, c and s of o.
 void oscillatory_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
@@ -353,26 +372,62 @@ void oscillatory_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
     big = td_add(td_add(w, td_mul(tnu, td_atan_ratio(tnu, w))), td_neg(td_mul(f, td_table(kHalfPi3))));
   }
   o.xi = td_add(big, td_neg(td_table(kQuarterPi3)));
-  const Td& xi = o.xi;
-  DDReal r(xi.w[0], xi.w[1]);
-  int q = 0;
-  if (std::fabs(xi.w[0]) > 0.75) q = detail::reduce_half_pi(DDReal(xi.w[0], xi.w[1]), r);
-  DDADD(r, DDReal(xi.w[2]), r);
-  DDReal cr, sr;
-  detail::cos_sin_accurate(r, &cr, &sr);
-  // xi = q pi/2 + r.
-  const DDReal ncr(-cr.hi, -cr.lo), nsr(-sr.hi, -sr.lo);
-  const DDReal cos_xi[4] = {cr, nsr, ncr, sr};
-  const DDReal sin_xi[4] = {sr, cr, nsr, ncr};
-  o.c = cos_xi[q];
-  o.s = sin_xi[q];
+  phase_cos_sin(o);
 }
 
-/// False where nu >= x, x passes kDebyeMaxPhaseArg or the sums do not reach
-/// working precision.  terms as for debye_sums.
+/// Largest s = nu/x and x h(s) (about nu^2 / (2x)) of far_phase: the series
+/// of h reaches 2^-150 within kPhaseCoef's terms, and three doubles carry
+/// x h(s) to 2^-95 absolute.
+constexpr double kFarPhaseMaxRatio = 0.125;
+constexpr double kFarPhaseMaxTail = 0x1p55;
+
+/// As oscillatory_phase for x beyond kDebyeMaxPhaseArg, where w and
+/// nu atan(w/nu) are too large for three doubles to carry their difference
+/// to 2^-95: xi = x - nu pi/2 - pi/4 + x h(s), s = nu/x,
+/// h(s) = sqrt(1 - s^2) - s acos(s) - 1 + s pi/2 = s^2 sum_k c_k s^2k, with x
+/// reduced exactly modulo pi/2, nu pi/2 as (nu modulo 4) pi/2 (both words)
+/// and x h(s) = nu s sum_k c_k s^2k in three doubles.  o.xi is left modulo
+/// 2 pi less x's quadrants.  False where s or x h(s) passes its bound above.
+bool far_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
+  const Td s = td_div(td(nu), td(x));
+  if (!(s.w[0] <= kFarPhaseMaxRatio)) return false;
+  const Td s2 = td_mul(s, s);
+  int n = 1;  // terms: until c_n s^2n falls below 2^-152
+  for (double t = s2.w[0]; n < static_cast<int>(std::size(kPhaseCoef)) && t * kPhaseCoef[n][0] > 0x1p-152; ++n) {
+    t *= s2.w[0];
+  }
+  Td sum = td_table(kPhaseCoef[n - 1]);
+  for (int k = n - 2; k >= 0; --k) sum = td_add(td_mul(sum, s2), td_table(kPhaseCoef[k]));
+  Td tail = td_mul(td_mul(td(nu), s), sum);
+  if (!(tail.w[0] < kFarPhaseMaxTail)) return false;
+  const double turns = std::nearbyint(tail.w[0] / (4.0 * kHalfPi3[0]));
+  tail = td_sub_mul(tail, 4.0 * turns, td_table(kHalfPi3));
+  DDReal rx;
+  const int quarter = detail::reduce_half_pi(x, rx);
+  double fv[2] = {std::fmod(nu.lo, 4.0), std::fmod(nu.hi, 4.0)};
+  const Td f = td_sum(fv, 2);
+  const Td part = td_add(td(rx), td_neg(td_mul(f, td_table(kHalfPi3))));
+  o.xi = td_add(td_add(part, td_neg(td_table(kQuarterPi3))), tail);
+  // w = x sqrt(1 - s^2) needs no more than double-double (o.q, which only
+  // the band takes, is left unset: its orders are near x, beyond this form).
+  DDReal c;
+  DDSUB(DDReal(1.0), dd_of(s2), c);
+  DDSQRT(c, c);
+  DDMUL(x, c, o.w);
+  phase_cos_sin(o, quarter);
+  return true;
+}
+
+/// False where nu >= x, beyond kDebyeMaxPhaseArg where far_phase does not
+/// reach, or where the sums do not reach working precision.  terms as for
+/// debye_sums.
 bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* terms = nullptr) {
-  if (!(x.hi <= kDebyeMaxPhaseArg) || !(x.hi > nu.hi)) return false;
-  oscillatory_phase(nu, x, o);
+  if (!(x.hi > nu.hi)) return false;
+  if (x.hi <= kDebyeMaxPhaseArg) {
+    oscillatory_phase(nu, x, o);
+  } else if (!far_phase(nu, x, o)) {
+    return false;
+  }
   DDReal h, p, y;
   DDDIV(DDReal(1.0), o.w, h);  // p / nu
   DDMUL(nu, h, p);

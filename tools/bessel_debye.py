@@ -6,15 +6,20 @@
               u_(k+1)(t) = t^2 (1-t^2)/2 u_k'(t) + 1/8 int_0^t (1-5s^2) u_k(s) ds
               in exact rationals, each c_kj as a double-double (hi, lo);
   kAtanTable  atan(j/64), j = 0..64, as three doubles each (mpmath, 400 bits);
-  kHalfPi3, kQuarterPi3, kLn2_3  pi/2, pi/4 and ln 2 as three doubles.
+  kHalfPi3, kQuarterPi3, kLn2_3  pi/2, pi/4 and ln 2 as three doubles;
+  kPhaseCoef  h(s) = sqrt(1-s^2) - s acos(s) - 1 + s pi/2 = s^2 sum_k c_k s^(2k),
+              c_k = binom(2k,k) / (4^k (2k+1)(2k+2)), k = 0..PHASE_TERMS-1, as
+              three doubles each (exact rationals).
 
 Usage: python3 tools/bessel_debye.py > ddspecial/bessel_debye_impl.hpp
 """
 from fractions import Fraction as F
+from math import comb
 
 from mpmath import mp, mpf, atan, log, pi
 
 TERMS = 40
+PHASE_TERMS = 26
 
 
 def polys(n):
@@ -66,6 +71,13 @@ def main():
     print("inline constexpr double kHalfPi3[3] = {" + ", ".join(lit(w) for w in words(pi / 2, 3)) + "};")
     print("inline constexpr double kQuarterPi3[3] = {" + ", ".join(lit(w) for w in words(pi / 4, 3)) + "};")
     print("inline constexpr double kLn2_3[3] = {" + ", ".join(lit(w) for w in words(log(2), 3)) + "};")
+    print("\n/// c_k of h(s) = s^2 sum_k c_k s^2k, the phase's part beyond x - nu pi/2 - pi/4")
+    print("/// divided by x (binom(2k,k) / (4^k (2k+1)(2k+2))), as three doubles.")
+    print(f"inline constexpr double kPhaseCoef[{PHASE_TERMS}][3] = {{")
+    for k in range(PHASE_TERMS):
+        c = F(comb(2 * k, k), 4 ** k * (2 * k + 1) * (2 * k + 2))
+        print("    {" + ", ".join(lit(w) for w in words(c, 3)) + "},")
+    print("};")
     print("\n}  // namespace dd::detail::bessel")
 
 
