@@ -134,13 +134,18 @@ void integer_order_hankel_args(int n, DDReal& mu, DDReal& half_nu_pi) noexcept {
   DDMULD(pi, dn * 0.5, half_nu_pi);
 }
 
-/// mu = (nu*nu)*4 and (pi*nu)*0.5 in double-double.
+/// mu = (nu*nu)*4 and (pi*nu)*0.5 in double-double, from
+/// kHankelReducedOrderFrom on (pi*f)*0.5 with f = nu modulo 4 (an angle
+/// modulo 2 pi).
 void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) noexcept {
   DDMUL(nu, nu, mu);
   DDMULD(mu, 4.0, mu);
-  DDReal pi;
+  DDReal pi, f = nu;
   DDPI(pi);
-  DDMUL(pi, nu, half_nu_pi);
+  if (std::fabs(nu.hi) >= kHankelReducedOrderFrom) {
+    DDADD(DDReal(std::fmod(nu.hi, 4.0)), DDReal(std::fmod(nu.lo, 4.0)), f);
+  }
+  DDMUL(pi, f, half_nu_pi);
   DDMULD(half_nu_pi, 0.5, half_nu_pi);
 }
 

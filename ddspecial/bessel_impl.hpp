@@ -93,7 +93,12 @@ bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
             DDReal& out);
 /// mu = n*n*4 as a binary64, (n/2) pi by DDMULD of pi with n*0.5.
 void integer_order_hankel_args(int n, DDReal& mu, DDReal& half_nu_pi) noexcept;
-/// mu = (nu*nu)*4 and (pi*nu)*0.5 in double-double.
+/// From this order on (nu/2) pi is formed from nu modulo 4 (its words are
+/// reduced exactly): pi nu in double-double keeps only |nu| 2^-106 absolute,
+/// 2^26 units of the envelope at nu = 2^31 (below, within 2^16 units, the
+/// bits are kept).
+inline constexpr double kHankelReducedOrderFrom = 0x1p20;
+/// mu = (nu*nu)*4 and (pi*nu)*0.5 in double-double (see kHankelReducedOrderFrom).
 void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) noexcept;
 /// e^{-x} for x >= 0 beyond the exponential's range too.
 DDReal exp_minus(const DDReal& x);
