@@ -45,17 +45,22 @@
 // its two start values is formed from the difference of the two
 // expansions' parts.
 // Limits: the band takes up to about 28 nu^(1/3) steps (J 14), at most
-// 1.3e6 (Y of orders up to about 1e14, J up to 8e14); the phase needs
-// x <= 2^48 (2.8e14).
-// Beyond, where Hankel's expansion does not converge either, the routines
-// stop with "Order too large for the argument".  J below the smallest
+// 1.3e6 (Y of orders up to about 1e14, J up to 8e14).  The phase is formed
+// directly up to x = 2^48 (2.8e14); beyond, as x - nu pi/2 - pi/4 + x h(s)
+// with s = nu/x, h(s) = s^2/2 + s^4/24 + ... by its series in three doubles
+// (x reduced exactly, nu modulo 4), for s <= 1/8 and x h(s), about
+// nu^2/(2x), below 2^55: so from x = 2^48 on orders from about 5 sqrt(x)
+// (Hankel's reach) up to min(x/8, 2^28 sqrt(x)) are computed, and orders
+// between x/8 and the band are not.
+// Beyond these limits, where Hankel's expansion does not converge either,
+// the routines stop with "Order too large for the argument".  J below the smallest
 // subnormal is 0; |Y| beyond the splitting limit stops with "Result
 // overflows" (also J of a negative non-integral order, through its Y term).
 // Measured against mpmath (Debye's sums at 60 digits, the trapezoid sum of
 // J_n's integral, the recurrence at 60 digits): at most 2^4.5 units (J
 // relative to the envelope or, above the turning point, relative; Y likewise)
 // at x from 1e5 to 1e12, 2^7.1 for Y at 1e14 (the band's rounding errors add
-// up as the square root of its steps).  A call takes about 10 us beside the band; in it
+// up as the square root of its steps), below 1 unit from x = 1e15 to 1e30.  A call takes about 10 us beside the band; in it
 // 20-36 ns a step more (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most).
 //
 // Measured maximum errors in units of 2^-104 (J and Y relative to their

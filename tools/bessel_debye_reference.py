@@ -5,8 +5,9 @@
 Three independent ways, all in mpmath:
   T  J_n(x) = (1/N) sum_{k<N} cos(n t_k - x sin t_k), t_k = 2 pi k / N,
      N > n + x + 50 x^(1/3) + 100 (exact but for the aliased J_(N-n)(x)), 45 digits;
-  D  Debye's expansions at 60 digits with mpmath's own sqrt, atan, log, summed
-     until a term falls below 1e-55 (printed: the last term);
+  D  Debye's expansions at 60 digits (plus those of x beyond 1e14, as the
+     phase is as large as x) with mpmath's own sqrt, atan, log, summed
+     until a term falls below 1e-55;
   B  the three-term recurrence at 60 digits across the turning point, from D
      at 40 n^(1/3) beyond it.
 Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + sin(a pi) J_a.
@@ -14,7 +15,7 @@ Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + si
 Usage: python3 tools/bessel_debye_reference.py   (about a minute)
 """
 from bessel_debye import polys
-from mpmath import atan, cbrt, ceil, cos, exp, log, mp, mpf, nstr, pi, sin, sqrt
+from mpmath import atan, cbrt, ceil, cos, exp, log, log10, mp, mpf, nstr, pi, sin, sqrt
 
 
 mp.dps = 60
@@ -33,7 +34,7 @@ def trapezoid(n, x):
 
 
 def debye(nu, x, want_y):
-    mp.dps = 60
+    mp.dps = 60 + max(0, int(log10(x)) - 14)
     if nu > x:
         sq = sqrt(nu * nu - x * x)
         t = nu / sq
@@ -115,6 +116,14 @@ ROWS = [
     ('J', '1e10', '1e10', 'B', False),
     ('J', '1e12', '1e12', 'B', False),
     ('Y', '9e11', '1e12', 'D', False),
+    ('J', '1000000000', '1e15', 'D', False),  # beyond 2^48: the phase from nu/x
+    ('Y', '120000000000000.25', '1e15', 'D', False),
+    ('J', '1000000000000.5', '1e18', 'D', False),
+    ('J', '1e17', '1e18', 'D', False),
+    ('J', '1e20', '1e30', 'D', False),
+    ('Y', '1.5e23', '1e30', 'D', False),
+    ('J', '2147483647', '1e20', 'D', False),  # Hankel's expansion, (nu/2) pi from nu modulo 4
+    ('J', '1000000000.5', '1e18', 'D', False),
 ]
 
 for kind, nu, x, how, rel in ROWS:

@@ -351,6 +351,9 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       // The recurrence across the turning point would take 2.8e6 steps.
       {"J_1e15(1e15)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1e15), DDReal(1e15), r); },
        "*** DDBESSELJR: Order too large for the argument"},
+      // Beyond x = 2^48 the phase is formed only for orders up to x/8.
+      {"J_2e14(1e15)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(2e14), DDReal(1e15), r); },
+       "*** DDBESSELJR: Order too large for the argument"},
       {"K_200(2)", [&](DDReal& r) { dd::DDBESSELKNR(200, two, r); }, "*** DDBESSELKNR: Result overflows"},
       {"J_130000(1.2e5)", [&](DDReal& r) { dd::DDBESSELJNR(130000, DDReal(1.2e5), r); }, nullptr},  // e^-2713
       {"Y_101041(5e4)", [&](DDReal& r) { dd::DDBESSELYNR(101041, DDReal(5e4), r); },
@@ -438,6 +441,14 @@ TEST(bessel, large_orders) {
       {'J', 1e10, 1e10, "2.076216654262340524848528417608335039179e-4", false},
       {'J', 1e12, 1e12, "4.473073183964723019856287455452837959998e-5", false},
       {'Y', 9e11, 1e12, "1.172481660351735494002490986129115654298e-6", false},
+      {'J', 1000000000, 1e15, "6.004211064970742469171587974010893857134e-9", false},
+      {'Y', 120000000000000.25, 1e15, "8.963743173964362196471329263558904105605e-9", false},
+      {'J', 1000000000000.5, 1e18, "7.964425078225843367592971614646586158649e-10", false},
+      {'J', 1e17, 1e18, "-7.982869752113517219349024458690108275517e-10", false},
+      {'J', 1e20, 1e30, "3.974572206848016883146800401775463394135e-16", false},
+      {'Y', 1.5e23, 1e30, "7.162625499529542727661208896441046021394e-16", false},
+      {'J', 2147483647, 1e20, "7.93312523354170184320223202764039873678e-11", false},
+      {'J', 1000000000.5, 1e18, "-6.500062359965272602754448363488393366752e-10", false},
   };
   auto call = [](char kind, double nu, double x) {
     DDReal r;
