@@ -25,12 +25,28 @@ using namespace detail::bessel;
 /// integral orders stay with the real-order routines (as an int they would
 /// wrap around).
 bool integral_order(const DDReal& nu, int& n) {
+  if (!(std::fabs(nu.hi) <= kBesselMaxRecurrence)) return false;
   DDReal ip, fp;
   DDINFR(nu, ip, fp);
-  if (fp.hi != 0.0 || !(std::fabs(nu.hi) <= kBesselMaxRecurrence)) return false;
+  if (fp.hi != 0.0) return false;
   n = static_cast<int>(std::lround(nu.hi));
   return true;
 }
+
+/// nu = ip + fp as DDINFR splits it, for every finite order: from 2^105 on
+/// (where DDINFR stops) the hi word is whole and the lo word is split.
+void split_order(const DDReal& nu, DDReal& ip, DDReal& fp) {
+  if (std::fabs(nu.hi) < detail::kRoundBound) {
+    DDINFR(nu, ip, fp);
+    return;
+  }
+  DDReal li;
+  split_order(DDReal(nu.lo), li, fp);
+  ip = DDReal(nu.hi, li.hi);
+}
+
+/// True for an odd integral ip (from either word: from 2^53 on hi is even).
+bool odd(const DDReal& ip) { return std::fmod(std::fmod(ip.hi, 2.0) + std::fmod(ip.lo, 2.0), 2.0) != 0.0; }
 
 /// a 2^shift e^-x without a step outside the binary64 range (K e^x climbs
 /// from values that e^-x would push below full precision near x = 665, and
@@ -350,7 +366,7 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     if (!hankel_real(v, x, false, msg::kBesselJrLoop2, r)) {
       // J_-N = (-1)^N J_N for an integral order (beyond the int range here).
       DDReal ip, fp, a;
-      DDINFR(v, ip, fp);
+      split_order(v, ip, fp);
       DDABS(v, a);
       if (v.hi < 0.0 && fp.hi != 0.0) {
         r = debye_negative_order(a, x, false, msg::kBesselJrOrder, msg::kBesselJrOverflow);
@@ -358,7 +374,7 @@ void DDBESSELJR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
         r = DDReal(0.0);
       } else {
         r = debye(a, x, false, msg::kBesselJrOrder, msg::kBesselJrOverflow);
-        if (v.hi < 0.0 && std::fmod(ip.hi, 2.0) != 0.0) DDNEG(r, r);
+        if (v.hi < 0.0 && odd(ip)) DDNEG(r, r);
       }
     }
   } else if (in_miller_range(x)) {
@@ -421,14 +437,14 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     if (!hankel_real(v, x, true, msg::kBesselYrLoop2, r)) {
       DDReal a, ip, fp;
       DDABS(v, a);
-      DDINFR(v, ip, fp);
+      split_order(v, ip, fp);
       if (v.hi > 0.0) {
         r = debye(a, x, true, msg::kBesselYrOrder, msg::kBesselYrOverflow);
       } else if (fp.hi != 0.0) {
         r = debye_negative_order(a, x, true, msg::kBesselYrOrder, msg::kBesselYrOverflow);
       } else {  // Y_-N = (-1)^N Y_N
         r = debye(a, x, true, msg::kBesselYrOrder, msg::kBesselYrOverflow);
-        if (std::fmod(ip.hi, 2.0) != 0.0) DDNEG(r, r);
+        if (odd(ip)) DDNEG(r, r);
       }
     }
     check_range(r, msg::kBesselYrOverflow);

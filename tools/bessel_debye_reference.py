@@ -124,6 +124,7 @@ ROWS = [
     ('Y', '1.5e23', '1e30', 'D', False),
     ('J', '2147483647', '1e20', 'D', False),  # Hankel's expansion, (nu/2) pi from nu modulo 4
     ('J', '1000000000.5', '1e18', 'D', False),
+    ('J', '1e40', '1e80', 'D', False),  # an order beyond 2^105
 ]
 
 for kind, nu, x, how, rel in ROWS:

@@ -76,6 +76,14 @@ TEST(bessel, symmetry_of_orders_and_arguments) {
     dd::DDBESSELKNR(1, p, b);
     EXPECT_TRUE(same(a, b));
   }
+  // Beyond 2^53 an integral order's parity lies in its lo word: f_-N = -f_N for N = 2^60 + 7.
+  const DDReal big(0x1p60, 7.0), x(1e30);
+  for (auto f : {dd::DDBESSELJR, dd::DDBESSELYR}) {
+    DDReal a, b;
+    f(neg(big), x, a);
+    f(big, x, b);
+    EXPECT_TRUE(same(a, neg(b)));
+  }
 }
 
 // Half-integer orders in closed form, on both sides of the switch and in the
@@ -449,6 +457,7 @@ TEST(bessel, large_orders) {
       {'Y', 1.5e23, 1e30, "7.162625499529542727661208896441046021394e-16", false},
       {'J', 2147483647, 1e20, "7.93312523354170184320223202764039873678e-11", false},
       {'J', 1000000000.5, 1e18, "-6.500062359965272602754448363488393366752e-10", false},
+      {'J', 1e40, 1e80, "-6.336828475047639246738933915220015375226e-42", false},
   };
   auto call = [](char kind, double nu, double x) {
     DDReal r;
