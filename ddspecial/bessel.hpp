@@ -28,6 +28,9 @@
 // series (the difference of I values divided by sin nu pi lost 2^12 units
 // in a random sample of orders, and all its digits as nu nears an integer).
 //
+// Hankel's phase x - (nu/2 + 1/4) pi takes (nu/2) pi from nu modulo 4 for
+// orders from 2^20 on (pi nu in double-double would keep only |nu| 2^-106).
+//
 // Large orders.  Where Hankel's expansion does not reach working precision
 // (orders beyond about 5 sqrt(x)) and the recurrences are out of reach
 // (x > kBesselMaxRecurrence for J, orders above it for J and Y), J and Y come
