@@ -157,6 +157,28 @@ inline void unary_fn(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Sca
   });
 }
 
+/// As unary_fn, two groups at a time: lanes2(x, live, slow, y) takes arrays
+/// of two groups, whose latency-bound chains then overlap; the rest (fewer
+/// than 2 W elements) goes through unary_fn with lanes.
+template <class Lanes2, class Lanes, class Scalar>
+inline void unary_fn_pairs(const DDReal* a, DDReal* r, std::size_t n, Lanes2 lanes2, Lanes lanes, Scalar s) {
+  std::size_t i = 0;
+  for (; i + 2 * W <= n; i += 2 * W) {
+    DDReal in[2 * W];
+    for (int k = 0; k < 2 * W; ++k) in[k] = a[i + k];
+    const DD x[2] = {load(in), load(in + W)};
+    const Vi live[2] = {mask_true(), mask_true()};
+    Vi slow[2] = {Vi{}, Vi{}};
+    DD y[2];
+    lanes2(x, live, slow, y);
+    for (int g = 0; g < 2; ++g) {
+      const std::size_t at = i + static_cast<std::size_t>(g * W);
+      store_group(r + at, Group{mask_true(), W}, y[g], slow[g], [&](int k) { s(in[g * W + k], r[at + k]); });
+    }
+  }
+  unary_fn(a + i, r + i, n - i, lanes, s);
+}
+
 template <class Lanes, class Scalar>
 inline void binary_fn(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n, Lanes lanes, Scalar s) {
   for_groups(n, [&](const Group& g, std::size_t i) {
@@ -231,7 +253,9 @@ void exp_all(const DDReal* a, DDReal* r, std::size_t n) {
 
 void log_all(const DDReal* a, DDReal* r, std::size_t n) {
   const LeaveClean clean;
-  unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return log(x, live, slow); }, scalar::log);
+  unary_fn_pairs(
+      a, r, n, [](const DD* x, const Vi* live, Vi* slow, DD* y) { log_groups<2>(x, live, slow, y); },
+      [](const DD& x, Vi live, Vi& slow) { return log(x, live, slow); }, scalar::log);
 }
 
 void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
