@@ -119,8 +119,13 @@ inline void gamma_series_step(const DD& x, double j, DD& term, DD& sum, Vi& run)
   term = muld(div(term, den), splat(784.0));
   const DD next = add(sum, term);
   sum = sel(run, next, sum);
-  const DD es{next.hi * eps, next.lo * eps};
-  run &= ~compare_le(abs(term), abs(es));
+  // compare_le(abs(term), abs(es)) is lt(|term.hi|, |es.hi|) wherever the two
+  // magnitudes differ (or one is NaN); the low words decide only where they
+  // are equal, which is rare: the whole comparison is formed then.
+  const Vd es_hi = next.hi * eps, th = vabs(term.hi), eh = vabs(es_hi);
+  Vi stop = lt(th, eh);
+  if (any(eq(th, eh))) stop = compare_le(abs(term), abs(DD{es_hi, next.lo * eps}));
+  run &= ~stop;
 }
 
 /// Gamma(t) for the lanes of live with 2^-480 <= |t| and -180 < t < 172 that
