@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 #include "ddbatch/lanes_elem.hpp"
 #include "ddbatch/lanes_pslq.hpp"
@@ -211,8 +212,11 @@ inline void two_results_fn(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t 
 constexpr int kBins = 16;
 constexpr int kChunk = 256;
 
-template <class Lanes, class Scalar, class Bin>
-inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Scalar s, Bin bin) {
+/// lanes2, where it is not null, takes two groups at a time (arrays of two,
+/// as in unary_fn_pairs) while a chunk has 2 W elements left.
+template <class Lanes, class Scalar, class Bin, class Lanes2 = std::nullptr_t>
+inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Scalar s, Bin bin,
+                            Lanes2 lanes2 = nullptr) {
   for (std::size_t c = 0; c < n; c += kChunk) {
     const int m = static_cast<int>(n - c < static_cast<std::size_t>(kChunk) ? n - c : kChunk);
     DDReal in[kChunk], out[kChunk];
@@ -226,7 +230,24 @@ inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lan
     }
     for (int k = 0; k < kBins; ++k) start[k + 1] += start[k];
     for (int i = 0; i < m; ++i) order[start[b[i]]++] = i;
-    for_groups(static_cast<std::size_t>(m), [&](const Group& g, std::size_t i) {
+    int done = 0;
+    if constexpr (!std::is_same_v<Lanes2, std::nullptr_t>) {
+      for (; done + 2 * W <= m; done += 2 * W) {
+        DDReal x[2 * W];
+        for (int k = 0; k < 2 * W; ++k) x[k] = in[order[done + k]];
+        const DD xs[2] = {load(x), load(x + W)};
+        const Vi live[2] = {mask_true(), mask_true()};
+        Vi slow[2] = {Vi{}, Vi{}};
+        DD y[2];
+        lanes2(xs, live, slow, y);
+        for (int k = 0; k < 2 * W; ++k) {
+          out[order[done + k]] = get(y[k / W], k % W);
+          slow_at[order[done + k]] = lane(slow[k / W], k % W);
+        }
+      }
+    }
+    for_groups(static_cast<std::size_t>(m - done), [&](const Group& g, std::size_t i) {
+      i += static_cast<std::size_t>(done);
       DDReal x[W];
       for (int k = 0; k < W; ++k) x[k] = k < g.count ? in[order[i + k]] : kPad;
       Vi slow = Vi{};
@@ -312,6 +333,11 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
       [](const DDReal& x) {
         const double t = std::fabs(x.hi);
         return t < kBins - 1 ? static_cast<int>(t) : kBins - 1;
+      },
+      [&](const DD* x, const Vi* live, Vi* slow, DD* y) {
+        GammaLanes g[2] = {gamma_start(x[0], live[0], slow[0]), gamma_start(x[1], live[1], slow[1])};
+        gamma_series<2>(g, slow);
+        for (int k = 0; k < 2; ++k) y[k] = gamma_finish(g[k], slow[k], l28, sine);
       });
 }
 
