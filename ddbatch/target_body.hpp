@@ -4,7 +4,9 @@
 // chains then overlap) and the table that collects them.  Included once by each target's
 // translation unit after it has defined DD_LANES, DD_LANES_NS,
 // DD_LANES_TABLE (the name of the function that returns the table) and
-// DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes).
+// DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes),
+// and DD_LANES_PSLQ_REDUCE where the reduction of that search is taken from
+// another target's table.
 //
 // Every group's arguments are copied into lanes before any result of the
 // group is written, so outputs may share storage with inputs.  Lanes that
@@ -348,10 +350,12 @@ void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
   corner(h, n, ipair, npairs);
 }
 
+#if !defined(DD_LANES_PSLQ_REDUCE)
 void pslq_reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero) {
   const LeaveClean clean;
   reduce(h, tmat, y, n, scratch, nonzero);
 }
+#endif
 #endif
 
 }  // namespace dd::batch::detail::DD_LANES_NS
@@ -386,7 +390,11 @@ const Table& DD_LANES_TABLE() noexcept {
     s.gamma = L::gamma_all;
 #if DD_LANES_PSLQ
     s.pslq_corner = L::pslq_corner;
+#if defined(DD_LANES_PSLQ_REDUCE)
+    s.pslq_reduce = DD_LANES_PSLQ_REDUCE;
+#else
     s.pslq_reduce = L::pslq_reduce;
+#endif
 #endif
     return s;
   }();
