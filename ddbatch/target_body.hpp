@@ -1,7 +1,8 @@
 // The batch routines of one instruction-set target: loops that take the
 // elements W at a time into lanes (the last, partial group through a padded
-// copy; the logarithm and gamma two groups at a time, whose long dependent
-// chains then overlap) and the table that collects them.  Included once by each target's
+// copy; gamma, and the logarithm in AVX2 and AVX-512 lanes, two groups at a
+// time, whose long dependent chains then overlap) and the table that
+// collects them.  Included once by each target's
 // translation unit after it has defined DD_LANES, DD_LANES_NS,
 // DD_LANES_TABLE (the name of the function that returns the table) and
 // DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes),
