@@ -41,9 +41,12 @@ struct DD {
 };
 
 inline Vd splat(double x) noexcept {
-  Vd v;
-  for (int i = 0; i < W; ++i) v[i] = x;  // a broadcast; -0 stays -0
-  return v;
+  // A broadcast (-0 stays -0), written out so that it compiles to one.
+#if DD_LANES == 4
+  return Vd{x, x, x, x};
+#else
+  return Vd{x, x, x, x, x, x, x, x};
+#endif
 }
 inline DD splat(const DDReal& a) noexcept { return {splat(a.hi), splat(a.lo)}; }
 

@@ -60,9 +60,17 @@ inline Vd pow2(Vd n) noexcept {
   return (Vd)((k + 1023) << 52);
 }
 
-/// e^a for the lanes of live with |a.hi| < 300 and a finite lo word (the body
-/// of DDEXP and of its use inside DDLOG); the other live lanes go to slow.
-inline DD exp_core(DD a, Vi live, Vi& slow) {
+/// DDEXP's series in progress for one group of lanes: n, the reduced
+/// argument r = s / 64, the last term and the sum; run marks the lanes whose
+/// series goes on, unit those with s = 0 (the mantissa is exactly 1).
+struct ExpLanes {
+  DD n, r, term, sum;
+  Vi run, unit;
+};
+
+/// The reduction and the first term of e^a for the lanes of live with
+/// |a.hi| < 300 and a finite lo word; the other live lanes go to slow.
+inline ExpLanes exp_start(DD a, Vi live, Vi& slow) {
   using dd::detail::kExpLimit;
   const Vi ok = live & lt(vabs(a.hi), splat(kExpLimit)) &
                 lt(vabs(a.lo), splat(std::numeric_limits<double>::infinity()));
@@ -70,69 +78,122 @@ inline DD exp_core(DD a, Vi live, Vi& slow) {
   a = sel(ok, a, DD{splat(0.5), Vd{}});
 
   // n = nearest integer to a / ln 2; s = a - n ln 2; r = s / 64.
+  ExpLanes e;
   const DD ln2 = splat(dd::detail::kLog2);
   Vi tie = Vi{};
-  const DD n = nearest_integer(div(a, ln2), tie);
+  e.n = nearest_integer(div(a, ln2), tie);
   slow |= ok & tie;
-  const DD s = sub(a, mul(n, ln2));
-  const Vi unit = eq(s.hi, Vd{});
-  Vi run = ok & ~tie & ~unit;
-  const DD r = divd_pow2(s, 64.0, run);
+  const DD s = sub(a, mul(e.n, ln2));
+  e.unit = eq(s.hi, Vd{});
+  e.run = ok & ~tie & ~e.unit;
+  e.r = divd_pow2(s, 64.0, e.run);
 
   // Taylor series of e^r: the first term is r itself on exactly scalable
   // lanes (as the scalar step takes it), (1 * r) / 1 elsewhere.
   const DD one = {splat(1.0), Vd{}};
-  DD term = sel(exactly_scalable(r), DD{r.hi, r.lo + 0.0}, divd_pow2(mul(one, r), 1.0, run));
-  DD sum = add(one, term);
-  run &= ~le(vabs(term.hi), dd::detail::kExpSeriesTol * vabs(sum.hi));
-  for (int l = 2; any(run); ++l) {
-    term = mul(term, r);
-    if ((l & (l - 1)) == 0 && l <= 64) {
-      term = divd_pow2(term, static_cast<double>(l), run);
-    } else {
-      term = divd(term, splat(static_cast<double>(l)));
-    }
-    const DD next = add(sum, term);
-    sum = sel(run, next, sum);
-    run &= ~le(vabs(term.hi), dd::detail::kExpSeriesTol * vabs(next.hi));
+  e.term = sel(exactly_scalable(e.r), DD{e.r.hi, e.r.lo + 0.0}, divd_pow2(mul(one, e.r), 1.0, e.run));
+  e.sum = add(one, e.term);
+  e.run &= ~le(vabs(e.term.hi), dd::detail::kExpSeriesTol * vabs(e.sum.hi));
+  return e;
+}
+
+/// Term l (from 2) of the series: term <- term r / l, and the sum on the
+/// lanes that still run.
+inline void exp_term(ExpLanes& e, int l) {
+  e.term = mul(e.term, e.r);
+  if ((l & (l - 1)) == 0 && l <= 64) {
+    e.term = divd_pow2(e.term, static_cast<double>(l), e.run);
+  } else {
+    e.term = divd(e.term, splat(static_cast<double>(l)));
+  }
+  const DD next = add(e.sum, e.term);
+  e.sum = sel(e.run, next, e.sum);
+  e.run &= ~le(vabs(e.term.hi), dd::detail::kExpSeriesTol * vabs(next.hi));
+}
+
+/// Runs the series of G groups to their ends in one loop: the groups' chains
+/// of dependent operations are independent, and the processor overlaps them.
+/// A group that has stopped takes further terms that change nothing (its sum
+/// is kept where run is clear).  Lanes that would pass the scalar routine's
+/// term limit go to slow[g].
+template <int G>
+inline void exp_series(ExpLanes* e, Vi* slow) {
+  for (int l = 2;; ++l) {
+    Vi run = e[0].run;
+#pragma GCC unroll 4
+    for (int g = 1; g < G; ++g) run |= e[g].run;
+    if (!any(run)) break;
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) exp_term(e[g], l);
     if (l >= dd::detail::kExpMaxTerms) {
-      slow |= run;  // the scalar routine stops with its iteration-limit message
+      for (int g = 0; g < G; ++g) slow[g] |= e[g].run;  // the scalar routine stops with its message
       break;
     }
   }
+}
 
-  // Six squarings give e^s; the power of two 2^n is exact.
+/// e^a from the finished series: six squarings give e^s; the power of two
+/// 2^n is exact.
+inline DD exp_finish(const ExpLanes& e) noexcept {
+  DD sum = e.sum;
   for (int k = 0; k < 6; ++k) sum = mul(sum, sum);
-  const DD mant = sel(unit, one, sum);
-  return muld(mant, pow2(n.hi));
+  const DD mant = sel(e.unit, DD{splat(1.0), Vd{}}, sum);
+  return muld(mant, pow2(e.n.hi));
+}
+
+/// e^a for the lanes of live with |a.hi| < 300 and a finite lo word (the body
+/// of DDEXP and of its use inside DDLOG); the other live lanes go to slow.
+inline DD exp_core(const DD& a, Vi live, Vi& slow) {
+  ExpLanes e = exp_start(a, live, slow);
+  exp_series<1>(&e, &slow);
+  return exp_finish(e);
 }
 
 /// DDEXP: the lanes outside |a.hi| < 300 (NaN, infinities, overflow stops,
 /// the flush to zero) are slow.
 inline DD exp(const DD& a, Vi live, Vi& slow) { return exp_core(a, live, slow); }
 
-/// DDLOG: x = log(a.hi) refined by three Newton steps x + (a - e^x) / e^x.
-/// Lanes with a.hi <= 0, non-finite words, or a step outside the
-/// exponential's range (the scalar routine then scales a), or within 2^-9
-/// of 1, are slow.
-inline DD log(DD a, Vi live, Vi& slow) {
+/// DDLOG for G groups of lanes side by side (x[g] from a[g]): x = log(a.hi)
+/// refined by three Newton steps x + (a - e^x) / e^x, the exponentials'
+/// series of all groups in one loop.  Lanes with a.hi <= 0, non-finite words,
+/// or a step outside the exponential's range (the scalar routine then
+/// scales a), or within 2^-9 of 1, are slow.
+template <int G>
+inline void log_groups(const DD* arg, const Vi* live, Vi* slow, DD* x) {
   const Vd inf = splat(std::numeric_limits<double>::infinity());
-  // Near 1 the scalar routine checks its result against a series.
-  Vi ok = live & lt(Vd{}, a.hi) & lt(a.hi, inf) & lt(vabs(a.lo), inf) &
-          ~lt(vabs(a.hi - 1.0), splat(dd::detail::kSeriesBelow));
-  slow |= live & ~ok;
-  a = sel(ok, a, DD{splat(1.5), Vd{}});
-  DD x{per_lane(a.hi, [](double v) { return std::log(v); }), Vd{}};
-  for (int k = 0; k < 3; ++k) {
-    const Vi out = ok & ~lt(vabs(x.hi), splat(dd::detail::kExpLimit));
-    slow |= out;
-    ok &= ~out;
-    Vi inner = Vi{};
-    const DD t = exp_core(x, ok, inner);
-    slow |= inner;
-    ok &= ~inner;
-    x = add(x, div(sub(a, t), t));
+  DD a[G];
+  Vi ok[G];
+  for (int g = 0; g < G; ++g) {
+    // Near 1 the scalar routine checks its result against a series.
+    ok[g] = live[g] & lt(Vd{}, arg[g].hi) & lt(arg[g].hi, inf) & lt(vabs(arg[g].lo), inf) &
+            ~lt(vabs(arg[g].hi - 1.0), splat(dd::detail::kSeriesBelow));
+    slow[g] |= live[g] & ~ok[g];
+    a[g] = sel(ok[g], arg[g], DD{splat(1.5), Vd{}});
+    x[g] = DD{per_lane(a[g].hi, [](double v) { return std::log(v); }), Vd{}};
   }
+  for (int k = 0; k < 3; ++k) {
+    ExpLanes e[G];
+    Vi inner[G];
+    for (int g = 0; g < G; ++g) {
+      const Vi out = ok[g] & ~lt(vabs(x[g].hi), splat(dd::detail::kExpLimit));
+      slow[g] |= out;
+      ok[g] &= ~out;
+      inner[g] = Vi{};
+      e[g] = exp_start(x[g], ok[g], inner[g]);
+    }
+    exp_series<G>(e, inner);
+    for (int g = 0; g < G; ++g) {
+      const DD t = exp_finish(e[g]);
+      slow[g] |= inner[g];
+      ok[g] &= ~inner[g];
+      x[g] = add(x[g], div(sub(a[g], t), t));
+    }
+  }
+}
+
+inline DD log(const DD& a, Vi live, Vi& slow) {
+  DD x;
+  log_groups<1>(&a, &live, &slow, &x);
   return x;
 }
 

@@ -119,18 +119,29 @@ inline void gamma_series_step(const DD& x, double j, DD& term, DD& sum, Vi& run)
   term = muld(div(term, den), splat(784.0));
   const DD next = add(sum, term);
   sum = sel(run, next, sum);
-  const DD es{next.hi * eps, next.lo * eps};
-  run &= ~compare_le(abs(term), abs(es));
+  // compare_le(abs(term), abs(es)) is lt(|term.hi|, |es.hi|) wherever the two
+  // magnitudes differ (or one is NaN); the low words decide only where they
+  // are equal, which is rare: the whole comparison is formed then.
+  const Vd es_hi = next.hi * eps, th = vabs(term.hi), eh = vabs(es_hi);
+  Vi stop = lt(th, eh);
+  if (any(eq(th, eh))) stop = compare_le(abs(term), abs(DD{es_hi, next.lo * eps}));
+  run &= ~stop;
 }
 
-/// Gamma(t) for the lanes of live with 2^-480 <= |t| and -180 < t < 172 that
-/// are not integers and whose reduction needs no scaling; the scalar
-/// routine's operations: the recurrence down (or up) to tn in (0, 1), the two
-/// Bessel-type series in tn and -tn, 28^tn and the sine of pi tn.  l28 is
-/// DDLOG(28); sine(angle) is the scalar DDCSSNR's sine, for the lanes whose
-/// angle the circular routine reduces.
-template <class Sine>
-inline DD gamma(DD t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
+/// DDGAMMAR in progress for one group of lanes: the product f of the
+/// recurrence, the reduced argument tnx in (0, 1) and the two series in tnx
+/// and mtn = -tnx (run1, run2: the lanes whose series go on); ok marks the
+/// lanes on the common path.
+struct GammaLanes {
+  DD f, tnx, mtn, term1, term2, sum1, sum2;
+  Vi ok, run1, run2;
+};
+
+/// The start of Gamma(t) for the lanes of live with 2^-480 <= |t| and
+/// -180 < t < 172 that are not integers and whose reduction needs no
+/// scaling: the recurrence down (or up) to tn in (0, 1) and the series'
+/// first terms; the other live lanes go to slow.
+inline GammaLanes gamma_start(DD t, Vi live, Vi& slow) {
   const Vd at = vabs(t.hi);
   Vi ok = live & le(splat(0x1p-480), at) & lt(t.hi, splat(172.0)) & lt(splat(-180.0), t.hi);
   slow |= live & ~ok;
@@ -175,30 +186,62 @@ inline DD gamma(DD t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
   inner |= lt(tn.hi, splat(0x1p-498)) | lt(omtn.hi, splat(0x1p-880));
   slow |= ok & inner;
   ok &= ~inner;
-  const DD tnx = sel(ok, tn, DD{splat(0.5), Vd{}});
+  GammaLanes g;
+  g.ok = ok;
+  g.f = f;
+  g.tnx = sel(ok, tn, DD{splat(0.5), Vd{}});
+  // The two series' first terms.
+  g.mtn = neg(g.tnx);
+  g.term1 = div(one, g.tnx);
+  g.term2 = div(one, g.mtn);
+  g.sum1 = g.term1;
+  g.sum2 = g.term2;
+  g.run1 = ok;
+  g.run2 = ok;
+  return g;
+}
 
-  // The two series, side by side.
-  const DD mtn = neg(tnx);
-  DD term1 = div(one, tnx), term2 = div(one, mtn);
-  DD sum1 = term1, sum2 = term2;
-  Vi run1 = ok, run2 = ok;
-  for (int j = 1; any(run1 | run2); ++j) {
+/// The two series of G groups in one loop, side by side: 2 G independent
+/// chains of divisions that the processor overlaps.  Each series of each
+/// group keeps its own steps and stop.
+template <int G>
+inline void gamma_series(GammaLanes* g, Vi* slow) {
+  for (int j = 1;; ++j) {
+    Vi run = g[0].run1 | g[0].run2;
+#pragma GCC unroll 4
+    for (int k = 1; k < G; ++k) run |= g[k].run1 | g[k].run2;
+    if (!any(run)) break;
     if (j > 5000) {  // far beyond any argument here: the scalar routine decides
-      slow |= run1 | run2;
-      ok &= ~(run1 | run2);
+      for (int k = 0; k < G; ++k) {
+        slow[k] |= g[k].run1 | g[k].run2;
+        g[k].ok &= ~(g[k].run1 | g[k].run2);
+      }
       break;
     }
     const double dj = static_cast<double>(j);
-    if (any(run1)) gamma_series_step(tnx, dj, term1, sum1, run1);
-    if (any(run2)) gamma_series_step(mtn, dj, term2, sum2, run2);
+#pragma GCC unroll 4
+    for (int k = 0; k < G; ++k) {
+      if (any(g[k].run1)) gamma_series_step(g[k].tnx, dj, g[k].term1, g[k].sum1, g[k].run1);
+      if (any(g[k].run2)) gamma_series_step(g[k].mtn, dj, g[k].term2, g[k].sum2, g[k].run2);
+    }
   }
+}
 
-  // 28^tn = e^(tn ln 28), and sin(pi tn): the circular routine in the middle
-  // of (0, 1), the series in the smaller of pi tn and pi (1 - tn) elsewhere.
+/// The end of Gamma(t) from the finished series: 28^tn = e^(tn ln 28) and
+/// sin(pi tn), for the lanes of g.ok.  l28 is DDLOG(28); sine(angle) is the
+/// scalar DDCSSNR's sine, for the lanes whose angle the circular routine
+/// reduces.
+template <class Sine>
+inline DD gamma_finish(const GammaLanes& g, Vi& slow, const DDReal& l28, Sine sine) {
+  const DD one{splat(1.0), Vd{}};
+  const DD& tnx = g.tnx;
+  const Vi ok = g.ok;
   const DD pi = splat(dd::detail::kPi);
   Vi ex_slow = Vi{};
   const DD e = exp_core(mul(tnx, splat(l28)), ok, ex_slow);
   slow |= ex_slow;
+  // The sine: the circular routine in the middle of (0, 1), the series in
+  // the smaller of pi tn and pi (1 - tn) elsewhere.
   const Vi middle = le(splat(0.25), tnx.hi) & le(tnx.hi, splat(0.75));
   const DD u = sel(lt(splat(0.5), tnx.hi), sub(one, tnx), tnx);
   DD sn = small_angle_sine(mul(pi, u), ok & ~middle);
@@ -213,10 +256,19 @@ inline DD gamma(DD t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
       sn.lo[k] = s.lo;
     }
   }
-  const DD num = mul(pi, sum1);
-  const DD den = mul(tnx, mul(sn, sum2));
+  const DD num = mul(pi, g.sum1);
+  const DD den = mul(tnx, mul(sn, g.sum2));
   const DD q = sqrt(neg(div(num, den)));
-  return mul(f, mul(q, e));
+  return mul(g.f, mul(q, e));
+}
+
+/// Gamma(t) for the lanes of live on the common path (gamma_start); the
+/// scalar routine's operations, step for step.
+template <class Sine>
+inline DD gamma(const DD& t, Vi live, Vi& slow, const DDReal& l28, Sine sine) {
+  GammaLanes g = gamma_start(t, live, slow);
+  gamma_series<1>(&g, &slow);
+  return gamma_finish(g, slow, l28, sine);
 }
 
 }  // namespace dd::batch::detail::DD_LANES_NS

@@ -1,9 +1,13 @@
 // The batch routines of one instruction-set target: loops that take the
 // elements W at a time into lanes (the last, partial group through a padded
-// copy) and the table that collects them.  Included once by each target's
+// copy; gamma, and the logarithm in AVX2 and AVX-512 lanes, two groups at a
+// time, whose long dependent chains then overlap) and the table that
+// collects them.  Included once by each target's
 // translation unit after it has defined DD_LANES, DD_LANES_NS,
 // DD_LANES_TABLE (the name of the function that returns the table) and
-// DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes).
+// DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes),
+// and DD_LANES_PSLQ_REDUCE where the reduction of that search is taken from
+// another target's table.
 //
 // Every group's arguments are copied into lanes before any result of the
 // group is written, so outputs may share storage with inputs.  Lanes that
@@ -13,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 #include "ddbatch/lanes_elem.hpp"
 #include "ddbatch/lanes_pslq.hpp"
@@ -157,6 +162,28 @@ inline void unary_fn(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Sca
   });
 }
 
+/// As unary_fn, two groups at a time: lanes2(x, live, slow, y) takes arrays
+/// of two groups, whose latency-bound chains then overlap; the rest (fewer
+/// than 2 W elements) goes through unary_fn with lanes.
+template <class Lanes2, class Lanes, class Scalar>
+inline void unary_fn_pairs(const DDReal* a, DDReal* r, std::size_t n, Lanes2 lanes2, Lanes lanes, Scalar s) {
+  std::size_t i = 0;
+  for (; i + 2 * W <= n; i += 2 * W) {
+    DDReal in[2 * W];
+    for (int k = 0; k < 2 * W; ++k) in[k] = a[i + k];
+    const DD x[2] = {load(in), load(in + W)};
+    const Vi live[2] = {mask_true(), mask_true()};
+    Vi slow[2] = {Vi{}, Vi{}};
+    DD y[2];
+    lanes2(x, live, slow, y);
+    for (int g = 0; g < 2; ++g) {
+      const std::size_t at = i + static_cast<std::size_t>(g * W);
+      store_group(r + at, Group{mask_true(), W}, y[g], slow[g], [&](int k) { s(in[g * W + k], r[at + k]); });
+    }
+  }
+  unary_fn(a + i, r + i, n - i, lanes, s);
+}
+
 template <class Lanes, class Scalar>
 inline void binary_fn(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n, Lanes lanes, Scalar s) {
   for_groups(n, [&](const Group& g, std::size_t i) {
@@ -189,8 +216,11 @@ inline void two_results_fn(const DDReal* a, DDReal* r1, DDReal* r2, std::size_t 
 constexpr int kBins = 16;
 constexpr int kChunk = 256;
 
-template <class Lanes, class Scalar, class Bin>
-inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Scalar s, Bin bin) {
+/// lanes2, where it is not null, takes two groups at a time (arrays of two,
+/// as in unary_fn_pairs) while a chunk has 2 W elements left.
+template <class Lanes, class Scalar, class Bin, class Lanes2 = std::nullptr_t>
+inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lanes, Scalar s, Bin bin,
+                            Lanes2 lanes2 = nullptr) {
   for (std::size_t c = 0; c < n; c += kChunk) {
     const int m = static_cast<int>(n - c < static_cast<std::size_t>(kChunk) ? n - c : kChunk);
     DDReal in[kChunk], out[kChunk];
@@ -204,7 +234,24 @@ inline void unary_fn_binned(const DDReal* a, DDReal* r, std::size_t n, Lanes lan
     }
     for (int k = 0; k < kBins; ++k) start[k + 1] += start[k];
     for (int i = 0; i < m; ++i) order[start[b[i]]++] = i;
-    for_groups(static_cast<std::size_t>(m), [&](const Group& g, std::size_t i) {
+    int done = 0;
+    if constexpr (!std::is_same_v<Lanes2, std::nullptr_t>) {
+      for (; done + 2 * W <= m; done += 2 * W) {
+        DDReal x[2 * W];
+        for (int k = 0; k < 2 * W; ++k) x[k] = in[order[done + k]];
+        const DD xs[2] = {load(x), load(x + W)};
+        const Vi live[2] = {mask_true(), mask_true()};
+        Vi slow[2] = {Vi{}, Vi{}};
+        DD y[2];
+        lanes2(xs, live, slow, y);
+        for (int k = 0; k < 2 * W; ++k) {
+          out[order[done + k]] = get(y[k / W], k % W);
+          slow_at[order[done + k]] = lane(slow[k / W], k % W);
+        }
+      }
+    }
+    for_groups(static_cast<std::size_t>(m - done), [&](const Group& g, std::size_t i) {
+      i += static_cast<std::size_t>(done);
       DDReal x[W];
       for (int k = 0; k < W; ++k) x[k] = k < g.count ? in[order[i + k]] : kPad;
       Vi slow = Vi{};
@@ -229,9 +276,20 @@ void exp_all(const DDReal* a, DDReal* r, std::size_t n) {
   unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return exp(x, live, slow); }, scalar::exp);
 }
 
+/// Two groups at a time where the lanes are whole registers (AVX2, AVX-512);
+/// the portable lanes on the x86-64 baseline hold each vector in two SSE
+/// registers, and two groups' state then spills (their logarithm was 12%
+/// slower so).
 void log_all(const DDReal* a, DDReal* r, std::size_t n) {
   const LeaveClean clean;
-  unary_fn(a, r, n, [](const DD& x, Vi live, Vi& slow) { return log(x, live, slow); }, scalar::log);
+  const auto one = [](const DD& x, Vi live, Vi& slow) { return log(x, live, slow); };
+#if defined(__AVX__)
+  unary_fn_pairs(
+      a, r, n, [](const DD* x, const Vi* live, Vi* slow, DD* y) { log_groups<2>(x, live, slow, y); }, one,
+      scalar::log);
+#else
+  unary_fn(a, r, n, one, scalar::log);
+#endif
 }
 
 void pow_all(const DDReal* a, const DDReal* b, DDReal* r, std::size_t n) {
@@ -288,6 +346,11 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
       [](const DDReal& x) {
         const double t = std::fabs(x.hi);
         return t < kBins - 1 ? static_cast<int>(t) : kBins - 1;
+      },
+      [&](const DD* x, const Vi* live, Vi* slow, DD* y) {
+        GammaLanes g[2] = {gamma_start(x[0], live[0], slow[0]), gamma_start(x[1], live[1], slow[1])};
+        gamma_series<2>(g, slow);
+        for (int k = 0; k < 2; ++k) y[k] = gamma_finish(g[k], slow[k], l28, sine);
       });
 }
 
@@ -297,10 +360,12 @@ void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
   corner(h, n, ipair, npairs);
 }
 
+#if !defined(DD_LANES_PSLQ_REDUCE)
 void pslq_reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero) {
   const LeaveClean clean;
   reduce(h, tmat, y, n, scratch, nonzero);
 }
+#endif
 #endif
 
 }  // namespace dd::batch::detail::DD_LANES_NS
@@ -335,7 +400,11 @@ const Table& DD_LANES_TABLE() noexcept {
     s.gamma = L::gamma_all;
 #if DD_LANES_PSLQ
     s.pslq_corner = L::pslq_corner;
+#if defined(DD_LANES_PSLQ_REDUCE)
+    s.pslq_reduce = DD_LANES_PSLQ_REDUCE;
+#else
     s.pslq_reduce = L::pslq_reduce;
+#endif
 #endif
     return s;
   }();
