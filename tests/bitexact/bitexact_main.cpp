@@ -678,6 +678,32 @@ void register_whole_domains() {
       }
     }
   }, 60);
+  add("Bessel J Y orders to x/8 beyond x = 2^48", [](Rng& r, std::string& out) {
+    // x from 2^48 to 2^100, orders x 2^-k from x/8 down to about sqrt(x)
+    // (Debye's phase from nu/x, Hankel's expansion below 5 sqrt(x));
+    // integral, fractional and negative orders.
+    const DDReal x = gen::make(r, 48, 100, true);
+    const int shift = r.integer(3, std::ilogb(x.hi) / 2);
+    const int kind = r.integer(0, 2);
+    double nu = std::floor(std::ldexp(x.hi, -shift));
+    if (kind == 1) nu += 0.375;
+    if (kind == 2) nu = -nu - 0.125;
+    words(out, x);
+    words(out, DDReal(nu));
+    for (const bool want_y : {false, true}) {
+      DDReal v;
+      try {
+        if (want_y) {
+          dd::DDBESSELYR(DDReal(nu), x, v);
+        } else {
+          dd::DDBESSELJR(DDReal(nu), x, v);
+        }
+        words(out, v);
+      } catch (const dd::stop_error&) {
+        out += " stop";
+      }
+    }
+  }, 40);
 }
 
 /// FNV-1a over the bytes of s, continuing from h.
