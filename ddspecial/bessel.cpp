@@ -48,6 +48,16 @@ void split_order(const DDReal& nu, DDReal& ip, DDReal& fp) {
 /// True for an odd integral ip (from either word: from 2^53 on hi is even).
 bool odd(const DDReal& ip) { return std::fmod(std::fmod(ip.hi, 2.0) + std::fmod(ip.lo, 2.0), 2.0) != 0.0; }
 
+/// The nearest integer to an order as DDNINT rounds it, for every finite order.
+DDReal nearest_order(const DDReal& nu) {
+  DDReal m;
+  if (std::fabs(nu.hi) < detail::kRoundBound) {
+    DDNINT(nu, m);
+    return m;
+  }
+  return DDReal(nu.hi, nearest_order(DDReal(nu.lo)).hi);
+}
+
 /// a 2^shift e^-x without a step outside the binary64 range (K e^x climbs
 /// from values that e^-x would push below full precision near x = 665, and
 /// past the range at large orders).
@@ -203,13 +213,13 @@ DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const
   const DDReal ya = debye(a, x, true, order_msg, overflow_msg);
   // sin(a pi), cos(a pi) from a's distance d to the nearest integer m, to a
   // few units (sincos_pi's literal cosine may leave 2^7 past |d| = 1/4).
-  DDReal m, d, pi, sn, cs;
-  DDNINT(a, m);
+  DDReal d, pi, sn, cs;
+  const DDReal m = nearest_order(a);
   DDSUB(a, m, d);
   DDPI(pi);
   DDMUL(d, pi, d);
   detail::cos_sin_accurate(d, &cs, &sn);
-  if (std::fmod(m.hi, 2.0) != 0.0) {
+  if (odd(m)) {
     DDNEG(sn, sn);
     DDNEG(cs, cs);
   }
@@ -333,14 +343,18 @@ void DDBESSELYNR(int nu, const DDReal& rr, DDReal& zz) {
     DDReal mu, hp;
     integer_order_hankel_args(n, mu, hp);
     if (!hankel(mu, hp, x, true, msg::kBesselYnrLoop2, r)) {
-      // The order is too large for the expansion: Y_0 and Y_1 from it, then upward.
-      DDReal y0, y1, xi;
+      // The order is too large for the expansion: Y_0 and Y_1 from it, then
+      // upward; where it fails for them too (x beyond about 1e99, where its
+      // denominators pass the kernels' range), Debye's expansion.
+      DDReal y0, y1, xi, mu1, hp1;
       integer_order_hankel_args(0, mu, hp);
-      hankel(mu, hp, x, true, msg::kBesselYnrLoop2, y0);
-      integer_order_hankel_args(1, mu, hp);
-      hankel(mu, hp, x, true, msg::kBesselYnrLoop2, y1);
-      DDDIV(DDReal(1.0), x, xi);
-      r = climb_y(DDReal(0.0), n, xi, y0, y1);
+      integer_order_hankel_args(1, mu1, hp1);
+      if (hankel(mu, hp, x, true, msg::kBesselYnrLoop2, y0) && hankel(mu1, hp1, x, true, msg::kBesselYnrLoop2, y1)) {
+        DDDIV(DDReal(1.0), x, xi);
+        r = climb_y(DDReal(0.0), n, xi, y0, y1);
+      } else {
+        r = debye(DDReal(static_cast<double>(n)), x, true, msg::kBesselYnrOrder, msg::kBesselYnrOverflow);
+      }
     }
   }
   check_range(r, msg::kBesselYnrOverflow);

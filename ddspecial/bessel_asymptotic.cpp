@@ -16,6 +16,11 @@ namespace dd::detail::bessel {
 // ---- Hankel's expansion (J and Y above the switch) ---------------------------
 
 namespace {
+/// Beyond this w, 2 / (pi w) falls below the kernels' full precision (and
+/// pi w passes their splitting limit from about 2.1e299): the amplitude is
+/// formed from 2^-200 w.
+constexpr double kAmplitudeScaleAbove = 0x1p968;
+
 /// The numerators and denominators of Hankel's terms grow like (4 nu^2)^2k
 /// and (64 x^2)^k k!^2: at x = 1.5e5, order 1000, they pass the kernels'
 /// splitting limit before the terms are negligible.  Past this size a pair is
@@ -108,10 +113,8 @@ bool hankel(const DDReal& mu, const DDReal& half_nu_pi, const DDReal& x, bool wa
     DDMUL(cx, st, t2);
     DDSUB(t1, t2, s);
   }
-  DDReal px, r, t1, t2, comb;
-  DDMUL(pi, x, px);
-  DDDIV(DDReal(2.0), px, r);
-  DDSQRT(r, r);
+  DDReal t1, t2, comb;
+  const DDReal r = bessel_amplitude(x);
   if (want_y) {
     DDMUL(p, s, t1);
     DDMUL(q, c, t2);
@@ -150,6 +153,22 @@ void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) no
 }
 
 // ---- the large-argument series of I and K --------------------------------------
+
+DDReal bessel_amplitude(const DDReal& w) {
+  DDReal pi, r;
+  DDPI(pi);
+  if (w.hi <= kAmplitudeScaleAbove) {
+    DDMUL(pi, w, r);
+    DDDIV(DDReal(2.0), r, r);
+    DDSQRT(r, r);
+    return r;
+  }
+  // 2^-200 w, and the root times 2^-100 (both exact).
+  DDMUL(pi, DDReal(std::ldexp(w.hi, -200), std::ldexp(w.lo, -200)), r);
+  DDDIV(DDReal(2.0), r, r);
+  DDSQRT(r, r);
+  return DDReal(std::ldexp(r.hi, -100), std::ldexp(r.lo, -100));
+}
 
 /// e^{-x} for x >= 0 beyond the exponential's range too: (e^{-x/m})^m with x/m < 256.
 DDReal exp_minus(const DDReal& x) {

@@ -434,11 +434,7 @@ bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* t
   DDMUL(p, p, y);
   DDNEG(y, y);
   if (!debye_sums(h, y, o.sums, terms)) return false;
-  DDReal pi;
-  DDPI(pi);
-  DDMUL(pi, o.w, o.amp);
-  DDDIV(DDReal(2.0), o.amp, o.amp);
-  DDSQRT(o.amp, o.amp);
+  o.amp = bessel_amplitude(o.w);
   return true;
 }
 

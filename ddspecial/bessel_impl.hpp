@@ -102,6 +102,10 @@ inline constexpr double kHankelReducedOrderFrom = 0x1p20;
 void real_order_hankel_args(const DDReal& nu, DDReal& mu, DDReal& half_nu_pi) noexcept;
 /// e^{-x} for x >= 0 beyond the exponential's range too.
 DDReal exp_minus(const DDReal& x);
+/// sqrt(2 / (pi w)), w > 0: Hankel's and Debye's amplitude, from 2^968 on
+/// by way of 2^-200 w (2 / (pi w) would lose its low word's bits, and
+/// pi w pass the kernels' splitting limit).
+DDReal bessel_amplitude(const DDReal& w);
 /// e^a = p 2^e: DDEXP's words with e = 0 where |a| is within its range;
 /// beyond, e = the nearest integer to a / ln 2 and p = DDEXP(a - e ln 2)
 /// (about 2^-95 relative for |a| up to 2000).

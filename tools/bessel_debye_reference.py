@@ -125,6 +125,8 @@ ROWS = [
     ('J', '2147483647', '1e20', 'D', False),  # Hankel's expansion, (nu/2) pi from nu modulo 4
     ('J', '1000000000.5', '1e18', 'D', False),
     ('J', '1e40', '1e80', 'D', False),  # an order beyond 2^105
+    ('Y', '3', '6.5e299', 'D', False),  # pi x beyond the kernels' range
+    ('J', '1e155', '6e299', 'D', False),
 ]
 
 for kind, nu, x, how, rel in ROWS:
