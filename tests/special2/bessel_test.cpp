@@ -84,6 +84,16 @@ TEST(bessel, symmetry_of_orders_and_arguments) {
     f(big, x, b);
     EXPECT_TRUE(same(a, neg(b)));
   }
+  // And a non-integral one's nearest integer: J_-a = -(J_a - Y_a) / sqrt(2) for a = 2^60 + 7.25.
+  const DDReal a(0x1p60, 7.25);
+  DDReal ja, ya, jm, d;
+  dd::DDBESSELJR(a, x, ja);
+  dd::DDBESSELYR(a, x, ya);
+  dd::DDBESSELJR(neg(a), x, jm);
+  dd::DDSUB(ja, ya, d);
+  dd::DDMUL(d, dd::DDReal(0x1.6a09e667f3bcdp-1, -0x1.bdd3413b26456p-55), d);  // sqrt(1/2)
+  dd::DDADD(jm, d, d);
+  EXPECT_LT(std::fabs(d.hi) / envelope(x) * 0x1p104, 0x1p4);
 }
 
 // Half-integer orders in closed form, on both sides of the switch and in the
