@@ -183,6 +183,25 @@ const std::vector<DDReal>& bernoulli60() {
   return t;
 }
 
+/// x, nu, J_nu(x) and Y_nu(x) (or "stop" where a call stops).
+void j_and_y(std::string& out, const DDReal& nu, const DDReal& x) {
+  words(out, x);
+  words(out, nu);
+  for (const bool want_y : {false, true}) {
+    DDReal v;
+    try {
+      if (want_y) {
+        dd::DDBESSELYR(nu, x, v);
+      } else {
+        dd::DDBESSELJR(nu, x, v);
+      }
+      words(out, v);
+    } catch (const dd::stop_error&) {
+      out += " stop";
+    }
+  }
+}
+
 void register_cases() {
   // Kernels.
   binary("DDADD", dd::DDADD, gen::wide, gen::wide);
@@ -662,21 +681,7 @@ void register_whole_domains() {
     double nu = kind == 0 ? std::floor(x.hi + spread * std::cbrt(x.hi)) : std::floor(x.hi * ratio);
     if (kind == 2) nu += 0.375;
     if (kind == 3) nu = -nu - 0.125;
-    words(out, x);
-    words(out, DDReal(nu));
-    for (const bool want_y : {false, true}) {
-      DDReal v;
-      try {
-        if (want_y) {
-          dd::DDBESSELYR(DDReal(nu), x, v);
-        } else {
-          dd::DDBESSELJR(DDReal(nu), x, v);
-        }
-        words(out, v);
-      } catch (const dd::stop_error&) {
-        out += " stop";
-      }
-    }
+    j_and_y(out, DDReal(nu), x);
   }, 60);
   add("Bessel J Y orders to x/8 beyond x = 2^48", [](Rng& r, std::string& out) {
     // x from 2^48 to 2^100, orders x 2^-k from x/8 down to about sqrt(x)
@@ -688,21 +693,7 @@ void register_whole_domains() {
     double nu = std::floor(std::ldexp(x.hi, -shift));
     if (kind == 1) nu += 0.375;
     if (kind == 2) nu = -nu - 0.125;
-    words(out, x);
-    words(out, DDReal(nu));
-    for (const bool want_y : {false, true}) {
-      DDReal v;
-      try {
-        if (want_y) {
-          dd::DDBESSELYR(DDReal(nu), x, v);
-        } else {
-          dd::DDBESSELJR(DDReal(nu), x, v);
-        }
-        words(out, v);
-      } catch (const dd::stop_error&) {
-        out += " stop";
-      }
-    }
+    j_and_y(out, DDReal(nu), x);
   }, 40);
 }
 
