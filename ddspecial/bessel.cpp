@@ -154,15 +154,26 @@ int split_nearest(const DDReal& nu, DDReal& mu) {
   return static_cast<int>(nl.hi);
 }
 
+/// r where st is ok, else stops with overflow_msg or order_msg.
+const DDReal& checked(DebyeStatus st, const DDReal& r, const char* order_msg, const char* overflow_msg) {
+  if (st == DebyeStatus::overflow) detail::fail(overflow_msg);
+  if (st != DebyeStatus::ok) detail::fail(order_msg);
+  return r;
+}
+
 /// J_nu or Y_nu (want_y) for nu > 0 by Debye's expansions: stops with
 /// order_msg where they do not reach (see bessel_debye), with overflow_msg
 /// where |Y| passes the splitting limit.
 DDReal debye(const DDReal& nu, const DDReal& x, bool want_y, const char* order_msg, const char* overflow_msg) {
   DDReal r;
-  const DebyeStatus st = bessel_debye(nu, x, want_y, r);
-  if (st == DebyeStatus::overflow) detail::fail(overflow_msg);
-  if (st != DebyeStatus::ok) detail::fail(order_msg);
-  return r;
+  return checked(bessel_debye(nu, x, want_y, r), r, order_msg, overflow_msg);
+}
+
+/// I_nu (want_i) or K_nu, nu > 0, by the uniform expansion (see
+/// bessel_uniform), stopping as debye does.
+DDReal uniform(const DDReal& nu, const DDReal& x, bool want_i, const char* order_msg, const char* overflow_msg) {
+  DDReal r;
+  return checked(bessel_uniform(nu, x, want_i, r), r, order_msg, overflow_msg);
 }
 
 /// J_n(x), n > kBesselSeriesMaxOrder or where Hankel's expansion falls
@@ -522,8 +533,9 @@ void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
   DDABS(rr, x);
   if (an > kBesselMaxRecurrence) {
     if (!ik_real(DDReal(static_cast<double>(an)), x, false, msg::kBesselInrLoop2, r)) {
-      if (!underflows(static_cast<double>(an), x.hi, true)) detail::fail(msg::kBesselInrOrder);
-      r = DDReal(0.0);
+      r = underflows(static_cast<double>(an), x.hi, true)
+              ? DDReal(0.0)
+              : uniform(DDReal(static_cast<double>(an)), x, true, msg::kBesselInrOrder, msg::kBesselInrOverflow);
     }
   } else if (const int n = static_cast<int>(an);
              below_switch(rr) && n <= kBesselSeriesMaxOrder && integer_order_series(n, x, false, msg::kBesselInrLoop1, r)) {
@@ -559,7 +571,7 @@ void DDBESSELKNR(int nu, const DDReal& rr, DDReal& zz) {
   DDABS(rr, x);
   if (an > kBesselMaxRecurrence) {
     if (!ik_real(DDReal(static_cast<double>(an)), x, true, msg::kBesselKnrLoop2, r)) {
-      detail::fail(msg::kBesselKnrOrder);
+      r = uniform(DDReal(static_cast<double>(an)), x, false, msg::kBesselKnrOrder, msg::kBesselKnrOverflow);
     }
   } else if (const int n = static_cast<int>(an); in_k_fraction_range(x)) {
     r = k_fraction(DDReal(0.0), n, x, msg::kBesselKnrLoop1);
@@ -626,9 +638,14 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   DDABS(rr, x);
   const double av = std::fabs(v.hi);
   if (av > kBesselMaxRecurrence) {
-    if (!ik_real(v, x, false, msg::kBesselIrLoop2, r)) {
-      if (v.hi < 0.0 || !underflows(av, x.hi, true)) detail::fail(msg::kBesselIrOrder);
-      r = DDReal(0.0);
+    DDReal ip, fp, a = v;
+    split_order(v, ip, fp);
+    if (v.hi < 0.0 && fp.hi == 0.0) DDNEG(v, a);  // I_-n = I_n
+    if (!ik_real(a, x, false, msg::kBesselIrLoop2, r)) {
+      // I_-a = I_a + (2/pi) sin(a pi) K_a: K_a passes e^(1e5) for x up to
+      // kBesselIMaxArg, far more than sin(a pi) (at least 2^-90) takes back.
+      if (a.hi < 0.0) detail::fail(msg::kBesselIrOverflow);
+      r = underflows(av, x.hi, true) ? DDReal(0.0) : uniform(a, x, true, msg::kBesselIrOrder, msg::kBesselIrOverflow);
     }
   } else if (below_switch(rr) && av <= kBesselSeriesMaxOrder &&
              real_order_series(v, x, x, false, msg::kBesselIrLoop1, r)) {
@@ -677,7 +694,11 @@ void DDBESSELKR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselKrDomain);
   const DDReal v = nu, x = rr;
   if (x.hi > 0.0 && std::fabs(v.hi) > kBesselMaxRecurrence) {
-    if (!ik_real(v, x, true, msg::kBesselKrLoop2, zz)) detail::fail(msg::kBesselKrOrder);
+    if (!ik_real(v, x, true, msg::kBesselKrLoop2, zz)) {
+      DDReal a;  // K_-nu = K_nu
+      DDABS(v, a);
+      zz = uniform(a, x, false, msg::kBesselKrOrder, msg::kBesselKrOverflow);
+    }
     check_range(zz, msg::kBesselKrOverflow);
     return;
   }

@@ -111,29 +111,46 @@ Td td_diff(const DDReal& a, const DDReal& b) noexcept {
 
 Td td_table(const double (&t)[3]) noexcept { return Td{{t[0], t[1], t[2]}}; }
 
-/// atan(num / den) for 0 <= num <= den: atan(j/64) from the table plus atan(u),
-/// u = (num - c den) / (den + c num), c = j/64, |u| <= 1/128; u - u^3/3 in
-/// three doubles, the rest of atan u's series (below 2^-37) in double-double.
-Td td_atan_ratio(const Td& num, const Td& den) noexcept {
+/// atan(num / den) for 0 <= num <= den, or atanh(num / den) (hyperbolic) for
+/// 0 <= num / den <= 63.5/64: the table's value at c = j/64 plus atan(u),
+/// u = (num - c den) / (den + c num), or atanh(u), u = (num - c den) / (den - c num),
+/// |u| <= 1/128; u +- u^3/3 in three doubles, the rest of the series (below
+/// 2^-37) in double-double.
+Td td_arc_ratio(const Td& num, const Td& den, bool hyperbolic) noexcept {
   const double j = std::nearbyint(64.0 * (num.w[0] / den.w[0]));
   const double c = j / 64.0;
-  const Td u = td_div(td_sub_mul(num, c, den), td_sub_mul(den, -c, num));
+  const double sign = hyperbolic ? 1.0 : -1.0;  // of the odd powers' alternation
+  const Td u = td_div(td_sub_mul(num, c, den), td_sub_mul(den, sign * c, num));
   const Td u3 = td_div(td_mul(u, td_mul(u, u)), Td{{3.0, 0.0, 0.0}});
-  // u^5 sum_{k>=0} (-1)^k u^2k / (2k+5): ten terms reach 2^-150 for |u| <= 1/128.
+  // u^5 sum_{k>=0} (+-1)^k u^2k / (2k+5): ten terms reach 2^-150 for |u| <= 1/128.
   const DDReal ud = dd_of(u);
   DDReal u2, s(0.0), t;
   DDMUL(ud, ud, u2);
   for (int k = 9; k >= 0; --k) {
     DDMUL(s, u2, s);
-    DDDIV(DDReal(k % 2 == 0 ? 1.0 : -1.0), DDReal(2.0 * k + 5.0), t);
+    DDDIV(DDReal(k % 2 == 0 || hyperbolic ? 1.0 : -1.0), DDReal(2.0 * k + 5.0), t);
     DDADD(s, t, s);
   }
   DDMUL(s, u2, s);
   DDMUL(s, u2, s);
   DDMUL(s, ud, t);
-  const Td tab = td_table(kAtanTable[static_cast<int>(j)]);
-  double v[11] = {t.lo, t.hi, -u3.w[2], -u3.w[1], -u3.w[0], u.w[2], u.w[1], u.w[0], tab.w[2], tab.w[1], tab.w[0]};
+  const Td tab = td_table(hyperbolic ? kAtanhTable[static_cast<int>(j)] : kAtanTable[static_cast<int>(j)]);
+  double v[11] = {t.lo,   t.hi,   sign * u3.w[2], sign * u3.w[1], sign * u3.w[0], u.w[2], u.w[1], u.w[0],
+                  tab.w[2], tab.w[1], tab.w[0]};
   return td_sum(v, 11);
+}
+
+Td td_atan_ratio(const Td& num, const Td& den) noexcept { return td_arc_ratio(num, den, false); }
+
+/// atanh(num / den) for 0 <= num / den <= 63.5/64: atanh(c) + atanh(v),
+/// c = j/64 nearest, v = (num - c den) / (den - c num).  v reaches
+/// (1/128) / (1 - (num/den)^2), 0.026 at the 0.834 of K's band: the second
+/// reduction, by td_arc_ratio, brings it to 1/128 again.
+Td td_atanh_ratio(const Td& num, const Td& den) noexcept {
+  const double j = std::nearbyint(64.0 * (num.w[0] / den.w[0]));
+  const double c = j / 64.0;
+  const Td v = td_arc_ratio(td_sub_mul(num, c, den), td_sub_mul(den, c, num), true);
+  return td_add(v, td_table(kAtanhTable[static_cast<int>(j)]));
 }
 
 // ---- the sums ---------------------------------------------------------------------------
@@ -614,7 +631,80 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
   return DebyeStatus::refused;
 }
 
+// ---- K and I: the uniform expansion --------------------------------------------------
+//
+// K_nu(x) = sqrt(pi/(2 sq)) e^{-nu eta} sum_k (-1)^k u_k(p) / nu^k,
+// I_nu(x) = e^{nu eta} / sqrt(2 pi sq) sum_k u_k(p) / nu^k,
+// sq = sqrt(nu^2 + x^2), p = nu / sq, nu eta = sq - nu atanh(p).  K's
+// relative error is nu eta's absolute error where it lies within the range
+// (|nu eta| below ~750, x near 0.6627 nu): that difference of two terms of
+// size nu is formed in three doubles, from nu and x scaled by 2^-k (exactly)
+// to keep their squares in range.
+
+/// Beyond this p = nu/sq the atanh table stops; there x < nu/7.9 and, for
+/// orders above 1e5, nu eta < -1.7e5: K overflows and I is 0.
+constexpr double kUniformMaxRatio = 63.5 / 64.0;
+/// Largest order with K's band computed: three doubles carry nu eta to
+/// about 2^-152 nu, 2^-90 absolute at 2^64 (2^14 units of K there, 2^18 at
+/// 1e20, 2^34 at 1e25).  Above it, orders with |nu eta| < 3000 are refused.
+constexpr double kUniformMaxOrder = 0x1p64;
+
 }  // namespace
+
+DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out) {
+  const int k = std::ilogb(std::max(nu.hi, x.hi));
+  const DDReal ns(std::ldexp(nu.hi, -k), std::ldexp(nu.lo, -k)), xs(std::ldexp(x.hi, -k), std::ldexp(x.lo, -k));
+  const Td q = td_add(td_mul(td(ns), td(ns)), td_mul(td(xs), td(xs)));
+  const Td sq = td_sqrt(q);
+  const bool huge = !(ns.hi / sq.w[0] <= kUniformMaxRatio);
+  if (huge) {  // x << nu
+    if (!want_i) return DebyeStatus::overflow;
+    out = DDReal(0.0);
+    return DebyeStatus::ok;
+  }
+  Td e = td_add(sq, td_neg(td_mul(td(ns), td_atanh_ratio(td(ns), sq))));
+  for (double& w : e.w) w = std::ldexp(w, k);  // nu eta
+  // Beyond +-800 the value is below the smallest subnormal (the factor is
+  // below 1 from nu = 1e5 on); beyond -+3000 it overflows (the factor is
+  // above e^-360 for sq up to 1e308).
+  const double ex = want_i ? e.w[0] : -e.w[0];
+  if (ex < -800.0) {
+    out = DDReal(0.0);
+    return DebyeStatus::ok;
+  }
+  if (ex > 3000.0) return DebyeStatus::overflow;
+  if (!(nu.hi <= kUniformMaxOrder)) return DebyeStatus::refused;
+  DDReal p, h, y, sums[4];
+  DDDIV(ns, dd_of(sq), p);
+  DDDIV(DDReal(1.0), dd_of(sq), h);
+  h = scale2(h, -k);  // p / nu
+  DDMUL(p, p, y);
+  if (!debye_sums(h, y, sums, nullptr)) return DebyeStatus::refused;
+  // sqrt(pi/(2 sq)) or 1/sqrt(2 pi sq), sq = s 2^(2m) with s = sq' 2^(k-2m) of [1/2, 2).
+  const int m = k >= 0 ? k / 2 : -((1 - k) / 2);
+  DDReal pi, s, a, f, sum;
+  DDPI(pi);
+  s = scale2(dd_of(sq), k - 2 * m);
+  if (want_i) {
+    DDMUL(pi, s, a);
+    DDMULD(a, 2.0, a);
+    DDSQRT(a, a);
+    DDDIV(DDReal(1.0), a, a);
+  } else {
+    DDMULD(s, 2.0, a);
+    DDDIV(pi, a, a);
+    DDSQRT(a, a);
+  }
+  DDADD(sums[want_i ? 0 : 1], DDReal(1.0), sum);
+  DDMUL(a, sum, a);
+  int n;
+  exp_td(want_i ? e : td_neg(e), f, n);
+  DDMUL(a, f, f);
+  n -= m;
+  if (std::fabs(f.hi) >= std::ldexp(detail::kSplitLimit, -std::clamp(n, -2000, 2000))) return DebyeStatus::overflow;
+  out = scale2(f, n);
+  return DebyeStatus::ok;
+}
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   const double d = band_half_width(nu);

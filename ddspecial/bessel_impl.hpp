@@ -214,5 +214,11 @@ inline constexpr double kDebyeMaxSteps = 1.3e6;
 /// kDebyeMaxPhaseArg with nu above x/8 or nu^2/(2x) from 2^55 on.
 /// J below the smallest subnormal is 0.
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
+/// K_nu(x), or I_nu(x) (want_i), for nu > 1e5, x > 0 by the uniform
+/// expansion, sum_k (-+1)^k u_k(p) / nu^k with p = nu / sqrt(nu^2 + x^2).
+/// Values below the smallest subnormal are 0; overflow: the value passes the
+/// splitting limit; refused (out unwritten): the sums do not reach working
+/// precision.
+DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out);
 
 }  // namespace dd::detail::bessel

@@ -6,6 +6,7 @@
               u_(k+1)(t) = t^2 (1-t^2)/2 u_k'(t) + 1/8 int_0^t (1-5s^2) u_k(s) ds
               in exact rationals, each c_kj as a double-double (hi, lo);
   kAtanTable  atan(j/64), j = 0..64, as three doubles each (mpmath, 400 bits);
+  kAtanhTable atanh(j/64), j = 0..63, likewise;
   kHalfPi3, kQuarterPi3, kLn2_3  pi/2, pi/4 and ln 2 as three doubles;
   kPhaseCoef  h(s) = sqrt(1-s^2) - s acos(s) - 1 + s pi/2 = s^2 sum_k c_k s^(2k),
               c_k = binom(2k,k) / (4^k (2k+1)(2k+2)), k = 0..PHASE_TERMS-1, as
@@ -16,7 +17,7 @@ Usage: python3 tools/bessel_debye.py > ddspecial/bessel_debye_impl.hpp
 from fractions import Fraction as F
 from math import comb
 
-from mpmath import mp, mpf, atan, log, pi
+from mpmath import mp, mpf, atan, atanh, log, pi
 
 TERMS = 40
 PHASE_TERMS = 26
@@ -67,6 +68,11 @@ def main():
     print("inline constexpr double kAtanTable[65][3] = {")
     for j in range(65):
         print("    {" + ", ".join(lit(w) for w in words(atan(mpf(j) / 64), 3)) + "},")
+    print("};\n")
+    print("/// atanh(j/64), j = 0..63, as three doubles.")
+    print("inline constexpr double kAtanhTable[64][3] = {")
+    for j in range(64):
+        print("    {" + ", ".join(lit(w) for w in words(atanh(mpf(j) / 64), 3)) + "},")
     print("};\n")
     print("inline constexpr double kHalfPi3[3] = {" + ", ".join(lit(w) for w in words(pi / 2, 3)) + "};")
     print("inline constexpr double kQuarterPi3[3] = {" + ", ".join(lit(w) for w in words(pi / 4, 3)) + "};")

@@ -10,12 +10,15 @@ Three independent ways, all in mpmath:
      until a term falls below 1e-55;
   B  the three-term recurrence at 60 digits across the turning point, from D
      at 40 n^(1/3) beyond it.
+  Q  (K only) K_nu(x) = int_0^inf e^(-x cosh t) cosh(nu t) dt by mpmath's quad
+     at 60 digits, split around the saddle t0 = asinh(nu/x) in steps of its
+     width sq^(-1/2), sq = sqrt(nu^2 + x^2).
 Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + sin(a pi) J_a.
 
 Usage: python3 tools/bessel_debye_reference.py   (about a minute)
 """
 from bessel_debye import polys
-from mpmath import atan, cbrt, ceil, cos, exp, log, log10, mp, mpf, nstr, pi, sin, sqrt
+from mpmath import asinh, atan, cbrt, ceil, cos, cosh, exp, log, log10, mp, mpf, nstr, pi, quad, sin, sqrt
 
 
 mp.dps = 60
@@ -79,8 +82,18 @@ def band(nu, x, want_y):
     return f
 
 
+def k_quad(nu, x):
+    t0 = asinh(nu / x)
+    peak = -x * cosh(t0) + nu * t0
+    w = 1 / sqrt(sqrt(nu * nu + x * x))
+    pts = sorted(set(max(mpf(0), t0 + k * w) for k in (-60, -20, -6, -2, 0, 2, 6, 20, 60)))
+    return quad(lambda t: exp(-x * cosh(t) + nu * t - peak) * (1 + exp(-2 * nu * t)) / 2, pts) * exp(peak)
+
+
 def value(kind, nu, x, how):
     mp.dps = 60
+    if kind == 'K':
+        return k_quad(abs(nu), x)
     if nu < 0:
         a = -nu
         j, y = value('J', a, x, how), value('Y', a, x, how)
@@ -127,6 +140,16 @@ ROWS = [
     ('J', '1e40', '1e80', 'D', False),  # an order beyond 2^105
     ('Y', '3', '6.5e299', 'D', False),  # pi x beyond the kernels' range
     ('J', '1e155', '6e299', 'D', False),
+    ('K', '100001', '66275', 'Q', True),  # x near 0.6627 nu, where nu eta is near 0
+    ('K', '200000', '132549', 'Q', True),
+    ('K', '200000', '132189', 'Q', True),  # the band's edges
+    ('K', '200000', '132909', 'Q', True),
+    ('K', '1e9', '662743419', 'Q', True),
+    ('K', '1e9', '662743059', 'Q', True),
+    ('K', '1e9', '662743779', 'Q', True),
+    ('K', '1e12', '662743419349', 'Q', True),
+    ('K', '-1e12', '662743418989', 'Q', True),
+    ('K', '1e12', '662743419709', 'Q', True),
 ]
 
 for kind, nu, x, how, rel in ROWS:

@@ -364,8 +364,23 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       {"I_1e12(50)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(1e12), DDReal(50.0), r); }, nullptr},
       {"I_0.5(0)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(0.5), DDReal(0.0), r); }, nullptr},
       {"Y_INT_MIN(2)", [&](DDReal& r) { dd::DDBESSELYNR(INT_MIN, two, r); }, "*** DDBESSELYNR: Result overflows"},
-      {"K_1e15(5)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(1e15), DDReal(5.0), r); },
-       "*** DDBESSELKR: Order too large for the argument"},
+      {"K_1e15(5)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(1e15), DDReal(5.0), r); }, "*** DDBESSELKR: Result overflows"},
+      // Orders beyond 1e5 outside K's band around x = 0.6627 nu: it overflows below, is 0 above.
+      {"K_200000(600)", [&](DDReal& r) { dd::DDBESSELKNR(200000, DDReal(600.0), r); },
+       "*** DDBESSELKNR: Result overflows"},
+      {"K_200000(132100)", [&](DDReal& r) { dd::DDBESSELKNR(200000, DDReal(132100.0), r); },
+       "*** DDBESSELKNR: Result overflows"},
+      {"K_200000(132960)", [&](DDReal& r) { dd::DDBESSELKNR(200000, DDReal(132960.0), r); }, nullptr},
+      {"K_-2e5(1e6)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(-2e5), DDReal(1e6), r); }, nullptr},
+      {"K_1e9(6.627e8)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(1e9), DDReal(6.627e8), r); },
+       "*** DDBESSELKR: Result overflows"},
+      {"K_2^105(5)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(0x1p105), DDReal(5.0), r); },
+       "*** DDBESSELKR: Result overflows"},
+      {"K_-1e300(1e305)", [&](DDReal& r) { dd::DDBESSELKR(DDReal(-1e300), DDReal(1e305), r); }, nullptr},
+      {"I_2^105(5)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(0x1p105), DDReal(5.0), r); }, nullptr},
+      {"I_-1e20(5)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(-1e20), DDReal(5.0), r); }, nullptr},  // I_-n = I_n
+      {"I_-100000.5(5)", [&](DDReal& r) { dd::DDBESSELIR(DDReal(-100000.5), DDReal(5.0), r); },
+       "*** DDBESSELIR: Result overflows"},  // its K_100000.5 term
       // The recurrence across the turning point would take 2.8e6 steps.
       {"J_1e15(1e15)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1e15), DDReal(1e15), r); },
        "*** DDBESSELJR: Order too large for the argument"},
@@ -470,12 +485,25 @@ TEST(bessel, large_orders) {
       {'J', 1e40, 1e80, "-6.336828475047639246738933915220015375226e-42", false},
       {'Y', 3, 6.5e299, "-5.740377227466539733801124531815064251804e-153", false},
       {'J', 1e155, 6e299, "-1.030040674141023117309663795548213600118e-150", false},
+      // K beyond the recurrences' orders: the band of x around 0.6627 nu where it is representable.
+      {'K', 100001, 66275, "3.649246847483032050203043588564162335757e-3", true},
+      {'K', 200000, 132549, "1.443735885351710487298109294728639779077e-3", true},
+      {'K', 200000, 132189, "2.752630852378504772735243652795239981993e+280", true},
+      {'K', 200000, 132909, "2.590021416571767292348721908003353803543e-286", true},
+      {'K', 1e9, 662743419, "6.808251034062907770941401162816616564477e-5", true},
+      {'K', 1e9, 662743059, "7.015249611650243061834475067925184517238e+278", true},
+      {'K', 1e9, 662743779, "6.608985641040233922675720196242649493068e-288", true},
+      {'K', 1e12, 662743419349, "1.58955965377784684349991645148935631324e-6", true},
+      {'K', -1e12, 662743418989, "1.637687012421416248588922699932293436319e+277", true},
+      {'K', 1e12, 662743419709, "1.542847012401852421321689062913858253774e-289", true},
   };
   auto call = [](char kind, double nu, double x) {
     DDReal r;
     const bool as_int = nu == std::trunc(nu) && std::fabs(nu) <= INT_MAX;
     if (kind == 'J') {
       as_int ? dd::DDBESSELJNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELJR(DDReal(nu), DDReal(x), r);
+    } else if (kind == 'K') {
+      as_int ? dd::DDBESSELKNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELKR(DDReal(nu), DDReal(x), r);
     } else {
       as_int ? dd::DDBESSELYNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELYR(DDReal(nu), DDReal(x), r);
     }
