@@ -695,6 +695,25 @@ void register_whole_domains() {
     if (kind == 2) nu = -nu - 0.125;
     j_and_y(out, DDReal(nu), x);
   }, 40);
+  add("Bessel K orders beyond 1e5 in its band", [](Rng& r, std::string& out) {
+    // Orders from 1e5 to 2^60, x within 400 of 0.6627 nu (where nu eta,
+    // the exponent, changes sign), in double-double.
+    const DDReal scale = gen::make(r, 17, 60, true);
+    const double spread = gen::between(r, -400.0, 400.0).hi;
+    const double nu = std::floor(scale.hi) + (r.integer(0, 1) == 0 ? 0.0 : 0.375);
+    DDReal x;
+    DDMULD(DDReal(0.66274341934918158, 9.7e-18), nu, x);
+    DDADD(x, DDReal(spread), x);
+    words(out, DDReal(nu));
+    words(out, x);
+    DDReal v;
+    try {
+      dd::DDBESSELKR(DDReal(nu), x, v);
+      words(out, v);
+    } catch (const dd::stop_error&) {
+      out += " stop";
+    }
+  }, 40);
 }
 
 /// FNV-1a over the bytes of s, continuing from h.
