@@ -86,6 +86,28 @@ int sortidx_depth(int m, const DDReal* a, int* ip) {
 
 }  // namespace detail
 
-void sortidx(int m, const DDReal* a, int* ip) { (void)detail::sortidx_depth(m, a, ip); }
+// Keys that are pairwise ordered (no two equal under <, no NaN) have a
+// single ascending order, which the quicksort gives too.  A short list is
+// put in order by insertion, and kept when it comes out strictly ascending.
+void sortidx(int m, const DDReal* a, int* ip) {
+  if (m >= 2 && m <= 32) {
+    const auto less = [a](int u, int v) {
+      return (a[u - 1].hi < a[v - 1].hi) | ((a[u - 1].hi == a[v - 1].hi) & (a[u - 1].lo < a[v - 1].lo));
+    };
+    ip[0] = 1;
+    for (int i = 1; i < m; ++i) {
+      int k = i;
+      while (k > 0 && less(i + 1, ip[k - 1])) {
+        ip[k] = ip[k - 1];
+        --k;
+      }
+      ip[k] = i + 1;
+    }
+    bool ascending = true;
+    for (int i = 1; i < m; ++i) ascending &= less(ip[i - 1], ip[i]);
+    if (ascending) return;
+  }
+  (void)detail::sortidx_depth(m, a, ip);
+}
 
 }  // namespace dd
