@@ -86,26 +86,27 @@ int sortidx_depth(int m, const DDReal* a, int* ip) {
 
 }  // namespace detail
 
-// Keys that are pairwise ordered (no two equal under <, no NaN) have a
-// single ascending order, which the quicksort gives too.  A short list is
-// put in order by insertion, and kept when it comes out strictly ascending.
+// Keys whose high words are all different (and not NaN) have a single
+// ascending order, which the quicksort gives too.  For a short list it is
+// found without branches: each key's rank is the number of high words below
+// its own, and the ranks are all different exactly when the high words are.
 void sortidx(int m, const DDReal* a, int* ip) {
-  if (m >= 2 && m <= 32) {
-    const auto less = [a](int u, int v) {
-      return (a[u - 1].hi < a[v - 1].hi) | ((a[u - 1].hi == a[v - 1].hi) & (a[u - 1].lo < a[v - 1].lo));
-    };
-    ip[0] = 1;
-    for (int i = 1; i < m; ++i) {
-      int k = i;
-      while (k > 0 && less(i + 1, ip[k - 1])) {
-        ip[k] = ip[k - 1];
-        --k;
-      }
-      ip[k] = i + 1;
+  constexpr int kCountedMax = 16;
+  if (m >= 2 && m <= kCountedMax) {
+    double hi[kCountedMax];
+    int rank[kCountedMax];
+    for (int i = 0; i < m; ++i) hi[i] = a[i].hi;
+    unsigned seen = 0;
+    for (int i = 0; i < m; ++i) {
+      int below = 0;
+      for (int k = 0; k < m; ++k) below += hi[k] < hi[i];
+      rank[i] = below;
+      seen |= 1u << below;
     }
-    bool ascending = true;
-    for (int i = 1; i < m; ++i) ascending &= less(ip[i - 1], ip[i]);
-    if (ascending) return;
+    if (seen == (1u << m) - 1) {
+      for (int i = 0; i < m; ++i) ip[rank[i]] = i + 1;
+      return;
+    }
   }
   (void)detail::sortidx_depth(m, a, ip);
 }

@@ -67,8 +67,8 @@ TEST(sortidx, random_keys_come_out_ascending_as_a_permutation) {
   }
 }
 
-// Short lists are ranked by insertion where no two keys tie; the order must
-// be the quicksort's whatever the keys (ties, -0 and +0, NaN).
+// Short lists are ranked by counting where no two high words tie; the order
+// must be the quicksort's whatever the keys (ties, -0 and +0, NaN).
 TEST(sortidx, short_lists_come_out_as_the_quicksort_orders_them) {
   std::mt19937_64 rng(11);
   const double odd[] = {0.0, -0.0, std::nan(""), 1.0, 1.0 + 0x1p-52};
