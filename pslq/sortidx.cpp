@@ -86,6 +86,29 @@ int sortidx_depth(int m, const DDReal* a, int* ip) {
 
 }  // namespace detail
 
-void sortidx(int m, const DDReal* a, int* ip) { (void)detail::sortidx_depth(m, a, ip); }
+// Keys whose high words are all different (and not NaN) have a single
+// ascending order, which the quicksort gives too.  For a short list it is
+// found without branches: each key's rank is the number of high words below
+// its own, and the ranks are all different exactly when the high words are.
+void sortidx(int m, const DDReal* a, int* ip) {
+  constexpr int kCountedMax = 16;
+  if (m >= 2 && m <= kCountedMax) {
+    double hi[kCountedMax];
+    int rank[kCountedMax];
+    for (int i = 0; i < m; ++i) hi[i] = a[i].hi;
+    unsigned seen = 0;
+    for (int i = 0; i < m; ++i) {
+      int below = 0;
+      for (int k = 0; k < m; ++k) below += hi[k] < hi[i];
+      rank[i] = below;
+      seen |= 1u << below;
+    }
+    if (seen == (1u << m) - 1) {
+      for (int i = 0; i < m; ++i) ip[rank[i]] = i + 1;
+      return;
+    }
+  }
+  (void)detail::sortidx_depth(m, a, ip);
+}
 
 }  // namespace dd

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -63,6 +64,27 @@ TEST(sortidx, random_keys_come_out_ascending_as_a_permutation) {
     std::sort(seen.begin(), seen.end());
     for (int i = 0; i < m; ++i) ASSERT_EQ(seen[i], i + 1);
     for (int i = 1; i < m; ++i) ASSERT_FALSE(a[ip[i] - 1] < a[ip[i - 1] - 1]) << "m = " << m << " at " << i;
+  }
+}
+
+// Short lists are ranked by counting where no two high words tie; the order
+// must be the quicksort's whatever the keys (ties, -0 and +0, NaN).
+TEST(sortidx, short_lists_come_out_as_the_quicksort_orders_them) {
+  std::mt19937_64 rng(11);
+  const double odd[] = {0.0, -0.0, std::nan(""), 1.0, 1.0 + 0x1p-52};
+  for (int trial = 0; trial < 600; ++trial) {
+    const int m = 1 + static_cast<int>(rng() % 34);
+    std::vector<DDReal> a(m);
+    for (auto& v : a) {
+      const std::uint64_t r = rng();
+      v = trial % 3 == 0   ? DDReal(odd[r % 5], odd[(r >> 8) % 5] * 1e-20)
+          : trial % 3 == 1 ? DDReal(static_cast<double>(r % 4), static_cast<double>((r >> 8) % 3) * 1e-20)
+                           : DDReal(std::ldexp(static_cast<double>(r >> 11), -40), std::ldexp(1.0, -80) * (r % 7));
+    }
+    std::vector<int> fast(m), plain(m);
+    dd::sortidx(m, a.data(), fast.data());
+    dd::detail::sortidx_depth(m, a.data(), plain.data());
+    ASSERT_EQ(fast, plain) << "trial " << trial;
   }
 }
 
