@@ -327,24 +327,6 @@ DebyeStatus monotone(const DDReal& nu, const DDReal& x, bool want_y, DDReal& p, 
   return DebyeStatus::ok;
 }
 
-/// ln(1 + z) = 2 atanh(z / (2 + z)) by its series, for |z| < 1/2.
-DDReal log1p_small(const DDReal& z) {
-  DDReal w, w2, sum, t, d;
-  DDADD(z, DDReal(2.0), d);
-  DDDIV(z, d, w);
-  DDMUL(w, w, w2);
-  sum = w;
-  t = w;
-  for (int k = 1; k < 200; ++k) {
-    DDMUL(t, w2, t);
-    DDDIVD(t, 2.0 * k + 1.0, d);
-    DDADD(sum, d, sum);
-    if (std::fabs(d.hi) <= 0x1p-110 * std::fabs(sum.hi)) break;
-  }
-  DDMULD(sum, 2.0, sum);
-  return sum;
-}
-
 // ---- the oscillatory side, nu < x ---------------------------------------------------------
 
 /// What the oscillatory expansion needs of one order: x^2 - nu^2 = w^2 (not
@@ -542,11 +524,11 @@ DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
     DDMULD(top, 2.0, z);
     DDADD(z, DDReal(1.0), z);
     DDDIV(z, dd_of(a.q), z);
-    DDMULD(log1p_small(z), 0.25, t);
+    DDMULD(detail::log1p_series(z), 0.25, t);
     DDSUB(lr, t, lr);
     DDSUB(b.sums[0], a.sums[0], z);
     DDDIV(z, s0, z);
-    DDADD(lr, log1p_small(z), lr);
+    DDADD(lr, detail::log1p_series(z), lr);
     DDReal diff;  // J_N - J_{N+1} = -J_N expm1(ln rho)
     DDMUL(f, expm1_small(lr), diff);
     DDNEG(diff, diff);
@@ -591,13 +573,13 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
     DDADD(t, DDReal(1.0), t);
     DDDIV(t, dd_of(a.q), t);
     DDNEG(t, t);
-    DDMULD(log1p_small(t), -0.25, re);
+    DDMULD(detail::log1p_series(t), -0.25, re);
     DDMULD(zr, 2.0, t);
     DDMUL(zr, zr, u);
     DDADD(t, u, t);
     DDMUL(zi, zi, u);
     DDADD(t, u, t);
-    DDMULD(log1p_small(t), 0.5, t);
+    DDMULD(detail::log1p_series(t), 0.5, t);
     DDADD(re, t, re);
     // Im ln rho = arg(1 + z) + xi' - xi (reduced modulo 2 pi).
     DDADD(zr, DDReal(1.0), t);
