@@ -111,6 +111,12 @@ Td td_diff(const DDReal& a, const DDReal& b) noexcept {
 
 Td td_table(const double (&t)[3]) noexcept { return Td{{t[0], t[1], t[2]}}; }
 
+/// a less the nearest whole number of turns (2 pi in three doubles).
+Td td_less_turns(const Td& a) noexcept {
+  const double turns = std::nearbyint(a.w[0] / (4.0 * kHalfPi3[0]));
+  return td_sub_mul(a, 4.0 * turns, td_table(kHalfPi3));
+}
+
 /// atan(num / den) for 0 <= num <= den, or atanh(num / den) (hyperbolic) for
 /// 0 <= num / den <= 63.5/64: the table's value at c = j/64 plus atan(u),
 /// u = (num - c den) / (den + c num), or atanh(u), u = (num - c den) / (den - c num),
@@ -151,6 +157,13 @@ Td td_atanh_ratio(const Td& num, const Td& den) noexcept {
   const double c = j / 64.0;
   const Td v = td_arc_ratio(td_sub_mul(num, c, den), td_sub_mul(den, c, num), true);
   return td_add(v, td_table(kAtanhTable[static_cast<int>(j)]));
+}
+
+/// out = p 2^e; false (out unset) where |p 2^e| passes the splitting limit.
+bool scaled_within_range(const DDReal& p, int e, DDReal& out) noexcept {
+  if (std::fabs(p.hi) >= std::ldexp(detail::kSplitLimit, -std::clamp(e, -2000, 2000))) return false;
+  out = scale2(p, e);
+  return true;
 }
 
 // ---- the sums ---------------------------------------------------------------------------
@@ -399,8 +412,7 @@ bool far_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
   for (int k = n - 2; k >= 0; --k) sum = td_add(td_mul(sum, s2), td_table(kPhaseCoef[k]));
   Td tail = td_mul(td_mul(td(nu), s), sum);
   if (!(tail.w[0] < kFarPhaseMaxTail)) return false;
-  const double turns = std::nearbyint(tail.w[0] / (4.0 * kHalfPi3[0]));
-  tail = td_sub_mul(tail, 4.0 * turns, td_table(kHalfPi3));
+  tail = td_less_turns(tail);
   DDReal rx;
   const int quarter = detail::reduce_half_pi(x, rx);
   double fv[2] = {std::fmod(nu.lo, 4.0), std::fmod(nu.hi, 4.0)};
@@ -584,9 +596,7 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
     // Im ln rho = arg(1 + z) + xi' - xi (reduced modulo 2 pi).
     DDADD(zr, DDReal(1.0), t);
     DDANG(t, zi, im);
-    Td dxi = td_add(b.xi, td_neg(a.xi));
-    const double turns = std::nearbyint(dxi.w[0] / (4.0 * kHalfPi3[0]));
-    dxi = td_sub_mul(dxi, 4.0 * turns, td_table(kHalfPi3));
+    const Td dxi = td_less_turns(td_add(b.xi, td_neg(a.xi)));
     DDADD(im, dd_of(dxi), im);
     // rho - 1 = (e^re - 1) + (cos im - 1) + (e^re - 1)(cos im - 1) + i e^re sin im.
     DDReal em1, half, sh, ch, cm1, sim, rr, ri;
@@ -683,9 +693,7 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
   exp_td(want_i ? e : td_neg(e), f, n);
   DDMUL(a, f, f);
   n -= m;
-  if (std::fabs(f.hi) >= std::ldexp(detail::kSplitLimit, -std::clamp(n, -2000, 2000))) return DebyeStatus::overflow;
-  out = scale2(f, n);
-  return DebyeStatus::ok;
+  return scaled_within_range(f, n, out) ? DebyeStatus::ok : DebyeStatus::overflow;
 }
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
@@ -695,11 +703,11 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
     int e;
     const DebyeStatus st = monotone(nu, x, want_y, p, e);
     if (st == DebyeStatus::ok) {
-      if (want_y && std::fabs(p.hi) >= std::ldexp(detail::kSplitLimit, -std::clamp(e, -2000, 2000))) {
-        return DebyeStatus::overflow;
+      if (!want_y) {  // J's p 2^e is at most 1
+        out = scale2(p, e);
+        return st;
       }
-      out = scale2(p, e);
-      return st;
+      return scaled_within_range(p, e, out) ? st : DebyeStatus::overflow;
     }
     if (st == DebyeStatus::overflow) return st;
   } else if (x.hi - nu.hi >= d) {
