@@ -712,10 +712,14 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
     if (st == DebyeStatus::overflow) return st;
   } else if (x.hi - nu.hi >= d) {
     if (oscillatory(nu, x, want_y, out) == DebyeStatus::ok) return DebyeStatus::ok;
-    if (!(x.hi <= kDebyeMaxPhaseArg)) return DebyeStatus::refused;
+    // Beyond the direct phase's reach the band's recurrence has no start
+    // either: near the band, the expansion in Airy functions.
+    if (!(x.hi <= kDebyeMaxPhaseArg)) return bessel_airy(nu, x, want_y, out);
   }
-  // Across the band: J down from above it where nu >= x, else up from below it.
-  return want_y || nu.hi < x.hi ? oscillatory_band(nu, x, want_y, out) : j_band(nu, x, out);
+  // Across the band: J down from above it where nu >= x, else up from below it;
+  // where that takes too many steps, by the expansion in Airy functions.
+  const DebyeStatus st = want_y || nu.hi < x.hi ? oscillatory_band(nu, x, want_y, out) : j_band(nu, x, out);
+  return st == DebyeStatus::refused ? bessel_airy(nu, x, want_y, out) : st;
 }
 
 }  // namespace dd::detail::bessel

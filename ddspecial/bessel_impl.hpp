@@ -3,7 +3,8 @@
 // (bessel_series.cpp), Hankel's expansion and the large-argument series of I
 // and K (bessel_asymptotic.cpp), Miller's recurrence and the Neumann series
 // (bessel_miller.cpp), Temme's series and Steed's fractions
-// (bessel_temme.cpp), Debye's expansions (bessel_debye.cpp).  Private to the
+// (bessel_temme.cpp), Debye's expansions (bessel_debye.cpp), the expansion in
+// Airy functions (bessel_airy.cpp).  Private to the
 // library: not installed.
 #pragma once
 
@@ -214,6 +215,15 @@ inline constexpr double kDebyeMaxSteps = 1.3e6;
 /// kDebyeMaxPhaseArg with nu above x/8 or nu^2/(2x) from 2^55 on.
 /// J below the smallest subnormal is 0.
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
+/// Lowest order of the expansion in Airy functions (bessel_airy.cpp).
+inline constexpr double kAiryMinOrder = 1e12;
+/// J_nu(x) or Y_nu(x) (want_y) for orders from kAiryMinOrder on with x near
+/// nu (|nu - x| up to about 35 nu^(1/3)) by the uniform expansion in Airy
+/// functions: where the band's recurrence would take too many steps.
+/// refused (out unwritten) elsewhere.
+DebyeStatus bessel_airy(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
+/// Ai(t) and Ai'(t) (bi false) or Bi(t) and Bi'(t) for |t| up to about 45.
+void airy_functions(const DDReal& t, bool bi, DDReal& f, DDReal& fp);
 /// K_nu(x), or I_nu(x) (want_i), for nu > 1e5, x > 0 by the uniform
 /// expansion, sum_k (-+1)^k u_k(p) / nu^k with p = nu / sqrt(nu^2 + x^2).
 /// Values below the smallest subnormal are 0; overflow: the value passes the
