@@ -10,6 +10,12 @@ Three independent ways, all in mpmath:
      until a term falls below 1e-55;
   B  the three-term recurrence at 60 digits across the turning point, from D
      at 40 n^(1/3) beyond it.
+  A  (near the turning point, orders from 1e15) Olver's uniform expansion in
+     Airy functions with A_0, A_1, A_2, B_0, B_1 from their closed forms
+     (zeta from its logarithm, not a series in 1 - x/nu) at enough digits
+     to absorb their cancellation, and mpmath's airyai and airybi at 60
+     digits: independent of the library's series in w (which stop at A_1
+     and B_0), its table of Airy values and its asymptotic sums.
   Q  (K only) K_nu(x) = int_0^inf e^(-x cosh t) cosh(nu t) dt by mpmath's quad
      at 60 digits, split around the saddle t0 = asinh(nu/x) in steps of its
      width sq^(-1/2), sq = sqrt(nu^2 + x^2).
@@ -18,11 +24,12 @@ Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + si
 Usage: python3 tools/bessel_debye_reference.py   (about a minute)
 """
 from bessel_debye import polys
-from mpmath import asinh, atan, cbrt, ceil, cos, cosh, exp, log, log10, mp, mpf, nstr, pi, quad, sin, sqrt
+from mpmath import acos, airyai, airybi, asinh, atan, cbrt, ceil, cos, cosh, exp, log, log10, mp, mpf, nstr, pi, quad, sin, sqrt
 
 
 mp.dps = 60
 U = [{p: mpf(c.numerator) / c.denominator for p, c in uk.items()} for uk in polys(60)]
+EXACT_U = polys(6)
 
 
 def trapezoid(n, x):
@@ -82,6 +89,56 @@ def band(nu, x, want_y):
     return f
 
 
+def airy_expansion(nu, x, want_y):
+    """J or Y by the uniform expansion in Airy functions (x near nu)."""
+    d = x - nu  # exact: x and nu as given
+    if d == 0:  # zeta = 0: the closed forms' limit, from an x 1e-50 below
+        d = -mpf(10) ** -50
+    lost = int(-log10(abs(d / nu))) + 1
+    mp.dps = 70 + 7 * lost
+    x = nu + d
+    z = x / nu
+    if z < 1:
+        s = sqrt(1 - z * z)
+        zeta = (mpf(3) / 2 * (log((1 + s) / z) - s)) ** (mpf(2) / 3)
+        p = 1 / s
+    else:
+        s = sqrt(z * z - 1)
+        zeta = -(mpf(3) / 2 * (s - acos(1 / z))) ** (mpf(2) / 3)
+        p = 1 / s  # u_k(p) with p = i / s: (u_k(i/s)) below
+    uc, vc = [mpf(1)], [mpf(1)]
+    for k in range(1, 6):
+        uc.append(uc[-1] * (6 * k - 5) * (6 * k - 3) * (6 * k - 1) / ((2 * k - 1) * 216 * k))
+        vc.append(-mpf(6 * k + 1) / (6 * k - 1) * uc[k])
+
+    def upoly(k):  # u_k((1 - z^2)^(-1/2)) (coefficients at the working precision: they cancel)
+        sign = 1 if z < 1 else -1
+        return sum(mpf(c.numerator) / c.denominator * sign ** ((q - k) // 2) * p ** q for q, c in EXACT_U[k].items())
+
+    # zeta^(-3/2) is real above x = nu; below, (1 - z^2)^(-1/2) = -i p and
+    # zeta^(-3/2) = i |zeta|^(-3/2): the powers of i cancel in each product.
+    az = abs(zeta)
+    a = [sum((mpf(3) / 2) ** j * vc[j] * az ** (-3 * mpf(j) / 2) * upoly(2 * k - j) for j in range(2 * k + 1))
+         for k in range(3)]
+    b = [-(1 / sqrt(az)) * sum((mpf(3) / 2) ** j * uc[j] * az ** (-3 * mpf(j) / 2) * upoly(2 * k - j + 1)
+                               for j in range(2 * k + 2)) for k in range(2)]
+    if z > 1:
+        # u_k(-ip) = (-i)^k v_k(p) and zeta^(-3j/2) = i^j |zeta|^(-3j/2): the sign of
+        # each term is (-i)^(2k-j) i^j = (-1)^k (-1)^j... with the real parts taken.
+        a = [sum((mpf(3) / 2) ** j * vc[j] * az ** (-3 * mpf(j) / 2) * upoly(2 * k - j) * (-1) ** (k + j)
+                 for j in range(2 * k + 1)) for k in range(3)]
+        b = [(1 / sqrt(az)) * sum((mpf(3) / 2) ** j * uc[j] * az ** (-3 * mpf(j) / 2) * upoly(2 * k - j + 1)
+                                  * (-1) ** (k + j) for j in range(2 * k + 2)) for k in range(2)]
+    phi = (4 * zeta / (1 - z * z)) ** (mpf(1) / 4)
+    t = nu ** (mpf(2) / 3) * zeta
+    sa = sum(ak / nu ** (2 * k) for k, ak in enumerate(a))
+    sb = sum(bk / nu ** (2 * k) for k, bk in enumerate(b))
+    mp.dps = 60
+    f, fp = (airybi(t), airybi(t, 1)) if want_y else (airyai(t), airyai(t, 1))
+    v = phi * (f / cbrt(nu) * sa + fp / nu ** (mpf(5) / 3) * sb)
+    return -v if want_y else v
+
+
 def k_quad(nu, x):
     t0 = asinh(nu / x)
     peak = -x * cosh(t0) + nu * t0
@@ -102,6 +159,8 @@ def value(kind, nu, x, how):
         return c * j - s * y if kind == 'J' else c * y + s * j
     if how == 'T':
         return trapezoid(int(nu), x)
+    if how == 'A':
+        return airy_expansion(nu, x, kind == 'Y')
     return (debye if how == 'D' else band)(nu, x, kind == 'Y')
 
 
@@ -152,6 +211,31 @@ ROWS = [
     ('K', '1e12', '662743419709', 'Q', True),
 ]
 
+# Near the turning point at huge orders: kind, order's words (hi, lo), x = hi
+# + k nu^(1/3) rounded to an integer (or, beyond 1e20, to 4 digits), as words.
+AIRY_ROWS = [
+    ('J', 1e15, 0.0, 0), ('Y', 1e15, 0.0, 0), ('J', 1e15, 0.5, 5), ('Y', 1e15, 0.5, -5), ('J', 1e15, 0.0, -20),
+    ('Y', 1e15, 0.0, 20),
+    ('J', 1e20, 0.0, 0), ('Y', 1e20, 0.5, 5), ('J', 1e20, 0.5, -5), ('J', 1e20, 0.0, 20), ('Y', 1e20, 0.0, -20),
+    ('J', 1e100, 0.0, 5), ('Y', 1e100, 0.0, 0), ('J', 1e100, 0.0, -20),
+    ('J', 1e299, 0.0, 0), ('Y', 1e299, 0.0, -5), ('J', 1e299, 0.0, 20), ('Y', 1e299, 0.0, 20),
+]
+
 for kind, nu, x, how, rel in ROWS:
     v = value(kind, mpf(float(nu)), mpf(float(x)), how)
     print(f'      {{\'{kind}\', {nu}, {x}, "{nstr(v, 40, min_fixed=1, max_fixed=0)}", {"true" if rel else "false"}}},')
+for kind, hi, lo, k in AIRY_ROWS:
+    mp.dps = 400
+    off = k * cbrt(mpf(hi))
+    off = mpf(int(off)) if hi <= 1e20 else mpf(float(nstr(off, 4)))
+    xe, ne = mpf(hi) + off, mpf(hi) + mpf(lo)
+    xh, nh = float(xe), float(ne)
+    xl, nl = float(xe - xh), float(ne - nh)
+    v = value(kind, ne, xe, 'A')  # none lies near a zero: relative
+
+    def short(d):
+        text = next(t for t in ('%.*g' % (n, d) for n in range(1, 18)) if float(t) == d)
+        return text.replace('e+', 'e')
+
+    print(f'      {{\'{kind}\', {short(nh)}, {short(xh)}, "{nstr(v, 40, min_fixed=1, max_fixed=0)}", true, '
+          f'{short(nl)}, {short(xl)}}},')
