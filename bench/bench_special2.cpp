@@ -11,7 +11,10 @@
 // with n = x/2 on [1.2e5, 2e5), past Hankel's expansion (Debye's oscillatory
 // expansion with its phase in three doubles), beside libquadmath's jnq, a
 // recurrence over the orders; MPFR's jn takes seconds a call there (7.6 s for
-// J_60000(1.2e5)) and is left out.
+// J_60000(1.2e5)) and is left out.  _airy times J and Y of order 1e20 + 1/2 at
+// x = nu + k nu^(1/3), k in [-13, 30) (the uniform expansion in Airy
+// functions; below, from -14 on, Debye's, and J between runs the band's
+// recurrence, up to 1.3e6 steps; no peer reaches these orders).
 #include <benchmark/benchmark.h>
 #include <mpfr.h>
 #include <quadmath.h>
@@ -46,6 +49,7 @@ const std::vector<DDReal>& a_li_neg() { static auto v = args(-100.0, -0.01, 16);
 const std::vector<DDReal>& a_kummer() { static auto v = args(-60.0, -30.0, 17); return v; }
 const std::vector<DDReal>& a_struve() { static auto v = args(400.0, 600.0, 18); return v; }
 const std::vector<DDReal>& a_debye() { static auto v = args(1.2e5, 2e5, 19); return v; }
+const std::vector<DDReal>& a_airy() { static auto v = args(-13.0, 30.0, 20); return v; }
 
 template <class F>
 void run_dd(benchmark::State& st, const std::vector<DDReal>& a, F f) {
@@ -127,6 +131,12 @@ void dd_jn_debye(benchmark::State& s) {
 void quad_jn_debye(benchmark::State& s) {
   run_quad(s, a_debye(), [](__float128 x) { return jnq(static_cast<int>(0.5 * static_cast<double>(x)), x); });
 }
+void dd_j_airy(benchmark::State& s) {
+  run_dd(s, a_airy(), [](const DDReal& k) { return dd::bessel_j(DDReal(1e20, 0.5), DDReal(1e20 + 4.6416e6 * k.hi)); });
+}
+void dd_y_airy(benchmark::State& s) {
+  run_dd(s, a_airy(), [](const DDReal& k) { return dd::bessel_y(DDReal(1e20, 0.5), DDReal(1e20 + 4.6416e6 * k.hi)); });
+}
 /// H_n(x) with n = 1.5 x, where the power series cancels and the integral form serves.
 void dd_struve_integral(benchmark::State& s) {
   run_dd(s, a_struve(), [](const DDReal& x) { return dd::struve_h(static_cast<int>(1.5 * x.hi), x); });
@@ -182,6 +192,8 @@ BENCHMARK(dd_pfq_kummer);
 BENCHMARK(dd_struve_integral);
 BENCHMARK(dd_jn_debye);
 BENCHMARK(quad_jn_debye);
+BENCHMARK(dd_j_airy);
+BENCHMARK(dd_y_airy);
 BENCHMARK(mpfr_li2_);
 
 BENCHMARK_MAIN();

@@ -48,13 +48,22 @@
 // its two start values is formed from the difference of the two
 // expansions' parts.
 // Limits: the band takes up to about 28 nu^(1/3) steps (J 14), at most
-// 1.3e6 (Y of orders up to about 1e14, J up to 8e14).  The phase is formed
+// 1.3e6 (Y of orders up to about 1e14, J up to 8e14).  Beyond, and for every
+// order near x from x = 2^48 on (where the band's recurrence has no start),
+// J and Y come from Olver's uniform expansion in Airy functions
+// (bessel_airy.cpp): J = phi [Ai(t) (1 + A_1/nu^2) + Ai'(t) B_0/nu^(4/3)] / nu^(1/3),
+// Y the same with -Bi, -Bi', t = nu^(2/3) zeta formed from nu - x (exact)
+// and (2/nu)^(1/3), and zeta, phi, A_1, B_0 series in 1 - x/nu; Ai, Bi and
+// their derivatives by Taylor's series from a table at j/4 for |t| <= 16, by
+// their asymptotic expansions beyond.  It serves orders from 1e12 with
+// |nu - x| up to about 35 nu^(1/3) (|t| <= 45); the terms it leaves out
+// (A_2/nu^4, B_1/nu^(10/3)) are below 2^-130 there.  The phase is formed
 // directly up to x = 2^48 (2.8e14); beyond, as x - nu pi/2 - pi/4 + x h(s)
 // with s = nu/x, h(s) = s^2/2 + s^4/24 + ... by its series in three doubles
 // (x reduced exactly, nu modulo 4), for s <= 1/8 and x h(s), about
 // nu^2/(2x), below 2^55: so from x = 2^48 on orders from about 5 sqrt(x)
 // (Hankel's reach) up to min(x/8, 2^28 sqrt(x)) are computed, and orders
-// between x/8 and the band are not.
+// between x/8 and x - 35 nu^(1/3) (the Airy expansion's reach) are not.
 // Beyond these limits, where Hankel's expansion does not converge either,
 // the routines stop with "Order too large for the argument".  J below the smallest
 // subnormal is 0; |Y| beyond the splitting limit stops with "Result
@@ -63,8 +72,14 @@
 // J_n's integral, the recurrence at 60 digits): at most 2^4.5 units (J
 // relative to the envelope or, above the turning point, relative; Y likewise)
 // at x from 1e5 to 1e12, 2^7.1 for Y at 1e14 (the band's rounding errors add
-// up as the square root of its steps), below 1 unit from x = 1e15 to 1e30.  A call takes about 10 us beside the band; in it
-// 20-36 ns a step more (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most).
+// up as the square root of its steps), below 1 unit from x = 1e15 to 1e30;
+// by the Airy expansion at most 2^6.9 units at orders 1e15 to 1e299 with
+// |nu - x| up to 31 nu^(1/3) (relative above x, against the Airy envelope
+// (2/nu)^(1/3) |t|^(-1/4) / sqrt(pi) below; 2^7.9 relative in the tests'
+// rows), against its closed forms with two more terms and mpmath's Airy
+// functions.  A call takes about 10 us beside the band; in it 20-36 ns a step
+// more (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most); by the Airy
+// expansion about 3 us (1.7-5 us).
 //
 // I and K of orders above kBesselMaxRecurrence, where the large-argument
 // series falls short, come from the uniform expansion (bessel_uniform):

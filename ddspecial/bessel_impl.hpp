@@ -209,10 +209,11 @@ inline constexpr double kDebyeMaxSteps = 1.3e6;
 /// nu = x sech(alpha) above x, nu = x cos(beta) below, and across the band
 /// |nu - x| < 14 nu^(1/3) around the turning point by the three-term
 /// recurrence (J from x on downward from above the band, Y and J below x
-/// upward from below it).
-/// overflow: |Y| passes the splitting limit; refused (out unwritten): the band
-/// needs more than kDebyeMaxSteps steps, or the phase an x beyond
-/// kDebyeMaxPhaseArg with nu above x/8 or nu^2/(2x) from 2^55 on.
+/// upward from below it), or where that needs more than kDebyeMaxSteps steps
+/// or has no start (x beyond kDebyeMaxPhaseArg) by bessel_airy.
+/// overflow: |Y| passes the splitting limit; refused (out unwritten): the
+/// phase needs an x beyond kDebyeMaxPhaseArg with nu above x/8 or
+/// nu^2/(2x) from 2^55 on, outside bessel_airy's reach.
 /// J below the smallest subnormal is 0.
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
 /// Lowest order of the expansion in Airy functions (bessel_airy.cpp).
