@@ -292,10 +292,22 @@ struct Monotone {
 /// False where the sums do not reach working precision (m.sums unset), or
 /// where E passes cut (m.e_alpha set).  terms as for debye_sums.
 bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m, int* terms = nullptr) {
-  m.q = td_square_difference(nu, x);
-  const Td sq3 = td_sqrt(m.q);
+  // From nu = 2^480 on, nu^2 would pass the splitting limit (the exponent
+  // came out NaN from 1.3e154): q, sq and E from nu and x scaled by 2^-k to
+  // an order near 2^400, exactly (E, down to 47 beside the band, keeps
+  // three normal words), then scaled back (q to infinity where it leaves
+  // the range).
+  const int k = nu.hi > 0x1p480 ? std::ilogb(nu.hi) - 400 : 0;
+  const DDReal ns = k != 0 ? scale2(nu, -k) : nu, xs = k != 0 ? scale2(x, -k) : x;
+  m.q = td_square_difference(ns, xs);
+  Td sq3 = td_sqrt(m.q);
+  m.e_alpha = monotone_exponent(ns, xs, m.q, sq3);
+  for (int i = 0; i < 3 && k != 0; ++i) {
+    m.q.w[i] = std::ldexp(m.q.w[i], 2 * k);
+    sq3.w[i] = std::ldexp(sq3.w[i], k);
+    m.e_alpha.w[i] = std::ldexp(m.e_alpha.w[i], k);
+  }
   m.sq = dd_of(sq3);
-  m.e_alpha = monotone_exponent(nu, x, m.q, sq3);
   if (m.e_alpha.w[0] > cut) return false;
   DDReal h, t, y;
   DDDIV(DDReal(1.0), m.sq, h);  // t / nu
@@ -698,7 +710,10 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   const double d = band_half_width(nu);
-  if (nu.hi - x.hi >= d) {
+  // nu - x from both words: from about 1e25 on the band is narrower than a
+  // unit in the last place of nu.hi, and x's low word alone may put it outside.
+  const double gap = (nu.hi - x.hi) + (nu.lo - x.lo);
+  if (gap >= d) {
     DDReal p;
     int e;
     const DebyeStatus st = monotone(nu, x, want_y, p, e);
@@ -710,7 +725,7 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
       return scaled_within_range(p, e, out) ? st : DebyeStatus::overflow;
     }
     if (st == DebyeStatus::overflow) return st;
-  } else if (x.hi - nu.hi >= d) {
+  } else if (-gap >= d) {
     if (oscillatory(nu, x, want_y, out) == DebyeStatus::ok) return DebyeStatus::ok;
     // Beyond the direct phase's reach the band's recurrence has no start
     // either: near the band, the expansion in Airy functions.

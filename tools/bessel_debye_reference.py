@@ -212,26 +212,28 @@ ROWS = [
 ]
 
 # Near the turning point at huge orders: kind, order's words (hi, lo), x = hi
-# + k nu^(1/3) rounded to an integer (or, beyond 1e20, to 4 digits), as words.
+# + k nu^(1/3) rounded to an integer (or, beyond 1e20, to 4 digits), as
+# words; by the Airy expansion (A) or, beside the band, Debye's (D).
 AIRY_ROWS = [
     ('J', 1e15, 0.0, 0), ('Y', 1e15, 0.0, 0), ('J', 1e15, 0.5, 5), ('Y', 1e15, 0.5, -5), ('J', 1e15, 0.0, -20),
     ('Y', 1e15, 0.0, 20),
     ('J', 1e20, 0.0, 0), ('Y', 1e20, 0.5, 5), ('J', 1e20, 0.5, -5), ('J', 1e20, 0.0, 20), ('Y', 1e20, 0.0, -20),
     ('J', 1e100, 0.0, 5), ('Y', 1e100, 0.0, 0), ('J', 1e100, 0.0, -20),
     ('J', 1e299, 0.0, 0), ('Y', 1e299, 0.0, -5), ('J', 1e299, 0.0, 20), ('Y', 1e299, 0.0, 20),
+    ('J', 1e299, 0.0, -19.4, 'D'), ('Y', 1e200, 0.0, -43.1, 'D'),  # nu^2 beyond the range
 ]
 
 for kind, nu, x, how, rel in ROWS:
     v = value(kind, mpf(float(nu)), mpf(float(x)), how)
     print(f'      {{\'{kind}\', {nu}, {x}, "{nstr(v, 40, min_fixed=1, max_fixed=0)}", {"true" if rel else "false"}}},')
-for kind, hi, lo, k in AIRY_ROWS:
+for kind, hi, lo, k, *how in AIRY_ROWS:
     mp.dps = 400
     off = k * cbrt(mpf(hi))
     off = mpf(int(off)) if hi <= 1e20 else mpf(float(nstr(off, 4)))
     xe, ne = mpf(hi) + off, mpf(hi) + mpf(lo)
     xh, nh = float(xe), float(ne)
     xl, nl = float(xe - xh), float(ne - nh)
-    v = value(kind, ne, xe, 'A')  # none lies near a zero: relative
+    v = value(kind, ne, xe, how[0] if how else 'A')  # none lies near a zero: relative
 
     def short(d):
         text = next(t for t in ('%.*g' % (n, d) for n in range(1, 18)) if float(t) == d)
