@@ -292,8 +292,8 @@ struct Monotone {
 /// False where the sums do not reach working precision (m.sums unset), or
 /// where E passes cut (m.e_alpha set).  terms as for debye_sums.
 bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m, int* terms = nullptr) {
-  // From nu = 2^480 on, nu^2 would pass the splitting limit (the exponent
-  // came out NaN from 1.3e154): q, sq and E from nu and x scaled by 2^-k to
+  // From nu = 2^480 on, nu^2 nears the splitting limit (from 2^498, 8e149,
+  // the exponent came out NaN): q, sq and E from nu and x scaled by 2^-k to
   // an order near 2^400, exactly (E, down to 47 beside the band, keeps
   // three normal words), then scaled back (q to infinity where it leaves
   // the range).
