@@ -57,7 +57,7 @@
 // their derivatives by Taylor's series from a table at j/4 for |t| <= 16, by
 // their asymptotic expansions beyond.  It serves orders from 1e12 with
 // |nu - x| up to about 35 nu^(1/3) (|t| <= 45); the terms it leaves out
-// (A_2/nu^4, B_1/nu^(10/3)) are below 2^-130 there.  The phase is formed
+// (A_2/nu^4, B_1/nu^(10/3)) are below 2^-140 there.  The phase is formed
 // directly up to x = 2^48 (2.8e14); beyond, as x - nu pi/2 - pi/4 + x h(s)
 // with s = nu/x, h(s) = s^2/2 + s^4/24 + ... by its series in three doubles
 // (x reduced exactly, nu modulo 4), for s <= 1/8 and x h(s), about

@@ -8,7 +8,7 @@
 // w = (nu - x) / nu, c = (2/nu)^(1/3), t = nu^(2/3) zeta = c (nu - x) Z(w), with
 // Z, Phi, A_1 and B_0 power series in w (tools/bessel_airy.py).  The terms
 // left out, A_2 / nu^4 and B_1 Ai'/Ai / nu^(10/3), are below 1e-3 nu^(-10/3)
-// sqrt(|t|) relative to the envelope: 2^-130 at the lowest order taken.
+// sqrt(|t|) relative to the envelope: 2^-140 at the lowest order taken.
 #include <cmath>
 #include <iterator>
 
