@@ -73,11 +73,11 @@
 // relative to the envelope or, above the turning point, relative; Y likewise)
 // at x from 1e5 to 1e12, 2^7.1 for Y at 1e14 (the band's rounding errors add
 // up as the square root of its steps), below 1 unit from x = 1e15 to 1e30;
-// by the Airy expansion at most 2^6.9 units at orders 1e15 to 1e299 with
+// by the Airy expansion at most 1.1 units at orders 1e15 to 1e299 with
 // |nu - x| up to 31 nu^(1/3) (relative above x, against the Airy envelope
-// (2/nu)^(1/3) |t|^(-1/4) / sqrt(pi) below; 2^7.9 relative in the tests'
-// rows), against its closed forms with two more terms and mpmath's Airy
-// functions.  A call takes about 10 us beside the band; in it 20-36 ns a step
+// (2/nu)^(1/3) |t|^(-1/4) / sqrt(pi) below; t and zeta carry their
+// roundings as a first-order correction), against its closed forms with two
+// more terms and mpmath's Airy functions.  A call takes about 10 us beside the band; in it 20-36 ns a step
 // more (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most); by the Airy
 // expansion about 3 us (1.7-5 us).
 //

@@ -10,12 +10,14 @@
 // left out, A_2 / nu^4 and B_1 Ai'/Ai / nu^(10/3), are below 1e-3 nu^(-10/3)
 // sqrt(|t|) relative to the envelope: 2^-140 at the lowest order taken.
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 
 #include "ddelem/ddelem.hpp"
 #include "ddelem/ddelem_impl.hpp"
 #include "ddreal/kernels.hpp"
 #include "ddspecial/bessel_airy_impl.hpp"
+#include "ddspecial/bessel_debye_impl.hpp"
 #include "ddspecial/bessel_impl.hpp"
 
 namespace dd::detail::bessel {
@@ -29,6 +31,53 @@ constexpr double kAiryTableEnd = kAiryTableHalf / 4.0 + 0.125;
 /// largest |w| (|t| = 45 at order 1e12: the series in w reach 2^-128).
 constexpr double kAiryMaxT = 45.0;
 constexpr double kAiryMaxW = 4e-7;
+/// 2/3 in three doubles.
+constexpr double kTwoThirds[3] = {0x1.5555555555555p-1, 0x1.5555555555555p-55, 0x1.5555555555555p-109};
+
+/// The sum of a few doubles whose total is far below their sizes, by
+/// error-free additions (as good as in twice the precision).
+double exact_sum(std::initializer_list<double> v) noexcept {
+  double s = 0.0, e = 0.0;
+  for (const double x : v) {
+    const double t = s + x;
+    e += detail::two_sum_err(s, x, t);
+    s = t;
+  }
+  return s + e;
+}
+
+/// e^z for |z| up to a few hundred: z = n ln 2 + r with ln 2 in three
+/// doubles, n ln 2's words exact products, r gathered by error-free
+/// additions, e^r by its Taylor series (DDEXP leaves 2^5.9 units at |r| < 1/2,
+/// and its reduction z 2^-107 absolute).
+DDReal exp_reduced(const DDReal& z) {
+  const double n = std::nearbyint(z.hi / kLn2_3[0]);
+  DDReal p0, p1, r;
+  DDMULDD(n, kLn2_3[0], p0);
+  DDMULDD(n, kLn2_3[1], p1);
+  const double a = z.hi - p0.hi;  // exact: z.hi within a factor 2 of p0.hi, or n = 0
+  double s = 0.0, e = 0.0;
+  for (const double x : {z.lo, -p0.lo, -p1.hi, -p1.lo, -(n * kLn2_3[2])}) {
+    const double t = s + x;
+    e += detail::two_sum_err(s, x, t);
+    s = t;
+  }
+  DDADD(DDReal(a), DDReal(s, e), r);
+  DDReal sum(1.0), term(1.0);
+  for (int k = 1; k < 40 && std::fabs(term.hi) > 0x1p-110; ++k) {
+    DDMUL(term, r, term);
+    DDDIVD(term, static_cast<double>(k), term);
+    DDADD(sum, term, sum);
+  }
+  return scale2(sum, static_cast<int>(n));
+}
+
+/// a b - p for p = DDMUL(a, b), to a few units of its own last place.
+double product_residual(const DDReal& a, const DDReal& b, const DDReal& p) noexcept {
+  const double h = a.hi * b.hi, c1 = a.hi * b.lo, c2 = a.lo * b.hi;
+  return exact_sum({h - p.hi, -p.lo, detail::prod_err(a.hi, b.hi, h), c1, c2}) +
+         ((detail::prod_err(a.hi, b.lo, c1) + detail::prod_err(a.lo, b.hi, c2)) + a.lo * b.lo);
+}
 
 /// Ai(t) and Ai'(t) (bi false) or Bi(t) and Bi'(t) for |t| <= kAiryTableEnd by
 /// Taylor's series about the nearest t0 = j/4, |h| = |t - t0| <= 1/8: with
@@ -90,15 +139,23 @@ void airy_taylor(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
 ///   t = -s: Ai = (C P_u + S Q_u) / (sqrt(pi) s^(1/4)),  Ai' = s^(1/4) (S P_v - C Q_v) / sqrt(pi),
 ///           Bi = (C Q_u - S P_u) / (sqrt(pi) s^(1/4)),  Bi' = s^(1/4) (C P_v + S Q_v) / sqrt(pi),
 /// C, S = cos, sin(zeta - pi/4), P = sum (-1)^k u_2k / zeta^2k, Q = sum (-1)^k u_2k+1 / zeta^(2k+1).
-void airy_asymptotic(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
+/// Returns the rounding of zeta (relative error about 2^-105, times zeta up
+/// to 200) as the move of t it amounts to: the values are those at t plus it.
+double airy_asymptotic(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
   const bool oscillatory = t.hi < 0.0;
-  DDReal s, r, q, zeta, iz;
+  DDReal s, r, q, m, sr, zeta, iz;
   DDABS(t, s);
   DDSQRT(s, r);
   DDSQRT(r, q);  // s^(1/4)
-  DDMUL(s, r, zeta);
-  DDMULD(zeta, 2.0, zeta);
-  DDDIVD(zeta, 3.0, zeta);
+  DDMUL(r, r, m);
+  const double dr = exact_sum({s.hi - m.hi, s.lo, -m.lo, -product_residual(r, r, m)}) / (2.0 * r.hi);  // sqrt(s) - r
+  DDMUL(s, r, sr);
+  const double esr = product_residual(s, r, sr) + s.hi * dr;  // s^(3/2) - sr
+  const DDReal two_thirds(kTwoThirds[0], kTwoThirds[1]);
+  DDMUL(sr, two_thirds, zeta);
+  // zeta less its rounding: (2/3) s^(3/2) = zeta + ez, so the values below are those at |t| - ez / sqrt|t|.
+  const double ez = product_residual(sr, two_thirds, zeta) + (sr.hi * kTwoThirds[2] + esr * kTwoThirds[0]);
+  const double moved = oscillatory ? ez / r.hi : -ez / r.hi;
   DDDIV(DDReal(1.0), zeta, iz);
   // Even and odd terms apart, each with the sign (-1)^floor(k/2) on the oscillatory side.
   DDReal su[2] = {DDReal(1.0), DDReal(0.0)}, sv[2] = {DDReal(1.0), DDReal(0.0)};
@@ -127,12 +184,12 @@ void airy_asymptotic(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
     DDReal e, pu, pv;
     DDSQRT(pi, rpi);
     if (bi) {
-      DDEXP(zeta, e);
+      e = exp_reduced(zeta);
       DDADD(su[0], su[1], pu);
       DDADD(sv[0], sv[1], pv);
     } else {
       DDNEG(zeta, e);
-      DDEXP(e, e);
+      e = exp_reduced(e);
       DDMULD(rpi, 2.0, rpi);
       DDSUB(su[0], su[1], pu);
       DDSUB(sv[1], sv[0], pv);  // with Ai's sign
@@ -142,7 +199,7 @@ void airy_asymptotic(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
     DDDIV(f, q, f);
     DDMUL(e, pv, fp);
     DDMUL(fp, q, fp);
-    return;
+    return moved;
   }
   // cos and sin of zeta - pi/4 are (cos + sin) / sqrt 2 and (sin - cos) / sqrt 2.
   DDReal cz, sz, cc, ss;
@@ -163,24 +220,29 @@ void airy_asymptotic(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
   DDDIV(g, q, f);
   DDDIV(gp, rpi, gp);
   DDMUL(gp, q, fp);
+  return moved;
 }
 
 /// a - b for b within a factor 2 of a: the hi words' difference is exact, the
-/// rest is gathered by error-free additions (about 2^-105 relative).
-DDReal near_difference(const DDReal& a, const DDReal& b) noexcept {
+/// rest is gathered by error-free additions; rest = a - b - r.
+DDReal near_difference(const DDReal& a, const DDReal& b, double& rest) noexcept {
   const double h = a.hi - b.hi;
   const double l = a.lo - b.lo;
   const double le = detail::two_sum_err(a.lo, -b.lo, l);
   const double s = h + l;
   const double se = detail::two_sum_err(h, l, s);
+  const double e = se + le;
+  rest = detail::two_sum_err(se, le, e);
   DDReal r;
-  detail::quick_two_sum(s, se + le, r.hi, r.lo);
+  detail::quick_two_sum(s, e, r.hi, r.lo);
   return r;
 }
 
 /// (2/nu)^(1/3) for nu = m 2^(3k) with m of [1, 8): (m/2)^(-1/3) 2^-k, the
-/// root by two Newton steps r <- r + r (1 - a r^3) / 3 from its binary64 value.
-DDReal cube_root_of_two_over(const DDReal& nu) noexcept {
+/// root by two Newton steps r <- r + r (1 - a r^3) / 3 from its binary64
+/// value; rest = the root less the result, from 1 - a r^3 formed once more
+/// with the products' roundings.
+DDReal cube_root_of_two_over(const DDReal& nu, double& rest) noexcept {
   const int e = std::ilogb(nu.hi);
   const int k = e >= 0 ? e / 3 : -((2 - e) / 3);
   const DDReal a = scale2(nu, -3 * k - 1);
@@ -194,6 +256,14 @@ DDReal cube_root_of_two_over(const DDReal& nu) noexcept {
     DDDIVD(u, 3.0, u);
     DDADD(r, u, r);
   }
+  DDReal r2, r3, ar3;
+  DDMUL(r, r, r2);
+  DDMUL(r2, r, r3);
+  DDMUL(a, r3, ar3);
+  const double e3 = product_residual(r2, r, r3) + product_residual(r, r, r2) * r.hi;
+  const double e4 = product_residual(a, r3, ar3) + a.hi * e3;  // a r^3 - ar3
+  const double rho = -exact_sum({ar3.hi - 1.0, ar3.lo, e4});   // 1 - a r^3
+  rest = std::ldexp(r.hi * rho / 3.0, -k);
   return scale2(r, -k);
 }
 
@@ -217,34 +287,47 @@ double series_in_w(const double* coef, int n, double w) noexcept {
 
 }  // namespace
 
-void airy_functions(const DDReal& t, bool bi, DDReal& f, DDReal& fp) {
+void airy_functions(const DDReal& t, double dt, bool bi, DDReal& f, DDReal& fp) {
   if (std::fabs(t.hi) <= kAiryTableEnd) {
     airy_taylor(t, bi, f, fp);
   } else {
-    airy_asymptotic(t, bi, f, fp);
+    dt -= airy_asymptotic(t, bi, f, fp);
   }
+  // To first order in dt (below 2^-100 |t|): y(t + dt) = y + y' dt, y'(t + dt) = y' + t y dt.
+  DDReal u, v;
+  DDMULD(fp, dt, u);
+  DDMULD(f, t.hi * dt, v);
+  DDADD(f, u, f);
+  DDADD(fp, v, fp);
 }
 
 DebyeStatus bessel_airy(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   if (!(nu.hi >= kAiryMinOrder && nu.hi <= detail::kSplitLimit && x.hi >= 0.5 * nu.hi && x.hi <= 2.0 * nu.hi)) {
     return DebyeStatus::refused;
   }
-  const DDReal delta = near_difference(nu, x);
+  double d_delta, d_c;  // the roundings of delta and c
+  const DDReal delta = near_difference(nu, x, d_delta);
   DDReal w;
   DDDIV(delta, nu, w);
   if (!(std::fabs(w.hi) <= kAiryMaxW)) return DebyeStatus::refused;
-  const DDReal c = cube_root_of_two_over(nu);
-  DDReal t;
-  DDMUL(c, delta, t);
-  DDMUL(t, series_in_w(kAiryZ, static_cast<int>(std::size(kAiryZ)), w), t);
+  const DDReal c = cube_root_of_two_over(nu, d_c);
+  // t = p Z(w) = p + p (Z - 1), p = c delta, with dt = the roundings of both
+  // (|t| up to 45 makes a relative error of t 2^6.5 times larger in Ai).
+  DDReal p, zm1, u, t;
+  DDMUL(c, delta, p);
+  const double dp = product_residual(c, delta, p) + (d_c * delta.hi + c.hi * d_delta);
+  DDMUL(series_in_w(kAiryZ + 1, static_cast<int>(std::size(kAiryZ)) - 1, w), w, zm1);
+  DDMUL(p, zm1, u);
+  DDADD(p, u, t);
   if (!(std::fabs(t.hi) <= kAiryMaxT)) return DebyeStatus::refused;
+  const double dt = exact_sum({p.hi - t.hi, u.hi, p.lo, u.lo, -t.lo}) + dp * (1.0 + zm1.hi);
   DDReal f, fp;
-  airy_functions(t, want_y, f, fp);
+  airy_functions(t, dt, want_y, f, fp);
   // A_1 / nu^2 = A_1 c^6 / 4 and B_0 / nu^(4/3) = (B_0 / 2^(1/3)) c^4 / 2 (0 where they underflow).
   const double c2 = c.hi * c.hi;
   const double a1 = series_in_w(kAiryA1, static_cast<int>(std::size(kAiryA1)), w.hi) * (c2 * c2 * c2 * 0.25);
   const double b0 = series_in_w(kAiryB0, static_cast<int>(std::size(kAiryB0)), w.hi) * (c2 * c2 * 0.5);
-  DDReal u, v;
+  DDReal v;
   DDMULD(f, a1, u);
   DDMULD(fp, b0, v);
   DDADD(u, v, u);

@@ -223,8 +223,9 @@ inline constexpr double kAiryMinOrder = 1e12;
 /// functions: where the band's recurrence would take too many steps.
 /// refused (out unwritten) elsewhere.
 DebyeStatus bessel_airy(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
-/// Ai(t) and Ai'(t) (bi false) or Bi(t) and Bi'(t) for |t| up to about 45.
-void airy_functions(const DDReal& t, bool bi, DDReal& f, DDReal& fp);
+/// Ai and Ai' (bi false) or Bi and Bi' at t + dt (dt a rounding error of t)
+/// for |t| up to about 45.
+void airy_functions(const DDReal& t, double dt, bool bi, DDReal& f, DDReal& fp);
 /// K_nu(x), or I_nu(x) (want_i), for nu > 1e5, x > 0 by the uniform
 /// expansion, sum_k (-+1)^k u_k(p) / nu^k with p = nu / sqrt(nu^2 + x^2).
 /// Values below the smallest subnormal are 0; overflow: the value passes the
