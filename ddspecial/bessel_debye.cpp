@@ -461,7 +461,7 @@ void multiword_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
 /// False where nu >= x or where the sums do not reach working precision.
 /// terms as for debye_sums.
 bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* terms = nullptr) {
-  if (!(x.hi > nu.hi)) return false;
+  if (!((x.hi - nu.hi) + (x.lo - nu.lo) > 0.0)) return false;
   if (x.hi <= kDebyeMaxPhaseArg) {
     oscillatory_phase(nu, x, o);
   } else if (!far_phase(nu, x, o)) {
@@ -737,7 +737,9 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   const double d = band_half_width(nu);
-  if (nu.hi - x.hi >= d) {
+  // nu - x with both words: beyond 2^80 the band is narrower than a unit of nu.hi.
+  const double gap = (nu.hi - x.hi) + (nu.lo - x.lo);
+  if (gap >= d) {
     DDReal p;
     int e;
     const DebyeStatus st = monotone(nu, x, want_y, p, e);
@@ -749,7 +751,7 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
       return scaled_within_range(p, e, out) ? st : DebyeStatus::overflow;
     }
     if (st == DebyeStatus::overflow) return st;
-  } else if (x.hi - nu.hi >= d) {
+  } else if (-gap >= d) {
     if (oscillatory(nu, x, want_y, out) == DebyeStatus::ok) return DebyeStatus::ok;
     if (!(x.hi <= kDebyeMaxPhaseArg)) return DebyeStatus::refused;
   }

@@ -24,14 +24,20 @@ Number zero(int n) noexcept {
   return r;
 }
 
-/// The 64 bits of the l limbs v from bit `low` on (bits outside v are zero).
-u64 window(const u64* v, int l, int low) noexcept {
-  const auto limb = [&](int i) { return i >= 0 && i < l ? v[i] : u64{0}; };
+/// out[i] = the 64 bits of the l limbs v from bit low + 64 i on, i < count
+/// (bits outside v are zero).
+void windows(const u64* v, int l, int low, u64* out, int count) noexcept {
   const int q = low >= 0 ? low / 64 : -((63 - low) / 64);  // floor(low / 64)
   const int r = low - 64 * q;
-  u64 w = limb(q) >> r;
-  if (r != 0) w |= limb(q + 1) << (64 - r);
-  return w;
+  const auto limb = [&](int i) { return i >= 0 && i < l ? v[i] : u64{0}; };
+  for (int i = 0; i < count; ++i) {
+    const int j = q + i;
+    if (j >= -1 && j < l) {
+      out[i] = r == 0 ? limb(j) : (limb(j) >> r) | (limb(j + 1) << (64 - r));
+    } else {
+      out[i] = 0;
+    }
+  }
 }
 
 /// (-1)^neg 0.v 2^exp for the l limbs v, normalised and truncated to n <= l limbs.
@@ -41,7 +47,7 @@ Number pack(const u64* v, int l, int n, bool neg, int exp) noexcept {
   Number r = zero(n);
   if (h < 0) return r;
   const int s = 64 * (l - 1 - h) + __builtin_clzll(v[h]);
-  for (int i = 0; i < n; ++i) r.m[i] = window(v, l, 64 * (l - n) - s + 64 * i);
+  windows(v, l, 64 * (l - n) - s, r.m, n);
   r.neg = neg;
   r.exp = exp - s;
   return r;
@@ -83,10 +89,8 @@ Number add_magnitudes(const Number& a, const Number& b, bool subtract) noexcept 
   // Both in a frame of n + 2 limbs at a's exponent: a carry limb on top, a guard limb below.
   u64 x[kMaxLimbs + 2], y[kMaxLimbs + 2];
   const int d = std::min(a.exp - b.exp, 64 * n + 128);
-  for (int i = 0; i <= n + 1; ++i) {
-    x[i] = window(a.m, a.n, 64 * (i - n - 1 + a.n));
-    y[i] = window(b.m, b.n, 64 * (i - n - 1 + b.n) + d);
-  }
+  windows(a.m, a.n, 64 * (a.n - n - 1), x, n + 2);
+  windows(b.m, b.n, 64 * (b.n - n - 1) + d, y, n + 2);
   x[n + 1] = y[n + 1] = 0;
   u64 c = 0;
   for (int i = 0; i <= n + 1; ++i) {
@@ -174,25 +178,48 @@ Number mul_double(const Number& a, double d) noexcept {
 Number div_int(const Number& a, u64 d) noexcept {
   // 0.a / d = 0.q over n + 1 limbs, q = floor(a 2^64 / d).
   u64 q[kMaxLimbs + 1];
-  u128 rem = 0;
-  for (int i = a.n - 1; i >= 0; --i) {
-    const u128 cur = (rem << 64) | a.m[i];
-    q[i + 1] = static_cast<u64>(cur / d);
-    rem = cur % d;
+  if (d < (u64{1} << 32)) {
+    // Half limbs by the reciprocal inv: the estimate falls short by at most 2.
+    const u64 inv = ~u64{0} / d;
+    u64 rem = 0;
+    const auto digit = [&](u64 half) {
+      const u64 cur = (rem << 32) | half;
+      u64 qd = static_cast<u64>((static_cast<u128>(cur) * inv) >> 64);
+      rem = cur - qd * d;
+      for (; rem >= d; rem -= d) ++qd;
+      return qd;
+    };
+    for (int i = a.n - 1; i >= 0; --i) {
+      const u64 hi = digit(a.m[i] >> 32);
+      q[i + 1] = (hi << 32) | digit(a.m[i] & 0xFFFFFFFFu);
+    }
+    const u64 hi = digit(0);
+    q[0] = (hi << 32) | digit(0);
+  } else {
+    u128 rem = 0;
+    for (int i = a.n - 1; i >= 0; --i) {
+      const u128 cur = (rem << 64) | a.m[i];
+      q[i + 1] = static_cast<u64>(cur / d);
+      rem = cur % d;
+    }
+    q[0] = static_cast<u64>((rem << 64) / d);
   }
-  q[0] = static_cast<u64>((rem << 64) / d);
   return pack(q, a.n + 1, a.n, a.neg, a.exp);
 }
 
 Number div(const Number& a, const Number& b) noexcept {
   const int n = std::max(a.n, b.n);
   if (is_zero(a)) return zero(n);
-  // 1/b by y <- y + y (1 - b y) from binary64's 52 bits, doubling them each step.
-  const Number one = from_double(1.0, n);
-  Number y = from_double(1.0 / lead(b), n);
+  // 1/b by y <- y + y (1 - b y) from binary64's 52 bits, doubling them
+  // (and the limbs taken) each step.
+  Number y = from_double(1.0 / lead(b), 2);
   y.exp -= b.exp;
   y.neg = b.neg;
-  for (int bits = 50; bits < 64 * n + 8; bits *= 2) y = add(y, mul(y, sub(one, mul(b, y))));
+  for (int bits = 50; bits < 64 * n + 8; bits *= 2) {
+    const int m = std::min(n, limbs_for(2 * bits + 64));
+    const Number bm = resize(b, m), ym = resize(y, m);
+    y = add(ym, mul(ym, sub(from_double(1.0, m), mul(bm, ym))));
+  }
   const Number q = mul(a, y);
   return add(q, mul(y, sub(a, mul(b, q))));
 }
@@ -200,21 +227,25 @@ Number div(const Number& a, const Number& b) noexcept {
 Number sqrt(const Number& a) noexcept {
   const int n = a.n;
   if (is_zero(a)) return zero(n);
-  // 1/sqrt(a) by y <- y + y (1 - a y^2) / 2, then r = a y corrected once by y (a - r^2) / 2.
+  // 1/sqrt(a) by y <- y + y (1 - a y^2) / 2 as in div, then r = a y
+  // corrected once by y (a - r^2) / 2.
   double f = lead(a);
   int e = a.exp;
   if (e % 2 != 0) {
     f *= 2.0;
     e -= 1;
   }
-  const Number one = from_double(1.0, n);
-  Number y = from_double(1.0 / std::sqrt(f), n);
+  Number y = from_double(1.0 / std::sqrt(f), 2);
   y.exp -= e / 2;
   const auto add_half = [](const Number& v, Number c) {
     c.exp -= 1;
     return add(v, c);
   };
-  for (int bits = 50; bits < 64 * n + 8; bits *= 2) y = add_half(y, mul(y, sub(one, mul(a, mul(y, y)))));
+  for (int bits = 50; bits < 64 * n + 8; bits *= 2) {
+    const int m = std::min(n, limbs_for(2 * bits + 64));
+    const Number am = resize(a, m), ym = resize(y, m);
+    y = add_half(ym, mul(ym, sub(from_double(1.0, m), mul(am, mul(ym, ym)))));
+  }
   const Number r = mul(a, y);
   return add_half(r, mul(y, sub(a, mul(r, r))));
 }
@@ -224,13 +255,24 @@ Number arc_ratio(const Number& y, const Number& x, bool hyperbolic) noexcept {
   if (is_zero(y)) return zero(n);
   const double ratio = std::ldexp(lead(y) / lead(x), y.exp - x.exp);
   const double t0 = hyperbolic ? std::atanh(ratio) : std::atan(ratio);
-  // cos t0 and sin t0 (cosh, sinh) by Taylor's series, each term to 2^(-64n) absolute.
-  Number c = from_double(1.0, n), s = zero(n), term = from_double(1.0, n);
+  // cos t0 and sin t0 (cosh, sinh): Taylor's series at t = t0 2^-h <= 2^-8,
+  // each term to 2^(-64n) absolute, then h doublings (about a bit lost each).
+  const int h = t0 > 0x1p-8 ? std::ilogb(t0) + 9 : 0;
+  const double t = std::ldexp(t0, -h);
+  const Number one = from_double(1.0, n);
+  Number c = one, s = zero(n), term = one;
   for (int k = 1;; ++k) {
-    term = term_limbs(div_int(mul_double(term, t0), static_cast<u64>(k)), n);
+    term = term_limbs(div_int(mul_double(term, t), static_cast<u64>(k)), n);
     if (is_zero(term) || term.exp < -64 * n - 4) break;
     Number& acc = k % 2 == 0 ? c : s;
     acc = !hyperbolic && k % 4 >= 2 ? sub(acc, term) : add(acc, term);
+  }
+  for (int i = 0; i < h; ++i) {
+    Number s2 = mul(s, s);  // cos 2t = 1 - 2 sin^2 t, cosh 2t = 1 + 2 sinh^2 t
+    s2.exp += 1;
+    s = mul(s, c);  // sin 2t = 2 sin t cos t
+    s.exp += 1;
+    c = hyperbolic ? add(one, s2) : sub(one, s2);
   }
   // atan(y/x) = t0 + atan(u), u = (y cos t0 - x sin t0) / (x cos t0 + y sin t0);
   // atanh(y/x) = t0 + atanh(u), u = (y cosh t0 - x sinh t0) / (x cosh t0 - y sinh t0).
@@ -264,7 +306,9 @@ Number modulo4(const Number& a) noexcept {
 
 void words(const Number& a, double (&w)[3]) noexcept {
   for (int k = 0; k < 3; ++k) {
-    const u64 bits = window(a.m, a.n, 64 * a.n - 53 * (k + 1)) & ((u64{1} << 53) - 1);
+    u64 bits;
+    windows(a.m, a.n, 64 * a.n - 53 * (k + 1), &bits, 1);
+    bits &= (u64{1} << 53) - 1;
     const double v = std::ldexp(static_cast<double>(bits), a.exp - 53 * (k + 1));
     w[k] = a.neg ? -v : v;
   }
