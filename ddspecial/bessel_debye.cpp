@@ -444,7 +444,8 @@ Td td_of(const mw::Number& a) noexcept {
 /// w and nu atan(w/nu) in a multiword number with bits down to about
 /// 2^-150 (x up to the splitting limit), and the phase in quarter turns,
 /// xi 2/pi = (w - nu atan(w/nu)) 2/pi - 1/2, less a multiple of 4: o.xi is
-/// xi modulo 2 pi, in [-pi/4, 7pi/4).  About 2^-140 absolute.
+/// xi modulo 2 pi, in [-pi/4, 7pi/4).  About 2^-140 absolute.  o.q (only
+/// the band takes it) is set where x^2 is within the range.
 void multiword_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
   const int n = mw::limbs_for(std::ilogb(x.hi) + 150);
   const mw::Number xm = mw::from_dd(x, n), num = mw::from_dd(nu, n);
@@ -453,7 +454,7 @@ void multiword_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
   const mw::Number big = mw::sub(w, mw::mul(num, mw::arc_ratio(w, num, false)));
   const Td quarters = td_add(td_of(mw::modulo4(mw::mul(big, mw::two_over_pi(n)))), Td{{-0.5, 0.0, 0.0}});
   o.xi = td_mul(quarters, td_table(kHalfPi3));
-  o.q = td_of(q);
+  if (x.hi < 0x1p500) o.q = td_of(q);
   o.w = dd_of(td_of(w));
   phase_cos_sin(o);
 }
