@@ -176,34 +176,24 @@ Number mul_double(const Number& a, double d) noexcept {
 }
 
 Number div_int(const Number& a, u64 d) noexcept {
-  // 0.a / d = 0.q over n + 1 limbs, q = floor(a 2^64 / d).
+  // 0.a / d = 0.q over n + 1 limbs, q = floor(a 2^64 / d), by half limbs:
+  // the estimate from the reciprocal inv falls short by at most 2.
   u64 q[kMaxLimbs + 1];
-  if (d < (u64{1} << 32)) {
-    // Half limbs by the reciprocal inv: the estimate falls short by at most 2.
-    const u64 inv = ~u64{0} / d;
-    u64 rem = 0;
-    const auto digit = [&](u64 half) {
-      const u64 cur = (rem << 32) | half;
-      u64 qd = static_cast<u64>((static_cast<u128>(cur) * inv) >> 64);
-      rem = cur - qd * d;
-      for (; rem >= d; rem -= d) ++qd;
-      return qd;
-    };
-    for (int i = a.n - 1; i >= 0; --i) {
-      const u64 hi = digit(a.m[i] >> 32);
-      q[i + 1] = (hi << 32) | digit(a.m[i] & 0xFFFFFFFFu);
-    }
-    const u64 hi = digit(0);
-    q[0] = (hi << 32) | digit(0);
-  } else {
-    u128 rem = 0;
-    for (int i = a.n - 1; i >= 0; --i) {
-      const u128 cur = (rem << 64) | a.m[i];
-      q[i + 1] = static_cast<u64>(cur / d);
-      rem = cur % d;
-    }
-    q[0] = static_cast<u64>((rem << 64) / d);
+  const u64 inv = ~u64{0} / d;
+  u64 rem = 0;
+  const auto digit = [&](u64 half) {
+    const u64 cur = (rem << 32) | half;  // below d 2^32
+    u64 qd = static_cast<u64>((static_cast<u128>(cur) * inv) >> 64);
+    rem = cur - qd * d;
+    for (; rem >= d; rem -= d) ++qd;
+    return qd;
+  };
+  for (int i = a.n - 1; i >= 0; --i) {
+    const u64 hi = digit(a.m[i] >> 32);
+    q[i + 1] = (hi << 32) | digit(a.m[i] & 0xFFFFFFFFu);
   }
+  const u64 hi = digit(0);
+  q[0] = (hi << 32) | digit(0);
   return pack(q, a.n + 1, a.n, a.neg, a.exp);
 }
 

@@ -2,8 +2,8 @@
 // the few quantities that are differences of terms much larger than their
 // result and must keep about 2^-110 absolute: Debye's phase and the uniform
 // expansion's exponent at orders and arguments up to the splitting limit.
-// Fixed arrays, no allocation; a call of the functions below takes a few
-// microseconds at 20 limbs.  Private to the library: not installed.
+// Fixed arrays, no allocation.  The costliest call, arc_ratio, takes about
+// 9 us at 4 limbs and 55 us at 18.  Private to the library: not installed.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,7 @@ Number sub(const Number& a, const Number& b) noexcept;
 Number mul(const Number& a, const Number& b) noexcept;
 /// a d exactly but for the truncation.
 Number mul_double(const Number& a, double d) noexcept;
-/// a / d, 0 < d < 2^63.
+/// a / d, 0 < d < 2^32.
 Number div_int(const Number& a, std::uint64_t d) noexcept;
 /// a / b and sqrt(a), a >= 0, by Newton's iteration: a few units of the last bit.
 Number div(const Number& a, const Number& b) noexcept;
