@@ -344,9 +344,10 @@ DebyeStatus monotone(const DDReal& nu, const DDReal& x, bool want_y, DDReal& p, 
 // ---- the oscillatory side, nu < x ---------------------------------------------------------
 
 /// What the oscillatory expansion needs of one order: x^2 - nu^2 = w^2 (not
-/// beyond kDebyeMaxPhaseArg), the phase xi = w - nu atan(w/nu) - pi/4
-/// (modulo 2 pi, beyond kDebyeMaxPhaseArg less x's quadrants), its cosine and sine,
-/// sqrt(2/(pi w)) and the sums without their first term (see debye_sums).
+/// where far_phase forms the phase, nor from x = 2^500 on), the phase
+/// xi = w - nu atan(w/nu) - pi/4 (modulo 2 pi; from far_phase less x's
+/// quadrants), its cosine and sine, sqrt(2/(pi w)) and the sums without
+/// their first term (see debye_sums).
 struct Oscillatory {
   Td q, xi;
   DDReal w, c, s, amp, sums[4];
