@@ -83,9 +83,9 @@
 // x <= kBesselIMaxArg.  Above order 2^64, where three doubles no longer
 // carry nu eta, it is formed in a multiword binary number wherever it may
 // be below 4000 in magnitude (about 2^-130 absolute up to the splitting
-// limit).  The band is about 2000 wide in x at every order: beyond about
-// 2^112 it is narrower than the spacing of double-double arguments, and
-// the neighbours of 0.6627 nu give "Result overflows" or 0.
+// limit).  The band keeps its width in x at every order: beyond about
+// 2^115 it is narrower than the spacing of double-double arguments, and
+// the neighbours of 0.6627 nu mostly give "Result overflows" or 0.
 // Measured against mpmath (K's integral by quadrature at 60-90 digits):
 // below 1 unit up to nu = 1e14, 2^0.7 at 1e15, 2^7.3 at 1e18, 2^14.4 at 1e19,
 // below 1 from 2^64 to 2^112 (the multiword exponent; 90 random points).
