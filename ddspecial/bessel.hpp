@@ -66,8 +66,9 @@
 // relative to the envelope or, above the turning point, relative; Y likewise)
 // at x from 1e5 to 1e12, 2^7.1 for Y at 1e14 (the band's rounding errors add
 // up as the square root of its steps), below 1 unit from x = 1e15 to 1e30;
-// with the multiword phase below 1.5 units from x = 2^48.5 to 2^993 (700
-// random points, orders from 2^28 sqrt(x) to next to the band).  A call
+// with the multiword phase below 1.7 units from x = 2^48.5 to 2^993 (940
+// random points, orders from 2^28 sqrt(x) to next to the band, double and
+// double-double, positive and negative).  A call
 // takes about 10 us beside the band (with the multiword phase 13 us at
 // x = 1e20, 20 us at 1e100, 60 us at 1e298); in it 20-36 ns a step more
 // (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most).
