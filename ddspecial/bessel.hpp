@@ -89,7 +89,7 @@
 // the neighbours of 0.6627 nu mostly give "Result overflows" or 0.
 // Measured against mpmath (K's integral by quadrature at 60-90 digits):
 // below 1 unit up to nu = 1e14, 2^0.7 at 1e15, 2^7.3 at 1e18, 2^14.4 at 1e19,
-// below 1 from 2^64 to 2^112 (the multiword exponent; 90 random points).
+// 1.01 at most from 2^64 to 2^112 (the multiword exponent; 90 random points).
 // A call takes about 5 us (14 us above 2^64).
 //
 // Measured maximum errors in units of 2^-104 (J and Y relative to their
