@@ -48,8 +48,9 @@
 // its two start values is formed from the difference of the two
 // expansions' parts.
 // Limits: the band takes up to about 28 nu^(1/3) steps (J 14), at most
-// 1.3e6 (Y of orders up to about 1e14, J up to 8e14).  Beyond, and for every
-// order near x from x = 2^48 on (where the band's recurrence has no start),
+// 1.3e6 (Y of orders up to about 1e14, J up to 8e14).  Beyond, and from
+// x = 2^48 on for Y and for J below x (where the start below the band needs
+// the multiword phase, and the steps add up to 2^8.5 units at order 1e15),
 // J and Y come from Olver's uniform expansion in Airy functions
 // (bessel_airy.cpp): J = phi [Ai(t) (1 + A_1/nu^2) + Ai'(t) B_0/nu^(4/3)] / nu^(1/3),
 // Y the same with -Bi, -Bi', t = nu^(2/3) zeta formed from nu - x (exact)

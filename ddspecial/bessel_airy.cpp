@@ -1,6 +1,6 @@
 // J and Y of large order beside the turning point by the uniform expansion
 // in Airy functions, where the three-term recurrence across the band would
-// take too many steps or has no start.
+// take too many steps or, beyond x = 2^48, start below the band.
 //
 //   J_nu(x) = c Phi(w) [Ai(t) (1 + A_1 / nu^2) + Ai'(t) B_0 / nu^(4/3)],
 //   Y_nu(x) = -c Phi(w) [Bi(t) (1 + A_1 / nu^2) + Bi'(t) B_0 / nu^(4/3)],

@@ -210,8 +210,8 @@ inline constexpr double kDebyeMaxSteps = 1.3e6;
 /// nu = x sech(alpha) above x, nu = x cos(beta) below, and across the band
 /// |nu - x| < 14 nu^(1/3) around the turning point by the three-term
 /// recurrence (J from x on downward from above the band, Y and J below x
-/// upward from below it), or where that needs more than kDebyeMaxSteps steps
-/// or has no start (x beyond kDebyeMaxPhaseArg) by bessel_airy.
+/// upward from below it), or where that needs more than kDebyeMaxSteps steps,
+/// and upward beyond kDebyeMaxPhaseArg, by bessel_airy.
 /// overflow: |Y| passes the splitting limit; refused (out unwritten): the
 /// band beyond bessel_airy's reach.
 /// J below the smallest subnormal is 0.
@@ -220,8 +220,8 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
 inline constexpr double kAiryMinOrder = 1e12;
 /// J_nu(x) or Y_nu(x) (want_y) for orders from kAiryMinOrder on with x near
 /// nu (|nu - x| up to about 35 nu^(1/3)) by the uniform expansion in Airy
-/// functions: where the band's recurrence would take too many steps.
-/// refused (out unwritten) elsewhere.
+/// functions: where the band's recurrence would take too many steps or, from
+/// x = 2^48 on, start below the band.  refused (out unwritten) elsewhere.
 DebyeStatus bessel_airy(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
 /// Ai and Ai' (bi false) or Bi and Bi' at t + dt (dt a rounding error of t)
 /// for |t| up to about 45.
