@@ -83,7 +83,7 @@
 // below; t and zeta carry their roundings as a first-order correction),
 // against its closed forms with two more terms and mpmath's Airy functions.
 // A call takes about 10 us beside the band (with the multiword phase 13 us at
-// x = 1e20, 20 us at 1e100, 60 us at 1e298), 3 us (1.7-5 us) by the Airy
+// x = 1e20, 20 us at 1e100, 60 us at 1e298), 2.3 us (1.7-5 us) by the Airy
 // expansion; in the band 20-36 ns a step more (6 ms at x = 1e12, 37 ms for Y
 // at 1e14, 47 ms at most).
 //
