@@ -26,4 +26,6 @@ function(dd_batch_source_options)
     COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
   set_source_files_properties(${dir}/target_avx512.cpp PROPERTIES
     COMPILE_OPTIONS "${avx512};-ffp-contract=off")
+  set_source_files_properties(${dir}/target_avx512_pslq.cpp PROPERTIES
+    COMPILE_OPTIONS "${avx512};-mavx512vl;-ffp-contract=off")
 endfunction()

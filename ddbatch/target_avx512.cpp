@@ -14,6 +14,6 @@
 // subtractions, which eight lanes do not shorten; the 4-lane code took 0.45
 // to 0.55 us per iteration on the test program's vector against 0.62 to
 // 0.72 us for the 8-lane code (AMD Zen 4, which splits 512-bit operations).
-#define DD_LANES_PSLQ_REDUCE avx2_table().pslq_reduce
+#define DD_LANES_PSLQ_REDUCE avx512_pslq_reduce()
 #include "ddbatch/target_body.hpp"
 #endif
