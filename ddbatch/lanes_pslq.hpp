@@ -236,8 +236,10 @@ inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, i
         const Vd qa = x.hi * rb;
         const Vd shift = splat(0x1.8p52);
         const Vd r = (qa + shift) - shift;  // qa rounded to an integer (|qa| < 2^51)
-        // Lanes that are not sure are overwritten below: t does not wait for the test.
-        t = sel(need, DD{r + 0.0, Vd{}}, dzero);
+        // Lanes that are not sure are overwritten below: t does not wait for
+        // the test.  r is never -0 (the difference of equal values is +0),
+        // so it is DDNINT's high word as it stands.
+        t = sel(need, DD{r, Vd{}}, dzero);
         const Vd aq = vabs(qa), xh = vabs(x.hi), bh = vabs(b.hi);
         const Vi sure = lt(aq, splat(0x1p39)) & lt(splat(0x1p-44) * aq, splat(0.5) - vabs(qa - r)) &
                         le(vabs(x.lo), splat(0x1p-50) * xh) & le(vabs(b.lo), splat(0x1p-50) * bh) &
