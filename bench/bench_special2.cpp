@@ -11,11 +11,18 @@
 // with n = x/2 on [1.2e5, 2e5), past Hankel's expansion (Debye's oscillatory
 // expansion with its phase in three doubles), beside libquadmath's jnq, a
 // recurrence over the orders; MPFR's jn takes seconds a call there (7.6 s for
-// J_60000(1.2e5)) and is left out.
+// J_60000(1.2e5)) and is left out.  _debye_multiword/e times J_nu(x), nu = x/2,
+// on [10^e, 2 10^e), where the phase is formed in a multiword number (4, 8
+// and 18 limbs for e = 20, 100, 298); _k_band/e times K_nu(x) at
+// x = 0.6627 nu, where nu eta changes sign, for orders on [10^e, 2 10^e):
+// three doubles at e = 12, the multiword number at 20 and 30.  Neither
+// peer reaches these orders (jnq takes an int order, mpfr_jn a long, and
+// both recur over the orders).
 #include <benchmark/benchmark.h>
 #include <mpfr.h>
 #include <quadmath.h>
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -127,6 +134,18 @@ void dd_jn_debye(benchmark::State& s) {
 void quad_jn_debye(benchmark::State& s) {
   run_quad(s, a_debye(), [](__float128 x) { return jnq(static_cast<int>(0.5 * static_cast<double>(x)), x); });
 }
+void dd_j_debye_multiword(benchmark::State& s) {
+  const double lo = std::pow(10.0, static_cast<double>(s.range(0)));
+  run_dd(s, args(lo, 2.0 * lo, 20), [](const DDReal& x) { return dd::bessel_j(DDReal(0.5 * x.hi), x); });
+}
+void dd_k_band(benchmark::State& s) {
+  const double lo = std::pow(10.0, static_cast<double>(s.range(0)));
+  run_dd(s, args(lo, 2.0 * lo, 21, true), [](const DDReal& nu) {
+    DDReal x;
+    dd::DDMULD(DDReal(0.6627434193491816, 8.155323790501267e-18), nu.hi, x);
+    return dd::bessel_k(nu, x);
+  });
+}
 /// H_n(x) with n = 1.5 x, where the power series cancels and the integral form serves.
 void dd_struve_integral(benchmark::State& s) {
   run_dd(s, a_struve(), [](const DDReal& x) { return dd::struve_h(static_cast<int>(1.5 * x.hi), x); });
@@ -182,6 +201,8 @@ BENCHMARK(dd_pfq_kummer);
 BENCHMARK(dd_struve_integral);
 BENCHMARK(dd_jn_debye);
 BENCHMARK(quad_jn_debye);
+BENCHMARK(dd_j_debye_multiword)->Arg(20)->Arg(100)->Arg(298);
+BENCHMARK(dd_k_band)->Arg(12)->Arg(20)->Arg(30);
 BENCHMARK(mpfr_li2_);
 
 BENCHMARK_MAIN();

@@ -261,6 +261,10 @@ void cssnr_beside(const DDReal& a, DDReal& x, DDReal& y, ExpSteps* side);
 /// formed exactly in integer arithmetic from the bits of 2/pi).
 int reduce_half_pi(const DDReal& a, DDReal& r);
 
+/// Bits 64j+1 .. 64j+64 after the binary point of 2/pi, most significant
+/// first, for j in 0..39 (zero beyond): 2560 bits in all.
+std::uint64_t two_over_pi_word(int j);
+
 /// cos a and sin a, each to a few units of 2^-104 relative, from the exact
 /// reduction and the sine's Taylor series; c or s may be null when not wanted.
 void cos_sin_accurate(const DDReal& a, DDReal* c, DDReal* s);

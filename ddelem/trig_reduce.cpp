@@ -162,6 +162,8 @@ int reduce_with(const DDReal& a, int k, int& q, DDReal& r) {
 
 }  // namespace
 
+std::uint64_t two_over_pi_word(int j) { return table_word(j); }
+
 int reduce_half_pi(const DDReal& a, DDReal& r) {
   int q = 0;
   const int bits = reduce_with(a, kShortLimbs, q, r);

@@ -52,19 +52,26 @@
 // directly up to x = 2^48 (2.8e14); beyond, as x - nu pi/2 - pi/4 + x h(s)
 // with s = nu/x, h(s) = s^2/2 + s^4/24 + ... by its series in three doubles
 // (x reduced exactly, nu modulo 4), for s <= 1/8 and x h(s), about
-// nu^2/(2x), below 2^55: so from x = 2^48 on orders from about 5 sqrt(x)
-// (Hankel's reach) up to min(x/8, 2^28 sqrt(x)) are computed, and orders
-// between x/8 and the band are not.
-// Beyond these limits, where Hankel's expansion does not converge either,
-// the routines stop with "Order too large for the argument".  J below the smallest
+// nu^2/(2x), below 2^55 (orders from about 5 sqrt(x), Hankel's reach, up to
+// min(x/8, 2^28 sqrt(x))); for the other orders up to the band, in quarter
+// turns (w - nu atan(w/nu)) 2/pi - 1/2 modulo 4 in a multiword binary
+// number (ddspecial/multiword_impl.hpp) with bits down to about 2^-150, for
+// x up to the splitting limit.  Beyond x = 2^48 only the band itself
+// (|nu - x| < 14 nu^(1/3)), where Hankel's expansion does not converge
+// either, stops with "Order too large for the argument".  J below the smallest
 // subnormal is 0; |Y| beyond the splitting limit stops with "Result
 // overflows" (also J of a negative non-integral order, through its Y term).
 // Measured against mpmath (Debye's sums at 60 digits, the trapezoid sum of
 // J_n's integral, the recurrence at 60 digits): at most 2^4.5 units (J
 // relative to the envelope or, above the turning point, relative; Y likewise)
 // at x from 1e5 to 1e12, 2^7.1 for Y at 1e14 (the band's rounding errors add
-// up as the square root of its steps), below 1 unit from x = 1e15 to 1e30.  A call takes about 10 us beside the band; in it
-// 20-36 ns a step more (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most).
+// up as the square root of its steps), below 1 unit from x = 1e15 to 1e30;
+// with the multiword phase below 1.7 units from x = 2^48.5 to 2^993 (940
+// random points, orders from 2^28 sqrt(x) to next to the band, double and
+// double-double, positive and negative).  A call
+// takes about 10 us beside the band (with the multiword phase 13 us at
+// x = 1e20, 20 us at 1e100, 60 us at 1e298); in it 20-36 ns a step more
+// (6 ms at x = 1e12, 37 ms for Y at 1e14, 47 ms at most).
 //
 // I and K of orders above kBesselMaxRecurrence, where the large-argument
 // series falls short, come from the uniform expansion (bessel_uniform):
@@ -74,11 +81,16 @@
 // is nu eta's absolute error).  K is representable only in a band of x around
 // 0.6627 nu (about +-370 wide, where |nu eta| < 700): below it K stops with
 // "Result overflows", above it K is 0; I of these orders is 0 for every
-// x <= kBesselIMaxArg.  Orders beyond 2^64 with x in K's band stop with
-// "Order too large for the argument" (three doubles no longer carry nu eta).
+// x <= kBesselIMaxArg.  Above order 2^64, where three doubles no longer
+// carry nu eta, it is formed in a multiword binary number wherever it may
+// be below 4000 in magnitude (about 2^-130 absolute up to the splitting
+// limit).  The band keeps its width in x at every order: beyond about
+// 2^115 it is narrower than the spacing of double-double arguments, and
+// the neighbours of 0.6627 nu mostly give "Result overflows" or 0.
 // Measured against mpmath (K's integral by quadrature at 60-90 digits):
-// below 1 unit up to nu = 1e14, 2^0.7 at 1e15, 2^7.3 at 1e18, 2^14.4 at 1e19.
-// A call takes about 5 us.
+// below 1 unit up to nu = 1e14, 2^0.7 at 1e15, 2^7.3 at 1e18, 2^14.4 at 1e19,
+// 1.01 at most from 2^64 to 2^112 (the multiword exponent; 90 random points).
+// A call takes about 5 us (14 us above 2^64).
 //
 // Measured maximum errors in units of 2^-104 (J and Y relative to their
 // envelope sqrt(2/(pi x)), the others relative), orders 0-3 and real orders in

@@ -10,6 +10,7 @@
 #include "ddreal/kernels.hpp"
 #include "ddspecial/bessel_debye_impl.hpp"
 #include "ddspecial/bessel_impl.hpp"
+#include "ddspecial/multiword_impl.hpp"
 
 namespace dd::detail::bessel {
 
@@ -343,9 +344,10 @@ DebyeStatus monotone(const DDReal& nu, const DDReal& x, bool want_y, DDReal& p, 
 // ---- the oscillatory side, nu < x ---------------------------------------------------------
 
 /// What the oscillatory expansion needs of one order: x^2 - nu^2 = w^2 (not
-/// beyond kDebyeMaxPhaseArg), the phase xi = w - nu atan(w/nu) - pi/4
-/// (modulo 2 pi, beyond kDebyeMaxPhaseArg less x's quadrants), its cosine and sine,
-/// sqrt(2/(pi w)) and the sums without their first term (see debye_sums).
+/// where far_phase forms the phase, nor from x = 2^500 on), the phase
+/// xi = w - nu atan(w/nu) - pi/4 (modulo 2 pi; from far_phase less x's
+/// quadrants), its cosine and sine, sqrt(2/(pi w)) and the sums without
+/// their first term (see debye_sums).
 struct Oscillatory {
   Td q, xi;
   DDReal w, c, s, amp, sums[4];
@@ -429,15 +431,43 @@ bool far_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
   return true;
 }
 
-/// False where nu >= x, beyond kDebyeMaxPhaseArg where far_phase does not
-/// reach, or where the sums do not reach working precision.  terms as for
-/// debye_sums.
+namespace mw = multiword;
+
+/// a as three doubles (a normalised sum).
+Td td_of(const mw::Number& a) noexcept {
+  double w[3];
+  mw::words(a, w);
+  double v[3] = {w[2], w[1], w[0]};
+  return td_sum(v, 3);
+}
+
+/// As oscillatory_phase where far_phase does not reach: w^2 = (x - nu)(x + nu),
+/// w and nu atan(w/nu) in a multiword number with bits down to about
+/// 2^-150 (x up to the splitting limit), and the phase in quarter turns,
+/// xi 2/pi = (w - nu atan(w/nu)) 2/pi - 1/2, less a multiple of 4: o.xi is
+/// xi modulo 2 pi, in [-pi/4, 7pi/4).  About 2^-140 absolute.  o.q (only
+/// the band takes it) is set where x^2 is within the range.
+void multiword_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
+  const int n = mw::limbs_for(std::ilogb(x.hi) + 150);
+  const mw::Number xm = mw::from_dd(x, n), num = mw::from_dd(nu, n);
+  const mw::Number q = mw::mul(mw::sub(xm, num), mw::add(xm, num));
+  const mw::Number w = mw::sqrt(q);
+  const mw::Number big = mw::sub(w, mw::mul(num, mw::arc_ratio(w, num, false)));
+  const Td quarters = td_add(td_of(mw::modulo4(mw::mul(big, mw::two_over_pi(n)))), Td{{-0.5, 0.0, 0.0}});
+  o.xi = td_mul(quarters, td_table(kHalfPi3));
+  if (x.hi < 0x1p500) o.q = td_of(q);
+  o.w = dd_of(td_of(w));
+  phase_cos_sin(o);
+}
+
+/// False where nu >= x or where the sums do not reach working precision.
+/// terms as for debye_sums.
 bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* terms = nullptr) {
-  if (!(x.hi > nu.hi)) return false;
+  if (!((x.hi - nu.hi) + (x.lo - nu.lo) > 0.0)) return false;
   if (x.hi <= kDebyeMaxPhaseArg) {
     oscillatory_phase(nu, x, o);
   } else if (!far_phase(nu, x, o)) {
-    return false;
+    multiword_phase(nu, x, o);
   }
   DDReal h, p, y;
   DDDIV(DDReal(1.0), o.w, h);  // p / nu
@@ -636,10 +666,21 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
 /// Beyond this p = nu/sq the atanh table stops; there x < nu/7.9 and, for
 /// orders above 1e5, nu eta < -1.7e5: K overflows and I is 0.
 constexpr double kUniformMaxRatio = 63.5 / 64.0;
-/// Largest order with K's band computed: three doubles carry nu eta to
+/// Largest order whose nu eta comes from three doubles: they carry it to
 /// about 2^-152 nu, 2^-90 absolute at 2^64 (2^14 units of K there, 2^18 at
-/// 1e20, 2^34 at 1e25).  Above it, orders with |nu eta| < 3000 are refused.
+/// 1e20, 2^34 at 1e25).  Above it, where |nu eta| may be below 4000, nu eta
+/// is formed again in a multiword number.
 constexpr double kUniformMaxOrder = 0x1p64;
+
+/// nu eta = sq - nu atanh(nu/sq), sq = sqrt(nu^2 + x^2), in a multiword
+/// number with bits down to about 2^-140: about 2^-130 absolute for orders
+/// up to the splitting limit.
+Td multiword_exponent(const DDReal& nu, const DDReal& x) {
+  const int n = mw::limbs_for(std::ilogb(std::max(nu.hi, x.hi)) + 140);
+  const mw::Number num = mw::from_dd(nu, n), xm = mw::from_dd(x, n);
+  const mw::Number sq = mw::sqrt(mw::add(mw::mul(num, num), mw::mul(xm, xm)));
+  return td_of(mw::sub(sq, mw::mul(num, mw::arc_ratio(num, sq, true))));
+}
 
 }  // namespace
 
@@ -656,6 +697,7 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
   }
   Td e = td_add(sq, td_neg(td_mul(td(ns), td_atanh_ratio(td(ns), sq))));
   for (double& w : e.w) w = std::ldexp(w, k);  // nu eta
+  if (!(nu.hi <= kUniformMaxOrder) && std::fabs(e.w[0]) < 4000.0 + 0x1p-140 * nu.hi) e = multiword_exponent(nu, x);
   // Beyond +-800 the value is below the smallest subnormal (the factor is
   // below 1 from nu = 1e5 on); beyond -+3000 it overflows (the factor is
   // above e^-360 for sq up to 1e308).
@@ -665,7 +707,6 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
     return DebyeStatus::ok;
   }
   if (ex > 3000.0) return DebyeStatus::overflow;
-  if (!(nu.hi <= kUniformMaxOrder)) return DebyeStatus::refused;
   DDReal p, h, y, sums[4];
   DDDIV(ns, dd_of(sq), p);
   DDDIV(DDReal(1.0), dd_of(sq), h);
@@ -698,7 +739,9 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   const double d = band_half_width(nu);
-  if (nu.hi - x.hi >= d) {
+  // nu - x with both words: beyond 2^80 the band is narrower than a unit of nu.hi.
+  const double gap = (nu.hi - x.hi) + (nu.lo - x.lo);
+  if (gap >= d) {
     DDReal p;
     int e;
     const DebyeStatus st = monotone(nu, x, want_y, p, e);
@@ -710,7 +753,7 @@ DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal&
       return scaled_within_range(p, e, out) ? st : DebyeStatus::overflow;
     }
     if (st == DebyeStatus::overflow) return st;
-  } else if (x.hi - nu.hi >= d) {
+  } else if (-gap >= d) {
     if (oscillatory(nu, x, want_y, out) == DebyeStatus::ok) return DebyeStatus::ok;
     if (!(x.hi <= kDebyeMaxPhaseArg)) return DebyeStatus::refused;
   }

@@ -198,7 +198,8 @@ enum class DebyeStatus { ok, overflow, refused };
 /// Largest x for the oscillatory side's (nu < x) direct phase: beyond it
 /// three doubles no longer carry w - nu atan(w/nu) to 2^-95 absolute (at
 /// 7e17 to 1.2e18 it was 2^15 units off), and the phase is formed from
-/// nu/x, for orders up to x/8 with nu^2/(2x) below 2^55.
+/// nu/x for orders up to x/8 with nu^2/(2x) below 2^55, else in a
+/// multiword number.
 inline constexpr double kDebyeMaxPhaseArg = 0x1p48;
 /// Most steps of the recurrence across the band around the turning point
 /// (up to about 28 nu^(1/3) steps of 20-36 ns: Y of orders up to about 1e14,
@@ -210,8 +211,7 @@ inline constexpr double kDebyeMaxSteps = 1.3e6;
 /// recurrence (J from x on downward from above the band, Y and J below x
 /// upward from below it).
 /// overflow: |Y| passes the splitting limit; refused (out unwritten): the band
-/// needs more than kDebyeMaxSteps steps, or the phase an x beyond
-/// kDebyeMaxPhaseArg with nu above x/8 or nu^2/(2x) from 2^55 on.
+/// needs more than kDebyeMaxSteps steps, or lies beyond kDebyeMaxPhaseArg.
 /// J below the smallest subnormal is 0.
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out);
 /// K_nu(x), or I_nu(x) (want_i), for nu > 1e5, x > 0 by the uniform

@@ -6,13 +6,17 @@ Three independent ways, all in mpmath:
   T  J_n(x) = (1/N) sum_{k<N} cos(n t_k - x sin t_k), t_k = 2 pi k / N,
      N > n + x + 50 x^(1/3) + 100 (exact but for the aliased J_(N-n)(x)), 45 digits;
   D  Debye's expansions at 60 digits (plus those of x beyond 1e14, as the
-     phase is as large as x) with mpmath's own sqrt, atan, log, summed
-     until a term falls below 1e-55;
+     phase is as large as x: 345 digits, 1146 bits, at 1e299) with mpmath's
+     own sqrt, atan, log, summed until a term falls below 1e-55; the phase
+     w - nu atan(w/nu) - pi/4 is formed directly at that precision, so it
+     checks the library's multiword phase (and its far series below x/8)
+     independently;
   B  the three-term recurrence at 60 digits across the turning point, from D
      at 40 n^(1/3) beyond it.
   Q  (K only) K_nu(x) = int_0^inf e^(-x cosh t) cosh(nu t) dt by mpmath's quad
      at 60 digits, split around the saddle t0 = asinh(nu/x) in steps of its
-     width sq^(-1/2), sq = sqrt(nu^2 + x^2).
+     width sq^(-1/2), sq = sqrt(nu^2 + x^2); the exponent -x cosh t + nu t
+     at 60 digits is right to 1e-28 absolute for orders up to 1e32.
 Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + sin(a pi) J_a.
 
 Usage: python3 tools/bessel_debye_reference.py   (about a minute)
@@ -105,7 +109,8 @@ def value(kind, nu, x, how):
     return (debye if how == 'D' else band)(nu, x, kind == 'Y')
 
 
-# kind, order (as written in the test: a binary64), x, method, relative (the monotone side)
+# kind, order (as written in the test: a binary64), x, method, relative (the
+# monotone side), and x's low word where x is a double-double
 ROWS = [
     ('J', '1874', '1.2e5', 'T', False),  # the first order past Hankel's expansion
     ('J', '2000', '1.2e5', 'T', False),
@@ -150,8 +155,31 @@ ROWS = [
     ('K', '1e12', '662743419349', 'Q', True),
     ('K', '-1e12', '662743418989', 'Q', True),
     ('K', '1e12', '662743419709', 'Q', True),
+    # Beyond x = 2^48 and the far series (orders above x/8 or 2^28 sqrt(x)):
+    # the phase in a multiword number.
+    ('J', '200000000000000', '1e15', 'D', False),
+    ('J', '500000000000000.5', '1e15', 'D', False),
+    ('J', '-500000000000000.5', '1e15', 'D', False),
+    ('Y', '900000000000000', '1e15', 'D', False),
+    ('J', '5e18', '1e20', 'D', False),
+    ('J', '5e19', '1e20', 'D', False),
+    ('Y', '9e19', '1e20', 'D', False),
+    ('J', '1e70', '1e100', 'D', False),
+    ('J', '5e99', '1e100', 'D', False),
+    ('Y', '9e99', '1e100', 'D', False),
+    ('J', '1e200', '1e299', 'D', False),
+    ('J', '5e298', '1e299', 'D', False),
+    ('Y', '9e298', '1e299', 'D', False),
+    ('Y', '1.8143924065175284e82', '1.8143924065175284e82', 'D', True, '1e40'),  # x - nu in x's low word; w << x
+    # K's band beyond order 2^64 (x in double-double: a unit of x.hi moves nu eta by about 1.8e4 at 1e20).
+    ('K', '1e20', '6.627434193491816e19', 'Q', True, '1959.4742097109254'),
+    ('K', '1e20', '6.627434193491816e19', 'Q', True, '1559.4742097109254'),
+    ('K', '1e30', '6.627434193491816e29', 'Q', True, '8660160318731.799'),
+    ('K', '1e30', '6.627434193491816e29', 'Q', True, '8660160319231.799'),
 ]
 
-for kind, nu, x, how, rel in ROWS:
-    v = value(kind, mpf(float(nu)), mpf(float(x)), how)
-    print(f'      {{\'{kind}\', {nu}, {x}, "{nstr(v, 40, min_fixed=1, max_fixed=0)}", {"true" if rel else "false"}}},')
+for kind, nu, x, how, rel, *low in ROWS:
+    mp.dps = 400  # x + its low word exactly
+    v = value(kind, mpf(float(nu)), mpf(float(x)) + (mpf(float(low[0])) if low else 0), how)
+    tail = f', {low[0]}' if low else ''
+    print(f'      {{\'{kind}\', {nu}, {x}, "{nstr(v, 40, min_fixed=1, max_fixed=0)}", {"true" if rel else "false"}{tail}}},')

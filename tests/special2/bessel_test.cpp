@@ -384,9 +384,6 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
       // The recurrence across the turning point would take 2.8e6 steps.
       {"J_1e15(1e15)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1e15), DDReal(1e15), r); },
        "*** DDBESSELJR: Order too large for the argument"},
-      // Beyond x = 2^48 the phase is formed only for orders up to x/8.
-      {"J_2e14(1e15)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(2e14), DDReal(1e15), r); },
-       "*** DDBESSELJR: Order too large for the argument"},
       {"K_200(2)", [&](DDReal& r) { dd::DDBESSELKNR(200, two, r); }, "*** DDBESSELKNR: Result overflows"},
       {"J_130000(1.2e5)", [&](DDReal& r) { dd::DDBESSELJNR(130000, DDReal(1.2e5), r); }, nullptr},  // e^-2713
       {"Y_101041(5e4)", [&](DDReal& r) { dd::DDBESSELYNR(101041, DDReal(5e4), r); },
@@ -450,6 +447,7 @@ TEST(bessel, large_orders) {
     double nu, x;
     const char* want;
     bool relative;
+    double x_lo = 0.0;  ///< x's low word
   };
   const Row rows[] = {
       {'J', 1874, 1.2e5, "-6.718130173330479410609359451041638232371e-4", false},
@@ -496,23 +494,43 @@ TEST(bessel, large_orders) {
       {'K', 1e12, 662743419349, "1.58955965377784684349991645148935631324e-6", true},
       {'K', -1e12, 662743418989, "1.637687012421416248588922699932293436319e+277", true},
       {'K', 1e12, 662743419709, "1.542847012401852421321689062913858253774e-289", true},
+      // Beyond x = 2^48 and the far series (orders above x/8 or 2^28 sqrt(x)),
+      // next to the band with x - nu in x's low word (relative: w << x), and K's band above 2^64.
+      {'J', 200000000000000, 1e15, "-2.154412039370116030111621176802726367973e-8", false},
+      {'J', 500000000000000.5, 1e15, "-2.665501615148873109685339927534592769262e-8", false},
+      {'J', -500000000000000.5, 1e15, "-4.961381648250601206247400476928658752397e-9", false},
+      {'Y', 900000000000000, 1e15, "-1.984495372476393195168223793269518716262e-8", false},
+      {'J', 5e18, 1e20, "6.534175306726875795409742418073016727411e-12", false},
+      {'J', 5e19, 1e20, "-3.884232110310367369998148569659727760899e-11", false},
+      {'Y', 9e19, 1e20, "-3.408952236368082285290530973509713728254e-11", false},
+      {'J', 1e70, 1e100, "6.422327165219805522303369343274899043567e-51", false},
+      {'J', 5e99, 1e100, "8.553058378643698775348691335230121817703e-51", false},
+      {'Y', 9e99, 1e100, "-1.082321169107938582212801020119388942859e-50", false},
+      {'J', 1e200, 1e299, "6.372274632031253797845408633460883881221e-151", false},
+      {'J', 5e298, 1e299, "1.387641977645834725614320844783465115791e-150", false},
+      {'Y', 9e298, 1e299, "-2.286012989933657068798130401305174744885e-150", false},
+      {'Y', 1.8143924065175284e82, 1.8143924065175284e82, "1.700479819997835463264085075882797751187e-31", true, 1e40},
+      {'K', 1e20, 6.627434193491816e19, "1.369188680664311597098084380798997041343e-128", true, 1959.4742097109254},
+      {'K', 1e20, 6.627434193491816e19, "3.938230221291781768106515905787283406955e+186", true, 1559.4742097109254},
+      {'K', 1e30, 6.627434193491816e29, "1.939318983415738043325349535079183799408e+142", true, 8660160318731.799},
+      {'K', 1e30, 6.627434193491816e29, "1.637200988059074736082435659937710711718e-251", true, 8660160319231.799},
   };
-  auto call = [](char kind, double nu, double x) {
+  auto call = [](char kind, double nu, const DDReal& x) {
     DDReal r;
     const bool as_int = nu == std::trunc(nu) && std::fabs(nu) <= INT_MAX;
     if (kind == 'J') {
-      as_int ? dd::DDBESSELJNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELJR(DDReal(nu), DDReal(x), r);
+      as_int ? dd::DDBESSELJNR(static_cast<int>(nu), x, r) : dd::DDBESSELJR(DDReal(nu), x, r);
     } else if (kind == 'K') {
-      as_int ? dd::DDBESSELKNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELKR(DDReal(nu), DDReal(x), r);
+      as_int ? dd::DDBESSELKNR(static_cast<int>(nu), x, r) : dd::DDBESSELKR(DDReal(nu), x, r);
     } else {
-      as_int ? dd::DDBESSELYNR(static_cast<int>(nu), DDReal(x), r) : dd::DDBESSELYR(DDReal(nu), DDReal(x), r);
+      as_int ? dd::DDBESSELYNR(static_cast<int>(nu), x, r) : dd::DDBESSELYR(DDReal(nu), x, r);
     }
     return r;
   };
   Mp want(256);
   for (const Row& r : rows) {
     mpfr_set_str(want.get(), r.want, 10, MPFR_RNDN);
-    EXPECT_LT(units_of(call(r.kind, r.nu, r.x), want, r.relative ? 0.0 : envelope(DDReal(r.x))), 0x1p10)
+    EXPECT_LT(units_of(call(r.kind, r.nu, DDReal(r.x, r.x_lo)), want, r.relative ? 0.0 : envelope(DDReal(r.x))), 0x1p10)
         << r.kind << "_" << r.nu << "(" << r.x << ")";
   }
   // Where the method changes between neighbouring orders n-1, n, n+1, they
