@@ -84,7 +84,7 @@ void gamma_powers(int n, DDReal* gpow) {
 // stay +0 and are not written.  Returns whether every entry written is below
 // 2^26.  Two columns at a time in SSE2, which rounds each lane as the scalar
 // operation does.
-bool short_integer_row(int n, DDReal* x, const DDReal* v, double t) {
+static bool short_integer_row(int n, DDReal* x, const DDReal* v, double t) {
   double top = 0.0;
   int l = 0;
 #if defined(__SSE2__)
