@@ -215,6 +215,7 @@ inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, i
       // rounds to zero on sight; r = the integer nearest to q1 = x.hi / hjj.hi
       // where that is certain (below); DDDIV and the nearest integer elsewhere.
       const DD b = dg.h(0, k0);
+      const Vd rb = splat(1.0) / b.hi;  // off the chain of x: b is known early
       const Vi nonzero = live & lt(Vd{}, vabs(b.hi));
       const Vi need = nonzero & ~quotient_rounds_to_zero(x, b);
       DD t = dzero;
@@ -226,14 +227,23 @@ inline void reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, i
         // from every half-integer, q.hi and q.hi + q.lo round to the same
         // integer r as q1 without a tie, and for |q1| < 2^40 DDNINT gives
         // (r, +0) ((+0, +0) for r = 0).
-        const Vd q1 = x.hi / b.hi;
+        // q1 itself is not formed: qa = x.hi fl(1 / hjj.hi) lies within
+        // 2^-51 |qa| of it (three roundings, |1 / hjj.hi| normal), so where qa
+        // is below 2^39 and more than 2^-44 |qa| from every half-integer, q1
+        // rounds to the same integer and meets both bounds.  The product
+        // instead of the quotient shortens the chain from x to the next
+        // diagonal; lanes outside the bounds take DDDIV as before.
+        const Vd qa = x.hi * rb;
         const Vd shift = splat(0x1.8p52);
-        const Vd r = (q1 + shift) - shift;  // q1 rounded to an integer (|q1| < 2^51)
-        const Vd aq = vabs(q1), xh = vabs(x.hi), bh = vabs(b.hi);
-        const Vi sure = lt(aq, splat(0x1p40)) & lt(splat(0x1p-45) * aq, splat(0.5) - vabs(q1 - r)) &
+        const Vd r = (qa + shift) - shift;  // qa rounded to an integer (|qa| < 2^51)
+        // Lanes that are not sure are overwritten below: t does not wait for
+        // the test.  r is never -0 (the difference of equal values is +0),
+        // so it is DDNINT's high word as it stands.
+        t = sel(need, DD{r, Vd{}}, dzero);
+        const Vd aq = vabs(qa), xh = vabs(x.hi), bh = vabs(b.hi);
+        const Vi sure = lt(aq, splat(0x1p39)) & lt(splat(0x1p-44) * aq, splat(0.5) - vabs(qa - r)) &
                         le(vabs(x.lo), splat(0x1p-50) * xh) & le(vabs(b.lo), splat(0x1p-50) * bh) &
                         le(splat(0x1p-960), bh) & lt(bh, splat(1e300)) & lt(xh, splat(1e300));
-        t = sel(need & sure, DD{r + 0.0, Vd{}}, dzero);
         const Vi hard = need & ~sure;
         if (any(hard)) {
           const DD q = div(x, sel(hard, b, done));

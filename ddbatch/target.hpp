@@ -63,6 +63,11 @@ const Table& generic_table() noexcept;
 /// Four lanes of AVX2, eight of AVX-512 (F and DQ); compiled without FMA.
 const Table& avx2_table() noexcept;
 const Table& avx512_table() noexcept;
+/// The relation search's corner rotations and reduction for the AVX-512
+/// target: four lanes compiled for AVX-512 where the CPU has VL as well, the
+/// AVX2 table's else.
+PslqCorner avx512_pslq_corner() noexcept;
+PslqReduce avx512_pslq_reduce() noexcept;
 #endif
 
 }  // namespace dd::batch::detail

@@ -6,8 +6,8 @@
 // translation unit after it has defined DD_LANES, DD_LANES_NS,
 // DD_LANES_TABLE (the name of the function that returns the table) and
 // DD_LANES_PSLQ (1 where the relation search's steps gain from the lanes),
-// and DD_LANES_PSLQ_REDUCE where the reduction of that search is taken from
-// another target's table.
+// and DD_LANES_PSLQ_CORNER and DD_LANES_PSLQ_REDUCE where those steps are
+// taken from elsewhere.
 //
 // Every group's arguments are copied into lanes before any result of the
 // group is written, so outputs may share storage with inputs.  Lanes that
@@ -355,10 +355,12 @@ void gamma_all(const DDReal* a, DDReal* r, std::size_t n) {
 }
 
 #if DD_LANES_PSLQ
+#if !defined(DD_LANES_PSLQ_CORNER)
 void pslq_corner(DDReal* h, int n, const int* ipair, int npairs) {
   const LeaveClean clean;
   corner(h, n, ipair, npairs);
 }
+#endif
 
 #if !defined(DD_LANES_PSLQ_REDUCE)
 void pslq_reduce(DDReal* h, DDReal* tmat, DDReal* y, int n, double* scratch, int* nonzero) {
@@ -399,7 +401,11 @@ const Table& DD_LANES_TABLE() noexcept {
     s.erf = L::erf_all;
     s.gamma = L::gamma_all;
 #if DD_LANES_PSLQ
+#if defined(DD_LANES_PSLQ_CORNER)
+    s.pslq_corner = DD_LANES_PSLQ_CORNER;
+#else
     s.pslq_corner = L::pslq_corner;
+#endif
 #if defined(DD_LANES_PSLQ_REDUCE)
     s.pslq_reduce = DD_LANES_PSLQ_REDUCE;
 #else

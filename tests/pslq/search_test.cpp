@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ddbatch/target.hpp"
 #include "ddtyped/real.hpp"
 #include "pslq/pslq.hpp"
 #include "pslq/pslq_impl.hpp"
@@ -110,6 +111,25 @@ TEST(initmp, columns_of_h_orthonormal_and_orthogonal_to_y) {
 // comparison in the written order, no work skipped.  The two must agree bit
 // for bit in y, b, h, ysave, dupflag and istatus after every iteration.
 
+// The reduction of h with multipliers tmat (n x n), and y <- (I+T)^T y.
+void reference_reduce(State& s, std::vector<DDReal>& tm) {
+  const int n = s.n;
+  auto T = [&](int i, int j) -> DDReal& { return tm[(i - 1) + (j - 1) * n]; };
+  for (int d = 1; d <= n - 1; ++d)
+    for (int r = d + 1; r <= n; ++r) {
+      const int j = r - d;
+      for (int m = j + 1; m <= r - 1; ++m) s.H(r, j) = s.H(r, j) - T(r, m) * s.H(m, j);
+      if (std::fabs(s.H(j, j).hi) > 0.0) {
+        T(r, j) = dd::nearest_integer(s.H(r, j) / s.H(j, j));
+        s.H(r, j) = s.H(r, j) - T(r, j) * s.H(j, j);
+      } else {
+        T(r, j) = dd::to_ddreal(0.0);
+      }
+    }
+  for (int j = 1; j <= n - 1; ++j)
+    for (int m = j + 1; m <= n; ++m) s.y[j - 1] = s.y[j - 1] + T(m, j) * s.y[m - 1];
+}
+
 void reference_itermp(int iter, const DDReal& eps, State& s, int& dupflag, int& istatus) {
   using dd::abs;
   const int n = s.n;
@@ -157,21 +177,10 @@ void reference_itermp(int iter, const DDReal& eps, State& s, int& dupflag, int& 
   for (int j = 1; j <= n - 1; ++j) rank_lost = rank_lost || !(std::fabs(s.H(j, j).hi) > 0.0);
   std::vector<DDReal> tm(n * n, DDReal(0.0));
   auto T = [&](int i, int j) -> DDReal& { return tm[(i - 1) + (j - 1) * n]; };
-  for (int d = 1; d <= n - 1; ++d)
-    for (int r = d + 1; r <= n; ++r) {
-      const int j = r - d;
-      for (int m = j + 1; m <= r - 1; ++m) s.H(r, j) = s.H(r, j) - T(r, m) * s.H(m, j);
-      if (std::fabs(s.H(j, j).hi) > 0.0) {
-        T(r, j) = dd::nearest_integer(s.H(r, j) / s.H(j, j));
-        s.H(r, j) = s.H(r, j) - T(r, j) * s.H(j, j);
-      } else {
-        T(r, j) = dd::to_ddreal(0.0);
-      }
-    }
+  reference_reduce(s, tm);
   DDReal ymin = abs(s.y[n - 1]);
   int jmin = n;
   for (int j = 1; j <= n - 1; ++j) {
-    for (int m = j + 1; m <= n; ++m) s.y[j - 1] = s.y[j - 1] + T(m, j) * s.y[m - 1];
     if (abs(s.y[j - 1]) < ymin) {
       ymin = abs(s.y[j - 1]);
       jmin = j;
@@ -294,6 +303,34 @@ TEST(itermp, agrees_bit_for_bit_from_states_off_the_usual_path) {
     total += compare_from(s, ten_to(-29), 25, duplicates);
   }
   EXPECT_GT(total, 200);
+}
+
+TEST(itermp, lane_multipliers_near_half_integers_and_2_to_the_39) {
+  // Quotients h(j+1, j) / h(j, j) at relative distances 2^-36 .. 2^-55 from a
+  // half-integer, small and near 2^39: where the lanes round x.hi / h(j, j)
+  // without dividing and where they must leave it to the division.
+  const dd::batch::detail::PslqReduce reduce = dd::batch::detail::active_table().pslq_reduce;
+  if (reduce == nullptr) GTEST_SKIP() << "no SIMD lanes on this CPU";
+  const int n = 5;
+  std::vector<double> lanes(dd::detail::itermp_lane_words(n));
+  std::vector<int> nonzero(n);
+  for (const double base : {0.5, 1.5, 6.5, 0x1p38 + 0.5, 0x1p39 - 0.5, 0x1p39 + 0.5})
+    for (int e = 36; e <= 55; ++e) {
+      State s(n);
+      for (int j = 1; j <= n - 1; ++j) {
+        const double hjj = 0.75 + j / 64.0;
+        s.H(j, j) = DDReal(hjj);
+        s.H(j + 1, j) = DDReal((base + (j % 2 ? 1 : -j) * std::ldexp(base, -e)) * hjj);
+      }
+      for (int i = 1; i <= n; ++i) s.y[i - 1] = DDReal(1.0 / i);
+      State ref = s;
+      std::vector<DDReal> t_lanes(n * n, DDReal(0.0)), t_ref = t_lanes;
+      reduce(s.h.data(), t_lanes.data(), s.y.data(), n, lanes.data(), nonzero.data());
+      reference_reduce(ref, t_ref);
+      EXPECT_TRUE(same_bits(s.h, ref.h, s.h.size()) && same_bits(t_lanes, t_ref, t_ref.size()) &&
+                  same_bits(s.y, ref.y, n))
+          << "base " << base << ", distance 2^-" << e;
+    }
 }
 
 TEST(itermp, zero_diagonal_ends_the_search_as_precision_exhausted) {
