@@ -176,6 +176,16 @@ DDReal uniform(const DDReal& nu, const DDReal& x, bool want_i, const char* order
   return checked(bessel_uniform(nu, x, want_i, r), r, order_msg, overflow_msg);
 }
 
+/// I_nu(x), nu >= 0, x > kBesselIMaxArg, where e^x has left the range but I
+/// need not have (e.g. I_1000(800) ~ 1e99): by the uniform expansion, whose
+/// sums reach working precision within a few terms there (p/nu = 1/sq <
+/// 1/690).  Stops with too_large_msg where I overflows.
+DDReal i_beyond_exp_range(const DDReal& nu, const DDReal& x, const char* too_large_msg) {
+  DDReal r;
+  if (bessel_uniform(nu, x, true, r, true) != DebyeStatus::ok) detail::fail(too_large_msg, {kBesselIMaxArg});
+  return r;
+}
+
 /// J_n(x), n > kBesselSeriesMaxOrder or where Hankel's expansion falls
 /// short: zero where it underflows, else Miller's recurrence within its
 /// reach, and Debye's expansions beyond.
@@ -527,11 +537,12 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
   if (not_finite(DDReal(0.0), rr, zz)) return;
   if (rr.hi == 0.0) detail::fail(msg::kBesselInrZero);
-  if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselInrTooLarge, {kBesselIMaxArg});
   const long long an = magnitude(nu);
   DDReal x, r;
   DDABS(rr, x);
-  if (an > kBesselMaxRecurrence) {
+  if (std::fabs(rr.hi) > kBesselIMaxArg) {
+    r = i_beyond_exp_range(DDReal(static_cast<double>(an)), x, msg::kBesselInrTooLarge);
+  } else if (an > kBesselMaxRecurrence) {
     if (!ik_real(DDReal(static_cast<double>(an)), x, false, msg::kBesselInrLoop2, r)) {
       r = underflows(static_cast<double>(an), x.hi, true)
               ? DDReal(0.0)
@@ -628,7 +639,26 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     return;
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselIrDomain);
-  if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselIrTooLarge, {kBesselIMaxArg});
+  if (std::fabs(rr.hi) > kBesselIMaxArg) {
+    DDReal x, a, r;
+    DDABS(rr, x);
+    DDABS(nu, a);
+    r = i_beyond_exp_range(a, x, msg::kBesselIrTooLarge);
+    if (nu.hi < 0.0) {
+      // I_-a = I_a + (2/pi) sin(a pi) K_a, K_a from the same expansion.
+      DDReal ka, sn, cs, pi, t;
+      checked(bessel_uniform(a, x, false, ka, true), ka, msg::kBesselIrOrder, msg::kBesselIrOverflow);
+      sincos_pi(a, sn, cs);
+      DDPI(pi);
+      DDMUL(sn, ka, t);
+      DDMULD(t, 2.0, t);
+      DDDIV(t, pi, t);
+      DDADD(r, t, r);
+    }
+    check_range(r, msg::kBesselIrOverflow);
+    zz = r;
+    return;
+  }
   if (rr.hi == 0.0) {  // I_nu(0) = 0 for nu > 0
     zz = DDReal(0.0);
     return;

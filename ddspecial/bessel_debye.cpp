@@ -141,7 +141,11 @@ Td td_arc_ratio(const Td& num, const Td& den, bool hyperbolic) noexcept {
   DDMUL(s, u2, s);
   DDMUL(s, u2, s);
   DDMUL(s, ud, t);
-  const Td tab = td_table(hyperbolic ? kAtanhTable[static_cast<int>(j)] : kAtanTable[static_cast<int>(j)]);
+  // A second reduction (td_atanh_ratio) may come in below its point: the
+  // odd functions take the table's entry at |j| with j's sign.
+  const int ji = static_cast<int>(std::fabs(j));
+  Td tab = td_table(hyperbolic ? kAtanhTable[ji] : kAtanTable[ji]);
+  if (j < 0.0) tab = td_neg(tab);
   double v[11] = {t.lo,   t.hi,   sign * u3.w[2], sign * u3.w[1], sign * u3.w[0], u.w[2], u.w[1], u.w[0],
                   tab.w[2], tab.w[1], tab.w[0]};
   return td_sum(v, 11);
@@ -174,12 +178,14 @@ bool scaled_within_range(const DDReal& p, int e, DDReal& out) noexcept {
 /// u_k(ip) / (i^k nu^k) with h = p/nu and y = -p^2 (oscillatory side).
 /// sum[0] = sum T_k, sum[1] = sum (-1)^k T_k, sum[2] = sum (-1)^m T_2m,
 /// sum[3] = sum (-1)^m T_2m+1.  False where the terms stop falling, or run
-/// out, before one falls below 2^-108.  With terms, exactly *terms terms
+/// out, before one falls below 2^-108 (with allow_dips, where the terms
+/// stop falling over two steps: at small p a term may dip near a zero of its
+/// polynomial and the next one rise above it).  With terms, exactly *terms terms
 /// when it is positive (the terms must still fall), else the count taken is
 /// stored there.  Where |y| > 1 the polynomials run in
 /// 1/y, T_k = (h y)^k sum_j c_kj y^(j-k): y^k alone would overflow at large
 /// orders (y near nu^(2/3) at the band's edge), while h y = t^3/nu stays small.
-bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) noexcept {
+bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms, bool allow_dips = false) noexcept {
   const int fixed = terms != nullptr ? *terms : 0;
   for (DDReal& s : sum) s = DDReal(0.0);
   const bool reversed = std::fabs(y.hi) > 1.0;
@@ -189,7 +195,7 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) 
     DDDIV(DDReal(1.0), y, z);
   }
   DDReal gk = g;
-  double last = HUGE_VAL;
+  double last = HUGE_VAL, before = HUGE_VAL;
   for (int k = 1; k < (fixed > 0 ? fixed : kDebyeTerms); ++k) {
     const double(*c)[2] = kDebyeCoef + k * (k + 1) / 2;
     const int first = reversed ? 0 : k;
@@ -203,7 +209,8 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) 
     DDMUL(p, gk, t);
     DDMUL(gk, g, gk);
     const double at = std::fabs(t.hi);
-    if (k > 2 && at > last) return false;
+    if (k > 2 && at > (allow_dips ? std::max(last, before) : last)) return false;
+    before = last;
     last = at;
     DDReal mt;
     DDNEG(t, mt);
@@ -696,7 +703,7 @@ Td multiword_exponent(const DDReal& nu, const DDReal& x) {
 
 }  // namespace
 
-DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out) {
+DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out, bool allow_dips) {
   const int k = std::ilogb(std::max(nu.hi, x.hi));
   const DDReal ns(std::ldexp(nu.hi, -k), std::ldexp(nu.lo, -k)), xs(std::ldexp(x.hi, -k), std::ldexp(x.lo, -k));
   const Td q = td_add(td_mul(td(ns), td(ns)), td_mul(td(xs), td(xs)));
@@ -724,7 +731,7 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
   DDDIV(DDReal(1.0), dd_of(sq), h);
   h = scale2(h, -k);  // p / nu
   DDMUL(p, p, y);
-  if (!debye_sums(h, y, sums, nullptr)) return DebyeStatus::refused;
+  if (!debye_sums(h, y, sums, nullptr, allow_dips)) return DebyeStatus::refused;
   // sqrt(pi/(2 sq)) or 1/sqrt(2 pi sq), sq = s 2^(2m) with s = sq' 2^(k-2m) of [1/2, 2).
   const int m = k >= 0 ? k / 2 : -((1 - k) / 2);
   DDReal pi, s, a, f, sum;

@@ -534,6 +534,13 @@ TEST(bessel, large_orders) {
       // alone outside the band).
       {'J', 1e299, 1e299, "3.527692848442189275620701066578442710041e-136", true, -9.005e100},
       {'Y', 1e200, 1e200, "-4.469054073161597544768316338353267596796e+48", true, -2.001e68},
+      // I beyond x = 690, where e^x leaves the range but I need not (mpmath's series; the
+      // negative order with K by quadrature).
+      {'I', 0, -690.5, "1.152780589277091529020131186750362471499e+298", true},
+      {'I', 1001, -800, "-6.257092276018432085760016074471542113367e+98", true},
+      {'I', 100.25, 700, "1.174981625677056495530321400216135113769e+299", true},
+      {'I', 1991, 1004.9625570726746, "3.467651127462772094700750300748339769837e-275", true},
+      {'I', -1500.5, 994, "0.04639794404376089694168207042717732196645", true},
   };
   auto call = [](char kind, const DDReal& nu, const DDReal& x) {
     DDReal r;
@@ -543,6 +550,8 @@ TEST(bessel, large_orders) {
       as_int ? dd::DDBESSELJNR(n, x, r) : dd::DDBESSELJR(nu, x, r);
     } else if (kind == 'K') {
       as_int ? dd::DDBESSELKNR(n, x, r) : dd::DDBESSELKR(nu, x, r);
+    } else if (kind == 'I') {
+      as_int ? dd::DDBESSELINR(n, x, r) : dd::DDBESSELIR(nu, x, r);
     } else {
       as_int ? dd::DDBESSELYNR(n, x, r) : dd::DDBESSELYR(nu, x, r);
     }
@@ -600,7 +609,7 @@ TEST(bessel, refusals) {
                  "*** DDBESSELKR: First argument < 0 and second argument <= 0");
   EXPECT_DD_STOP(dd::DDBESSELKR(DDReal(0.5), DDReal(-2.0), y),
                  "*** DDBESSELIR: First argument < 0 and second argument <= 0");
-  EXPECT_DD_STOP(dd::DDBESSELINR(0, DDReal(-690.5), y), "*** DDBESSELINR: |Second argument| >  690.0; I overflows");
+  EXPECT_DD_STOP(dd::DDBESSELINR(0, DDReal(-700.0), y), "*** DDBESSELINR: |Second argument| >  690.0; I overflows");
   EXPECT_DD_STOP(dd::DDBESSELIR(DDReal(0.5), DDReal(800.0), y),
                  "*** DDBESSELIR: |Second argument| >  690.0; I overflows");
 }
