@@ -300,12 +300,14 @@ struct Monotone {
 /// False where the sums do not reach working precision (m.sums unset), or
 /// where E passes cut (m.e_alpha set).  terms as for debye_sums.
 bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m, int* terms = nullptr) {
-  // From nu = 2^480 on, nu^2 nears the splitting limit (from 2^498, 8e149,
-  // the exponent came out NaN): q, sq and E from nu and x scaled by 2^-k to
-  // an order near 2^400, exactly (E, down to 47 beside the band, keeps
-  // three normal words), then scaled back (q to infinity where it leaves
-  // the range).
-  const int k = nu.hi > 0x1p480 ? std::ilogb(nu.hi) - 400 : 0;
+  // From nu = 2^300 on, q sq (about nu^3 s^3, s^2 up to 9/16, in
+  // monotone_exponent) nears the range's end (from about 2^342 the exponent
+  // came out NaN, and J_1.9e174(1.6e174) said "Result overflows" instead of
+  // 0), and from 2^498 nu^2 passes it: q, sq and E from nu and x scaled by
+  // 2^-k to an order near 2^300, exactly (E, down to 47 beside the band,
+  // keeps three normal words), then scaled back (q to infinity where it
+  // leaves the range).
+  const int k = nu.hi > 0x1p300 ? std::ilogb(nu.hi) - 300 : 0;
   const DDReal ns = k != 0 ? scale2(nu, -k) : nu, xs = k != 0 ? scale2(x, -k) : x;
   m.q = td_square_difference(ns, xs);
   Td sq3 = td_sqrt(m.q);

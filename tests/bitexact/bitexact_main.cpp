@@ -714,6 +714,72 @@ void register_whole_domains() {
       out += " stop";
     }
   }, 40);
+  add("Bessel J Y near the turning point at huge orders", [](Rng& r, std::string& out) {
+    // Orders 2^40 to 2^990, x within 30 nu^(1/3) of nu (the Airy expansion).
+    const DDReal nu = gen::make(r, 40, 990, true);
+    const double offset = gen::between(r, -30.0, 30.0).hi * std::cbrt(nu.hi);
+    DDReal x;
+    DDADD(nu, DDReal(offset), x);
+    words(out, nu);
+    words(out, x);
+    for (const bool y : {false, true}) {
+      DDReal v;
+      try {
+        y ? dd::DDBESSELYR(nu, x, v) : dd::DDBESSELJR(nu, x, v);
+        words(out, v);
+      } catch (const dd::stop_error&) {
+        out += " stop";
+      }
+    }
+  }, 40);
+  add("Bessel J Y beside the band beyond x = 2^48", [](Rng& r, std::string& out) {
+    // x from 2^48 to 2^990, orders 0.13 x to 0.97 x and above 1.03 x (the multiword phase).
+    const DDReal x = gen::make(r, 48, 990, true);
+    DDReal nu;
+    DDMUL(x, gen::between(r, 0.13, 1.3), nu);
+    words(out, nu);
+    words(out, x);
+    for (const bool y : {false, true}) {
+      DDReal v;
+      try {
+        y ? dd::DDBESSELYR(nu, x, v) : dd::DDBESSELJR(nu, x, v);
+        words(out, v);
+      } catch (const dd::stop_error&) {
+        out += " stop";
+      }
+    }
+  }, 40);
+  add("Bessel K orders beyond 2^64 in its band", [](Rng& r, std::string& out) {
+    // Orders 2^64 to 2^110, x within 400 of 0.6627 nu (the multiword exponent).
+    const DDReal nu = gen::make(r, 64, 110, true);
+    DDReal x;
+    DDMUL(DDReal(0.66274341934918158, 9.7e-18), nu, x);
+    DDADD(x, gen::between(r, -400.0, 400.0), x);
+    words(out, nu);
+    words(out, x);
+    DDReal v;
+    try {
+      dd::DDBESSELKR(nu, x, v);
+      words(out, v);
+    } catch (const dd::stop_error&) {
+      out += " stop";
+    }
+  }, 40);
+  add("Bessel I beyond x = 690", [](Rng& r, std::string& out) {
+    // x from 690 to 2000, orders -3000 to 3000, integral and not.
+    const DDReal x = gen::between(r, 690.0, 2000.0);
+    DDReal nu = gen::between(r, -3000.0, 3000.0);
+    if (r.integer(0, 1) == 0) nu = DDReal(std::trunc(nu.hi));
+    words(out, nu);
+    words(out, x);
+    DDReal v;
+    try {
+      dd::DDBESSELIR(nu, x, v);
+      words(out, v);
+    } catch (const dd::stop_error&) {
+      out += " stop";
+    }
+  }, 40);
 }
 
 /// FNV-1a over the bytes of s, continuing from h.
