@@ -171,6 +171,11 @@ bool scaled_within_range(const DDReal& p, int e, DDReal& out) noexcept {
   return true;
 }
 
+/// a - b from both words, rounded once more: beyond x = 2^53 orders near x
+/// differ from it in the low words, and from about 2^80 the whole band
+/// around the turning point lies within one unit of x.hi.
+double word_gap(const DDReal& a, const DDReal& b) noexcept { return (a.hi - b.hi) + (a.lo - b.lo); }
+
 // ---- the sums ---------------------------------------------------------------------------
 
 /// T_k = h^k sum_j c_kj y^j, k = 1 .. kDebyeTerms-1 (T_0 = 1 is left to the
@@ -484,7 +489,7 @@ void multiword_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
 /// False where nu >= x or where the sums do not reach working precision.
 /// terms as for debye_sums.
 bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* terms = nullptr) {
-  if (!((x.hi - nu.hi) + (x.lo - nu.lo) > 0.0)) return false;
+  if (!(word_gap(x, nu) > 0.0)) return false;
   if (x.hi <= kDebyeMaxPhaseArg) {
     oscillatory_phase(nu, x, o);
   } else if (!far_phase(nu, x, o)) {
@@ -563,7 +568,7 @@ DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
-    if (!band_steps(x.hi + d - nu.hi, m)) return DebyeStatus::refused;
+    if (!band_steps(x.hi <= 0x1p53 ? x.hi + d - nu.hi : word_gap(x, nu) + d, m)) return DebyeStatus::refused;
     DDReal top, top1;
     DDADD(nu, DDReal(m), top);
     DDADD(top, DDReal(1.0), top1);
@@ -613,7 +618,9 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
-    if (!band_steps(nu.hi - (x.hi - d), m) || m >= nu.hi) return DebyeStatus::refused;
+    if (!band_steps(x.hi <= 0x1p53 ? nu.hi - (x.hi - d) : word_gap(nu, x) + d, m) || m >= nu.hi) {
+      return DebyeStatus::refused;
+    }
     DDReal low, low1;
     DDSUB(nu, DDReal(m), low);
     DDADD(low, DDReal(1.0), low1);
@@ -760,8 +767,7 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   const double d = band_half_width(nu);
-  // nu - x with both words: beyond 2^80 the band is narrower than a unit of nu.hi.
-  const double gap = (nu.hi - x.hi) + (nu.lo - x.lo);
+  const double gap = word_gap(nu, x);
   if (gap >= d) {
     DDReal p;
     int e;

@@ -247,6 +247,7 @@ AIRY_ROWS = [
     ('J', 1e100, 0.0, 5), ('Y', 1e100, 0.0, 0), ('J', 1e100, 0.0, -20),
     ('J', 1e299, 0.0, 0), ('Y', 1e299, 0.0, -5), ('J', 1e299, 0.0, 20), ('Y', 1e299, 0.0, 20),
     ('J', 1e299, 0.0, -19.4, 'D'), ('Y', 1e200, 0.0, -43.1, 'D'),  # nu^2 beyond the range
+    ('J', 1.6e238, 0.0, -13.7),  # the band's step count from both words
 ]
 
 for kind, nu, x, how, rel, *low in ROWS:

@@ -538,6 +538,7 @@ TEST(bessel, large_orders) {
       // alone outside the band).
       {'J', 1e299, 1e299, "3.527692848442189275620701066578442710041e-136", true, -9.005e100},
       {'Y', 1e200, 1e200, "-4.469054073161597544768316338353267596796e+48", true, -2.001e68},
+      {'J', 1.6e238, 1.6e238, "1.19727803631288722589302471463252037206e-101", true, -3.452e80},
       // I beyond x = 690, where e^x leaves the range but I need not (mpmath's series; the
       // negative order with K by quadrature).
       {'I', 0, -690.5, "1.152780589277091529020131186750362471499e+298", true},
