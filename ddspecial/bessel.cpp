@@ -551,8 +551,14 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       DDNEG(m, ma);
       DDNEG(delta, da);  // a = ma + da
       ya = bessel_y_small_fraction(da, static_cast<int>(ma.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
-      check_range(ya, msg::kBesselYrOverflow);
       DDBESSELJR(a, x, ja);
+      if (std::fabs(da.hi) == 0.5 && da.lo == 0.0 && !(std::fabs(ya.hi) <= detail::kSplitLimit)) {
+        // At a half-integer cos(a pi) = 0: Y_-a = sin(a pi) J_a, however large Y_a.
+        sincos_pi_relative(a, sn, cs);
+        DDMUL(sn, ja, zz);
+        return;
+      }
+      check_range(ya, msg::kBesselYrOverflow);
       sincos_pi_small(da, sn, cs);
       if ((static_cast<long long>(ma.hi) & 1) != 0) {
         DDNEG(sn, sn);

@@ -391,6 +391,8 @@ TEST(bessel, huge_orders_and_values_out_of_range) {
        "*** DDBESSELJR: Result overflows"},  // its Y_130000.3 term
       {"Y_-94.6(0.00227)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(-94.6), DDReal(0.00227), r); },
        "*** DDBESSELJR: Result overflows"},  // J_94.6 overflows inside the quotient
+      {"Y_-99999.5(5e4)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(-99999.5), DDReal(5e4), r); }, nullptr},
+      {"Y_-100000.5(5e4)", [&](DDReal& r) { dd::DDBESSELYR(DDReal(-100000.5), DDReal(5e4), r); }, nullptr},
       {"J_1.9e174(1.6e174)", [&](DDReal& r) { dd::DDBESSELJR(DDReal(1.9e174), DDReal(1.6e174), r); }, nullptr},
       {"I_0(700)", [&](DDReal& r) { dd::DDBESSELINR(0, DDReal(700.0), r); },
        "*** DDBESSELINR: |Second argument| >  690.0; I overflows"},
