@@ -64,6 +64,16 @@ void words(std::string& line, const DDReal& a) {
   word(line, a.lo);
 }
 void integer(std::string& line, long long k) { line += ' ' + std::to_string(k); }
+/// f's result, or " stop" where it stops.
+void result_or_stop(std::string& line, const std::function<void(DDReal&)>& f) {
+  DDReal v;
+  try {
+    f(v);
+    words(line, v);
+  } catch (const dd::stop_error&) {
+    line += " stop";
+  }
+}
 void text(std::string& line, const char* s, int n) {
   line += " \"";
   line.append(s, static_cast<std::size_t>(n > 0 ? n : 0));
@@ -722,15 +732,8 @@ void register_whole_domains() {
     DDADD(nu, DDReal(offset), x);
     words(out, nu);
     words(out, x);
-    for (const bool y : {false, true}) {
-      DDReal v;
-      try {
-        y ? dd::DDBESSELYR(nu, x, v) : dd::DDBESSELJR(nu, x, v);
-        words(out, v);
-      } catch (const dd::stop_error&) {
-        out += " stop";
-      }
-    }
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELJR(nu, x, v); });
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELYR(nu, x, v); });
   }, 40);
   add("Bessel J Y beside the band beyond x = 2^48", [](Rng& r, std::string& out) {
     // x from 2^48 to 2^990, orders 0.13 x to 0.97 x and above 1.03 x (the multiword phase).
@@ -739,15 +742,8 @@ void register_whole_domains() {
     DDMUL(x, gen::between(r, 0.13, 1.3), nu);
     words(out, nu);
     words(out, x);
-    for (const bool y : {false, true}) {
-      DDReal v;
-      try {
-        y ? dd::DDBESSELYR(nu, x, v) : dd::DDBESSELJR(nu, x, v);
-        words(out, v);
-      } catch (const dd::stop_error&) {
-        out += " stop";
-      }
-    }
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELJR(nu, x, v); });
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELYR(nu, x, v); });
   }, 40);
   add("Bessel K orders beyond 2^64 in its band", [](Rng& r, std::string& out) {
     // Orders 2^64 to 2^110, x within 400 of 0.6627 nu (the multiword exponent).
@@ -757,13 +753,7 @@ void register_whole_domains() {
     DDADD(x, gen::between(r, -400.0, 400.0), x);
     words(out, nu);
     words(out, x);
-    DDReal v;
-    try {
-      dd::DDBESSELKR(nu, x, v);
-      words(out, v);
-    } catch (const dd::stop_error&) {
-      out += " stop";
-    }
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELKR(nu, x, v); });
   }, 40);
   add("Bessel I beyond x = 690", [](Rng& r, std::string& out) {
     // x from 690 to 2000, orders -3000 to 3000, integral and not.
@@ -772,13 +762,7 @@ void register_whole_domains() {
     if (r.integer(0, 1) == 0) nu = DDReal(std::trunc(nu.hi));
     words(out, nu);
     words(out, x);
-    DDReal v;
-    try {
-      dd::DDBESSELIR(nu, x, v);
-      words(out, v);
-    } catch (const dd::stop_error&) {
-      out += " stop";
-    }
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELIR(nu, x, v); });
   }, 40);
 }
 
