@@ -176,6 +176,16 @@ DDReal uniform(const DDReal& nu, const DDReal& x, bool want_i, const char* order
   return checked(bessel_uniform(nu, x, want_i, r), r, order_msg, overflow_msg);
 }
 
+/// I_nu(x), nu >= 0, x > kBesselIMaxArg, where e^x has left the range but I
+/// need not have (e.g. I_1000(800) ~ 1e99): by the uniform expansion, whose
+/// sums reach working precision within a few terms there (p/nu = 1/sq <
+/// 1/690).  Stops with too_large_msg where I overflows.
+DDReal i_beyond_exp_range(const DDReal& nu, const DDReal& x, const char* too_large_msg) {
+  DDReal r;
+  if (bessel_uniform(nu, x, true, r, true) != DebyeStatus::ok) detail::fail(too_large_msg, {kBesselIMaxArg});
+  return r;
+}
+
 /// J_n(x), n > kBesselSeriesMaxOrder or where Hankel's expansion falls
 /// short: zero where it underflows, else Miller's recurrence within its
 /// reach, and Debye's expansions beyond.
@@ -215,18 +225,55 @@ void sincos_pi(const DDReal& a, DDReal& sn, DDReal& cs) {
   }
 }
 
+/// sin(a pi) and cos(a pi) each to a few units of its own size, cos also
+/// next to half-integers (0 at them): beyond |d| = 1/4 of the nearest
+/// integer m, from e = +-1/2 - d, which is exact.
+void sincos_pi_relative(const DDReal& a, DDReal& sn, DDReal& cs) {
+  DDReal d, pi, t;
+  const DDReal m = nearest_order(a);
+  DDSUB(a, m, d);
+  DDPI(pi);
+  if (std::fabs(d.hi) <= 0.25) {
+    DDMUL(d, pi, t);
+    detail::cos_sin_accurate(t, &cs, &sn);
+  } else {
+    const double s = d.hi > 0.0 ? 1.0 : -1.0;
+    DDReal e, ce, se;
+    DDSUB(DDReal(0.5 * s), d, e);
+    DDMUL(e, pi, t);
+    detail::cos_sin_accurate(t, &ce, &se);
+    DDMULD(ce, s, sn);
+    DDMULD(se, s, cs);
+  }
+  if (odd(m)) {
+    DDNEG(sn, sn);
+    DDNEG(cs, cs);
+  }
+}
+
+/// True where a combination c f + s g, with c carrying about |scale| 2^-104
+/// absolute, is off by more than 2^18 units of its result r.
+bool cancelled_term(double scale, const DDReal& r) { return std::fabs(scale) * 0x1p-104 > std::fabs(r.hi) * 0x1p-86; }
+
 /// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) (y_form false) or
 /// Y_-a(x) = cos(a pi) Y_a(x) + sin(a pi) J_a(x) for a non-integral a > 0,
 /// J_a and Y_a by Debye's expansions.
 DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const char* order_msg,
                             const char* overflow_msg) {
   const DDReal ja = debye(a, x, false, order_msg, overflow_msg);
-  const DDReal ya = debye(a, x, true, order_msg, overflow_msg);
   // sin(a pi), cos(a pi) from a's distance d to the nearest integer m, to a
   // few units (sincos_pi's literal cosine may leave 2^7 past |d| = 1/4).
-  DDReal d, pi, sn, cs;
+  DDReal d, pi, sn, cs, ya;
   const DDReal m = nearest_order(a);
   DDSUB(a, m, d);
+  const DebyeStatus st = bessel_debye(a, x, true, ya);
+  if (st == DebyeStatus::overflow && y_form && std::fabs(d.hi) == 0.5 && d.lo == 0.0) {
+    // At a half-integer cos(a pi) = 0: Y_-a = sin(a pi) J_a, however large Y_a.
+    sincos_pi_relative(a, sn, cs);
+    DDMUL(sn, ja, sn);
+    return sn;
+  }
+  checked(st, ya, order_msg, overflow_msg);
   DDPI(pi);
   DDMUL(d, pi, d);
   detail::cos_sin_accurate(d, &cs, &sn);
@@ -234,7 +281,15 @@ DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const
     DDNEG(sn, sn);
     DDNEG(cs, cs);
   }
-  return y_form ? sum_of_products(cs, ya, sn, ja, true) : sum_of_products(cs, ja, sn, ya, false);
+  if (!y_form) return sum_of_products(cs, ja, sn, ya, false);
+  DDReal r = sum_of_products(cs, ya, sn, ja, true);
+  // cos(a pi) carries about 2^-106 absolute: next to half-integers, where
+  // Y_a outweighs the result, from the cosine to its own accuracy.
+  if (cancelled_term(ya.hi, r)) {
+    sincos_pi_relative(a, sn, cs);
+    r = sum_of_products(cs, ya, sn, ja, true);
+  }
+  return r;
 }
 
 /// J_-a(x) = cos(a pi) J_a(x) - sin(a pi) Y_a(x) for a non-integral a > x
@@ -496,8 +551,14 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       DDNEG(m, ma);
       DDNEG(delta, da);  // a = ma + da
       ya = bessel_y_small_fraction(da, static_cast<int>(ma.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
-      check_range(ya, msg::kBesselYrOverflow);
       DDBESSELJR(a, x, ja);
+      if (std::fabs(da.hi) == 0.5 && da.lo == 0.0 && !(std::fabs(ya.hi) <= detail::kSplitLimit)) {
+        // At a half-integer cos(a pi) = 0: Y_-a = sin(a pi) J_a, however large Y_a.
+        sincos_pi_relative(a, sn, cs);
+        DDMUL(sn, ja, zz);
+        return;
+      }
+      check_range(ya, msg::kBesselYrOverflow);
       sincos_pi_small(da, sn, cs);
       if ((static_cast<long long>(ma.hi) & 1) != 0) {
         DDNEG(sn, sn);
@@ -506,6 +567,12 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       DDMUL(cs, ya, t);
       DDMUL(sn, ja, sn);
       DDADD(t, sn, zz);
+      if (cancelled_term(ya.hi, zz)) {  // next to a half-integer, as in debye_negative_order
+        sincos_pi_relative(a, sn, cs);
+        DDMUL(cs, ya, t);
+        DDMUL(sn, ja, sn);
+        DDADD(t, sn, zz);
+      }
       return;
     }
   }
@@ -519,6 +586,16 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   DDMUL(jp, cs, r);
   DDSUB(r, jm, r);
   DDDIV(r, sn, zz);
+  // cos(nu pi) carries about |nu| 2^-104 absolute (nu pi in double-double):
+  // where J_nu outweighs Y_nu sin(nu pi) (negative orders next to
+  // half-integers beyond x: Y_-22.5(6.14) was 2^68 units off), from the
+  // sine and cosine to their own accuracy.
+  if (cancelled_term(jp.hi * (std::fabs(v.hi) + 1.0), DDReal(zz.hi * sn.hi))) {
+    sincos_pi_relative(v, sn, cs);
+    DDMUL(jp, cs, r);
+    DDSUB(r, jm, r);
+    DDDIV(r, sn, zz);
+  }
   check_range(zz, msg::kBesselYrOverflow);
 }
 
@@ -527,11 +604,12 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
 void DDBESSELINR(int nu, const DDReal& rr, DDReal& zz) {
   if (not_finite(DDReal(0.0), rr, zz)) return;
   if (rr.hi == 0.0) detail::fail(msg::kBesselInrZero);
-  if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselInrTooLarge, {kBesselIMaxArg});
   const long long an = magnitude(nu);
   DDReal x, r;
   DDABS(rr, x);
-  if (an > kBesselMaxRecurrence) {
+  if (std::fabs(rr.hi) > kBesselIMaxArg) {
+    r = i_beyond_exp_range(DDReal(static_cast<double>(an)), x, msg::kBesselInrTooLarge);
+  } else if (an > kBesselMaxRecurrence) {
     if (!ik_real(DDReal(static_cast<double>(an)), x, false, msg::kBesselInrLoop2, r)) {
       r = underflows(static_cast<double>(an), x.hi, true)
               ? DDReal(0.0)
@@ -628,7 +706,26 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     return;
   }
   if (nu.hi < 0.0 && rr.hi <= 0.0) detail::fail(msg::kBesselIrDomain);
-  if (std::fabs(rr.hi) > kBesselIMaxArg) detail::fail(msg::kBesselIrTooLarge, {kBesselIMaxArg});
+  if (std::fabs(rr.hi) > kBesselIMaxArg) {
+    DDReal x, a, r;
+    DDABS(rr, x);
+    DDABS(nu, a);
+    r = i_beyond_exp_range(a, x, msg::kBesselIrTooLarge);
+    if (nu.hi < 0.0) {
+      // I_-a = I_a + (2/pi) sin(a pi) K_a, K_a from the same expansion.
+      DDReal ka, sn, cs, pi, t;
+      checked(bessel_uniform(a, x, false, ka, true), ka, msg::kBesselIrOrder, msg::kBesselIrOverflow);
+      sincos_pi(a, sn, cs);
+      DDPI(pi);
+      DDMUL(sn, ka, t);
+      DDMULD(t, 2.0, t);
+      DDDIV(t, pi, t);
+      DDADD(r, t, r);
+    }
+    check_range(r, msg::kBesselIrOverflow);
+    zz = r;
+    return;
+  }
   if (rr.hi == 0.0) {  // I_nu(0) = 0 for nu > 0
     zz = DDReal(0.0);
     return;

@@ -133,8 +133,12 @@ inline constexpr double kBesselMillerFrom = 8.0;
 /// Y of a real order within this distance of an integer is computed without
 /// the division by sin(nu pi) (Temme's series, Steed's fraction, Hankel's Y form).
 inline constexpr double kBesselYNearInteger = 0.125;
-/// Largest |x| the I routines accept: e^x, which they form, must stay below
+/// Largest |x| for which the I routines form e^x, which must stay below
 /// 1.34e300, where the kernels can no longer split a word (x < 690.8).
+/// Beyond it I_nu comes from the uniform expansion (its sums need only a few
+/// terms there, 1/sqrt(nu^2 + x^2) < 1/690): representable at orders above
+/// about sqrt(2x(x - 694)) (I_1000(800) ~ 1.8e99), and 0 below the
+/// subnormals; the routines stop with "I overflows" only where I does.
 /// (K, for its part, falls below 2e-292 near x = 665, where its low word
 /// becomes subnormal and digits are lost, and underflows to 0 past 745.)
 inline constexpr double kBesselIMaxArg = 690.0;

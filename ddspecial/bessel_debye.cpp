@@ -141,7 +141,11 @@ Td td_arc_ratio(const Td& num, const Td& den, bool hyperbolic) noexcept {
   DDMUL(s, u2, s);
   DDMUL(s, u2, s);
   DDMUL(s, ud, t);
-  const Td tab = td_table(hyperbolic ? kAtanhTable[static_cast<int>(j)] : kAtanTable[static_cast<int>(j)]);
+  // A second reduction (td_atanh_ratio) may come in below its point: the
+  // odd functions take the table's entry at |j| with j's sign.
+  const int ji = static_cast<int>(std::fabs(j));
+  Td tab = td_table(hyperbolic ? kAtanhTable[ji] : kAtanTable[ji]);
+  if (j < 0.0) tab = td_neg(tab);
   double v[11] = {t.lo,   t.hi,   sign * u3.w[2], sign * u3.w[1], sign * u3.w[0], u.w[2], u.w[1], u.w[0],
                   tab.w[2], tab.w[1], tab.w[0]};
   return td_sum(v, 11);
@@ -167,6 +171,11 @@ bool scaled_within_range(const DDReal& p, int e, DDReal& out) noexcept {
   return true;
 }
 
+/// a - b from both words, rounded once more: beyond x = 2^53 orders near x
+/// differ from it in the low words, and from about 2^80 the whole band
+/// around the turning point lies within one unit of x.hi.
+double word_gap(const DDReal& a, const DDReal& b) noexcept { return (a.hi - b.hi) + (a.lo - b.lo); }
+
 // ---- the sums ---------------------------------------------------------------------------
 
 /// T_k = h^k sum_j c_kj y^j, k = 1 .. kDebyeTerms-1 (T_0 = 1 is left to the
@@ -174,12 +183,14 @@ bool scaled_within_range(const DDReal& p, int e, DDReal& out) noexcept {
 /// u_k(ip) / (i^k nu^k) with h = p/nu and y = -p^2 (oscillatory side).
 /// sum[0] = sum T_k, sum[1] = sum (-1)^k T_k, sum[2] = sum (-1)^m T_2m,
 /// sum[3] = sum (-1)^m T_2m+1.  False where the terms stop falling, or run
-/// out, before one falls below 2^-108.  With terms, exactly *terms terms
+/// out, before one falls below 2^-108 (with allow_dips, where the terms
+/// stop falling over two steps: at small p a term may dip near a zero of its
+/// polynomial and the next one rise above it).  With terms, exactly *terms terms
 /// when it is positive (the terms must still fall), else the count taken is
 /// stored there.  Where |y| > 1 the polynomials run in
 /// 1/y, T_k = (h y)^k sum_j c_kj y^(j-k): y^k alone would overflow at large
 /// orders (y near nu^(2/3) at the band's edge), while h y = t^3/nu stays small.
-bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) noexcept {
+bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms, bool allow_dips = false) noexcept {
   const int fixed = terms != nullptr ? *terms : 0;
   for (DDReal& s : sum) s = DDReal(0.0);
   const bool reversed = std::fabs(y.hi) > 1.0;
@@ -189,7 +200,7 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) 
     DDDIV(DDReal(1.0), y, z);
   }
   DDReal gk = g;
-  double last = HUGE_VAL;
+  double last = HUGE_VAL, before = HUGE_VAL;
   for (int k = 1; k < (fixed > 0 ? fixed : kDebyeTerms); ++k) {
     const double(*c)[2] = kDebyeCoef + k * (k + 1) / 2;
     const int first = reversed ? 0 : k;
@@ -203,7 +214,8 @@ bool debye_sums(const DDReal& h, const DDReal& y, DDReal (&sum)[4], int* terms) 
     DDMUL(p, gk, t);
     DDMUL(gk, g, gk);
     const double at = std::fabs(t.hi);
-    if (k > 2 && at > last) return false;
+    if (k > 2 && at > (allow_dips ? std::max(last, before) : last)) return false;
+    before = last;
     last = at;
     DDReal mt;
     DDNEG(t, mt);
@@ -293,12 +305,14 @@ struct Monotone {
 /// False where the sums do not reach working precision (m.sums unset), or
 /// where E passes cut (m.e_alpha set).  terms as for debye_sums.
 bool monotone_parts(const DDReal& nu, const DDReal& x, double cut, Monotone& m, int* terms = nullptr) {
-  // From nu = 2^480 on, nu^2 nears the splitting limit (from 2^498, 8e149,
-  // the exponent came out NaN): q, sq and E from nu and x scaled by 2^-k to
-  // an order near 2^400, exactly (E, down to 47 beside the band, keeps
-  // three normal words), then scaled back (q to infinity where it leaves
-  // the range).
-  const int k = nu.hi > 0x1p480 ? std::ilogb(nu.hi) - 400 : 0;
+  // From nu = 2^300 on, q sq (about nu^3 s^3, s^2 up to 9/16, in
+  // monotone_exponent) nears the range's end (from about 2^342 the exponent
+  // came out NaN, and J_1.9e174(1.6e174) said "Result overflows" instead of
+  // 0), and from 2^498 nu^2 passes it: q, sq and E from nu and x scaled by
+  // 2^-k to an order near 2^300, exactly (E, down to 47 beside the band,
+  // keeps three normal words), then scaled back (q to infinity where it
+  // leaves the range).
+  const int k = nu.hi > 0x1p300 ? std::ilogb(nu.hi) - 300 : 0;
   const DDReal ns = k != 0 ? scale2(nu, -k) : nu, xs = k != 0 ? scale2(x, -k) : x;
   m.q = td_square_difference(ns, xs);
   Td sq3 = td_sqrt(m.q);
@@ -475,7 +489,7 @@ void multiword_phase(const DDReal& nu, const DDReal& x, Oscillatory& o) {
 /// False where nu >= x or where the sums do not reach working precision.
 /// terms as for debye_sums.
 bool oscillatory_parts(const DDReal& nu, const DDReal& x, Oscillatory& o, int* terms = nullptr) {
-  if (!((x.hi - nu.hi) + (x.lo - nu.lo) > 0.0)) return false;
+  if (!(word_gap(x, nu) > 0.0)) return false;
   if (x.hi <= kDebyeMaxPhaseArg) {
     oscillatory_phase(nu, x, o);
   } else if (!far_phase(nu, x, o)) {
@@ -554,7 +568,7 @@ DebyeStatus j_band(const DDReal& nu, const DDReal& x, DDReal& out) {
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
-    if (!band_steps(x.hi + d - nu.hi, m)) return DebyeStatus::refused;
+    if (!band_steps(x.hi <= 0x1p53 ? x.hi + d - nu.hi : word_gap(x, nu) + d, m)) return DebyeStatus::refused;
     DDReal top, top1;
     DDADD(nu, DDReal(m), top);
     DDADD(top, DDReal(1.0), top1);
@@ -604,7 +618,9 @@ DebyeStatus oscillatory_band(const DDReal& nu, const DDReal& x, bool want_y, DDR
   double d = band_half_width(nu);
   for (int widen = 0; widen < 3; ++widen, d *= 1.5) {
     double m;
-    if (!band_steps(nu.hi - (x.hi - d), m) || m >= nu.hi) return DebyeStatus::refused;
+    if (!band_steps(x.hi <= 0x1p53 ? nu.hi - (x.hi - d) : word_gap(nu, x) + d, m) || m >= nu.hi) {
+      return DebyeStatus::refused;
+    }
     DDReal low, low1;
     DDSUB(nu, DDReal(m), low);
     DDADD(low, DDReal(1.0), low1);
@@ -696,7 +712,7 @@ Td multiword_exponent(const DDReal& nu, const DDReal& x) {
 
 }  // namespace
 
-DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out) {
+DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out, bool allow_dips) {
   const int k = std::ilogb(std::max(nu.hi, x.hi));
   const DDReal ns(std::ldexp(nu.hi, -k), std::ldexp(nu.lo, -k)), xs(std::ldexp(x.hi, -k), std::ldexp(x.lo, -k));
   const Td q = td_add(td_mul(td(ns), td(ns)), td_mul(td(xs), td(xs)));
@@ -724,7 +740,7 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
   DDDIV(DDReal(1.0), dd_of(sq), h);
   h = scale2(h, -k);  // p / nu
   DDMUL(p, p, y);
-  if (!debye_sums(h, y, sums, nullptr)) return DebyeStatus::refused;
+  if (!debye_sums(h, y, sums, nullptr, allow_dips)) return DebyeStatus::refused;
   // sqrt(pi/(2 sq)) or 1/sqrt(2 pi sq), sq = s 2^(2m) with s = sq' 2^(k-2m) of [1/2, 2).
   const int m = k >= 0 ? k / 2 : -((1 - k) / 2);
   DDReal pi, s, a, f, sum;
@@ -751,8 +767,7 @@ DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDRea
 
 DebyeStatus bessel_debye(const DDReal& nu, const DDReal& x, bool want_y, DDReal& out) {
   const double d = band_half_width(nu);
-  // nu - x with both words: beyond 2^80 the band is narrower than a unit of nu.hi.
-  const double gap = (nu.hi - x.hi) + (nu.lo - x.lo);
+  const double gap = word_gap(nu, x);
   if (gap >= d) {
     DDReal p;
     int e;

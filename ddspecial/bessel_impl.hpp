@@ -226,11 +226,13 @@ DebyeStatus bessel_airy(const DDReal& nu, const DDReal& x, bool want_y, DDReal& 
 /// Ai and Ai' (bi false) or Bi and Bi' at t + dt (dt a rounding error of t)
 /// for |t| up to about 45.
 void airy_functions(const DDReal& t, double dt, bool bi, DDReal& f, DDReal& fp);
-/// K_nu(x), or I_nu(x) (want_i), for nu > 1e5, x > 0 by the uniform
+/// K_nu(x), or I_nu(x) (want_i), for nu > 1e5 or x > kBesselIMaxArg by the uniform
 /// expansion, sum_k (-+1)^k u_k(p) / nu^k with p = nu / sqrt(nu^2 + x^2).
 /// Values below the smallest subnormal are 0; overflow: the value passes the
 /// splitting limit; refused (out unwritten): the sums do not reach working
-/// precision.
-DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out);
+/// precision.  allow_dips: a term may rise above the one before it if not
+/// above the one before that (see debye_sums), as at small orders with x
+/// beyond kBesselIMaxArg.
+DebyeStatus bessel_uniform(const DDReal& nu, const DDReal& x, bool want_i, DDReal& out, bool allow_dips = false);
 
 }  // namespace dd::detail::bessel

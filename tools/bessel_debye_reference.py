@@ -19,6 +19,7 @@ Three independent ways, all in mpmath:
      to absorb their cancellation, and mpmath's airyai and airybi at 60
      digits: independent of the library's series in w (which stop at A_1
      and B_0), its table of Airy values and its asymptotic sums.
+  M  (moderate orders) mpmath's own besselj and bessely at 60 digits.
   Q  (K only) K_nu(x) = int_0^inf e^(-x cosh t) cosh(nu t) dt by mpmath's quad
      at 60 digits, split around the saddle t0 = asinh(nu/x) in steps of its
      width sq^(-1/2), sq = sqrt(nu^2 + x^2); the exponent -x cosh t + nu t
@@ -28,7 +29,8 @@ Negative orders: J_-a = cos(a pi) J_a - sin(a pi) Y_a, Y_-a = cos(a pi) Y_a + si
 Usage: python3 tools/bessel_debye_reference.py   (about a minute)
 """
 from bessel_debye import polys
-from mpmath import acos, airyai, airybi, asinh, atan, cbrt, ceil, cos, cosh, exp, log, log10, mp, mpf, nstr, pi, quad, sin, sqrt
+from mpmath import (acos, airyai, airybi, asinh, atan, besselj, bessely, cbrt, ceil, cos, cosh, cospi, exp, log, log10, mp,
+                    mpf, nstr, pi, quad, sin, sinpi, sqrt)
 
 
 mp.dps = 60
@@ -155,11 +157,13 @@ def value(kind, nu, x, how):
     mp.dps = 60
     if kind == 'K':
         return k_quad(abs(nu), x)
+    if how == 'M':
+        return (besselj if kind == 'J' else bessely)(nu, x)
     if nu < 0:
         a = -nu
         j, y = value('J', a, x, how), value('Y', a, x, how)
         mp.dps = 60
-        c, s = cos(a * pi), sin(a * pi)
+        c, s = cospi(a), sinpi(a)  # exact at half-integers and integers
         return c * j - s * y if kind == 'J' else c * y + s * j
     if how == 'T':
         return trapezoid(int(nu), x)
@@ -235,6 +239,11 @@ ROWS = [
     ('K', '1e20', '6.627434193491816e19', 'Q', True, '1559.4742097109254'),
     ('K', '1e30', '6.627434193491816e29', 'Q', True, '8660160318731.799'),
     ('K', '1e30', '6.627434193491816e29', 'Q', True, '8660160319231.799'),
+    # Negative orders at half-integers beyond x: Y_-a = sin(a pi) J_a, not cos(a pi) Y_a's rounding.
+    ('Y', '-22.5', '6.1387000509278362', 'M', True),
+    ('Y', '-300.5', '100', 'M', True),
+    ('Y', '-99999.5', '99000', 'D', True),
+    ('Y', '-100001.5', '99000', 'D', True),
 ]
 
 # Near the turning point at huge orders: kind, order's words (hi, lo), x = hi
@@ -247,6 +256,7 @@ AIRY_ROWS = [
     ('J', 1e100, 0.0, 5), ('Y', 1e100, 0.0, 0), ('J', 1e100, 0.0, -20),
     ('J', 1e299, 0.0, 0), ('Y', 1e299, 0.0, -5), ('J', 1e299, 0.0, 20), ('Y', 1e299, 0.0, 20),
     ('J', 1e299, 0.0, -19.4, 'D'), ('Y', 1e200, 0.0, -43.1, 'D'),  # nu^2 beyond the range
+    ('J', 1.6e238, 0.0, -13.7),  # the band's step count from both words
 ]
 
 for kind, nu, x, how, rel, *low in ROWS:

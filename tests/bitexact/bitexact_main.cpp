@@ -64,6 +64,16 @@ void words(std::string& line, const DDReal& a) {
   word(line, a.lo);
 }
 void integer(std::string& line, long long k) { line += ' ' + std::to_string(k); }
+/// f's result, or " stop" where it stops.
+void result_or_stop(std::string& line, const std::function<void(DDReal&)>& f) {
+  DDReal v;
+  try {
+    f(v);
+    words(line, v);
+  } catch (const dd::stop_error&) {
+    line += " stop";
+  }
+}
 void text(std::string& line, const char* s, int n) {
   line += " \"";
   line.append(s, static_cast<std::size_t>(n > 0 ? n : 0));
@@ -713,6 +723,46 @@ void register_whole_domains() {
     } catch (const dd::stop_error&) {
       out += " stop";
     }
+  }, 40);
+  add("Bessel J Y near the turning point at huge orders", [](Rng& r, std::string& out) {
+    // Orders 2^40 to 2^990, x within 30 nu^(1/3) of nu (the Airy expansion).
+    const DDReal nu = gen::make(r, 40, 990, true);
+    const double offset = gen::between(r, -30.0, 30.0).hi * std::cbrt(nu.hi);
+    DDReal x;
+    DDADD(nu, DDReal(offset), x);
+    words(out, nu);
+    words(out, x);
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELJR(nu, x, v); });
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELYR(nu, x, v); });
+  }, 40);
+  add("Bessel J Y beside the band beyond x = 2^48", [](Rng& r, std::string& out) {
+    // x from 2^48 to 2^990, orders 0.13 x to 0.97 x and above 1.03 x (the multiword phase).
+    const DDReal x = gen::make(r, 48, 990, true);
+    DDReal nu;
+    DDMUL(x, gen::between(r, 0.13, 1.3), nu);
+    words(out, nu);
+    words(out, x);
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELJR(nu, x, v); });
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELYR(nu, x, v); });
+  }, 40);
+  add("Bessel K orders beyond 2^64 in its band", [](Rng& r, std::string& out) {
+    // Orders 2^64 to 2^110, x within 400 of 0.6627 nu (the multiword exponent).
+    const DDReal nu = gen::make(r, 64, 110, true);
+    DDReal x;
+    DDMUL(DDReal(0.66274341934918158, 9.7e-18), nu, x);
+    DDADD(x, gen::between(r, -400.0, 400.0), x);
+    words(out, nu);
+    words(out, x);
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELKR(nu, x, v); });
+  }, 40);
+  add("Bessel I beyond x = 690", [](Rng& r, std::string& out) {
+    // x from 690 to 2000, orders -3000 to 3000, integral and not.
+    const DDReal x = gen::between(r, 690.0, 2000.0);
+    DDReal nu = gen::between(r, -3000.0, 3000.0);
+    if (r.integer(0, 1) == 0) nu = DDReal(std::trunc(nu.hi));
+    words(out, nu);
+    words(out, x);
+    result_or_stop(out, [&](DDReal& v) { dd::DDBESSELIR(nu, x, v); });
   }, 40);
 }
 
