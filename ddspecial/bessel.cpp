@@ -251,6 +251,18 @@ void sincos_pi_relative(const DDReal& a, DDReal& sn, DDReal& cs) {
   }
 }
 
+/// I_-a = I_a + (2/pi) sin(a pi) K_a from I_a and K_a.
+DDReal i_negative_order(const DDReal& a, const DDReal& ia, const DDReal& ka) {
+  DDReal pi, sn, cs, t, r;
+  DDPI(pi);
+  sincos_pi(a, sn, cs);
+  DDMUL(sn, ka, t);
+  DDMULD(t, 2.0, t);
+  DDDIV(t, pi, t);
+  DDADD(ia, t, r);
+  return r;
+}
+
 /// True where a combination c f + s g, with c carrying about |scale| 2^-104
 /// absolute, is off by more than 2^18 units of its result r.
 bool cancelled_term(double scale, const DDReal& r) { return std::fabs(scale) * 0x1p-104 > std::fabs(r.hi) * 0x1p-86; }
@@ -712,15 +724,9 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
     DDABS(nu, a);
     r = i_beyond_exp_range(a, x, msg::kBesselIrTooLarge);
     if (nu.hi < 0.0) {
-      // I_-a = I_a + (2/pi) sin(a pi) K_a, K_a from the same expansion.
-      DDReal ka, sn, cs, pi, t;
+      DDReal ka;  // from the same expansion
       checked(bessel_uniform(a, x, false, ka, true), ka, msg::kBesselIrOrder, msg::kBesselIrOverflow);
-      sincos_pi(a, sn, cs);
-      DDPI(pi);
-      DDMUL(sn, ka, t);
-      DDMULD(t, 2.0, t);
-      DDDIV(t, pi, t);
-      DDADD(r, t, r);
+      r = i_negative_order(a, r, ka);
     }
     check_range(r, msg::kBesselIrOverflow);
     zz = r;
@@ -750,18 +756,11 @@ void DDBESSELIR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
   } else if (!below_switch(rr) && ik_real(v, x, false, msg::kBesselIrLoop2, r)) {
     // the large-argument series reached working precision
   } else if (v.hi < 0.0) {
-    // I_-a = I_a + (2/pi) sin(a pi) K_a.
-    DDReal a, ia, ka, t, pi;
+    DDReal a, ia, ka;
     DDNEG(v, a);
     DDBESSELIR(a, x, ia);
     DDBESSELKR(a, x, ka);
-    DDPI(pi);
-    DDReal sn, cs;
-    sincos_pi(a, sn, cs);
-    DDMUL(sn, ka, t);
-    DDMULD(t, 2.0, t);
-    DDDIV(t, pi, t);
-    DDADD(ia, t, r);
+    r = i_negative_order(a, ia, ka);
   } else if (underflows(av, x.hi, true)) {
     r = DDReal(0.0);
   } else {
