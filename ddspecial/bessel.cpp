@@ -263,6 +263,10 @@ DDReal i_negative_order(const DDReal& a, const DDReal& ia, const DDReal& ka) {
   return r;
 }
 
+/// True where d, an order's distance to its nearest integer, is exactly
+/// one half: there cos(a pi) = 0.
+bool half_integer_offset(const DDReal& d) { return std::fabs(d.hi) == 0.5 && d.lo == 0.0; }
+
 /// True where a combination c f + s g, with c carrying about |scale| 2^-104
 /// absolute, is off by more than 2^18 units of its result r.
 bool cancelled_term(double scale, const DDReal& r) { return std::fabs(scale) * 0x1p-104 > std::fabs(r.hi) * 0x1p-86; }
@@ -279,7 +283,7 @@ DDReal debye_negative_order(const DDReal& a, const DDReal& x, bool y_form, const
   const DDReal m = nearest_order(a);
   DDSUB(a, m, d);
   const DebyeStatus st = bessel_debye(a, x, true, ya);
-  if (st == DebyeStatus::overflow && y_form && std::fabs(d.hi) == 0.5 && d.lo == 0.0) {
+  if (st == DebyeStatus::overflow && y_form && half_integer_offset(d)) {
     // At a half-integer cos(a pi) = 0: Y_-a = sin(a pi) J_a, however large Y_a.
     sincos_pi_relative(a, sn, cs);
     DDMUL(sn, ja, sn);
@@ -564,7 +568,7 @@ void DDBESSELYR(const DDReal& nu, const DDReal& rr, DDReal& zz) {
       DDNEG(delta, da);  // a = ma + da
       ya = bessel_y_small_fraction(da, static_cast<int>(ma.hi), x, msg::kBesselYrLoop1, msg::kBesselYrLoop2);
       DDBESSELJR(a, x, ja);
-      if (std::fabs(da.hi) == 0.5 && da.lo == 0.0 && !(std::fabs(ya.hi) <= detail::kSplitLimit)) {
+      if (half_integer_offset(da) && !(std::fabs(ya.hi) <= detail::kSplitLimit)) {
         // At a half-integer cos(a pi) = 0: Y_-a = sin(a pi) J_a, however large Y_a.
         sincos_pi_relative(a, sn, cs);
         DDMUL(sn, ja, zz);
